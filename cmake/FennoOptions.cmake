@@ -1,0 +1,23 @@
+# Compile options shared by every target of the project, as an interface target
+# rather than global flags, so that imported libraries are left alone.
+add_library(fenno_options INTERFACE)
+target_compile_features(fenno_options INTERFACE cxx_std_20)
+target_compile_options(fenno_options INTERFACE
+  $<$<CXX_COMPILER_ID:GNU,Clang>:-Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor>)
+
+if(FENNO_SANITIZE)
+  target_compile_options(fenno_options INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(fenno_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# Registers a GoogleTest binary with CTest. Tests are listed when CTest runs,
+# not at build time, so a sanitizer or display problem shows up as a test failure.
+function(fenno_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE fenno_core fenno_test_support GTest::gtest GTest::gmock
+                        GTest::gtest_main ${ARG_LIBS})
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                       PROPERTIES ${ARG_PROPERTIES})
+endfunction()

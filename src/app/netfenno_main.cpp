@@ -1,0 +1,4 @@
+#include "config/edition.h"
+#include "ui/program.h"
+
+int main(int argc, char** argv) { return fenno::RunProgram(fenno::NetfennoEdition(), argc, argv); }

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "config/edition.h"
+
+namespace fenno {
+
+// What the program was asked to do on its command line.
+struct CommandLine {
+  enum class Action { RunWindows, RunHeadless, PrintConfig, ShowHelp, ShowVersion, UsageError };
+  Action action = Action::RunWindows;
+  bool virtualMode = false;    // --virtual: the device is standard input/output
+  std::string configPath;      // taken exactly as given
+  std::string error;           // for UsageError: what was wrong
+};
+
+// Parses the arguments after the program name. A lone "/K" or "/k" is accepted and
+// ignored, as older shortcuts pass it; paths keep their letter case.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+std::string UsageText(const Edition& edition);
+
+// Exit statuses of the programs.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitConfigError = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitPortError = 3;
+
+}  // namespace fenno

@@ -1,0 +1,42 @@
+#include "ui/program.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "config/command_line.h"
+#include "fenno_version.h"
+
+namespace fenno {
+namespace {
+
+void Print(std::FILE* stream, const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+}  // namespace
+
+int RunProgram(const Edition& edition, int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const CommandLine command = ParseCommandLine(args);
+  switch (command.action) {
+    case CommandLine::Action::ShowHelp:
+      Print(stdout, UsageText(edition));
+      return kExitOk;
+    case CommandLine::Action::ShowVersion:
+      Print(stdout, std::string(edition.executableName) + " " + kFennoVersion + "\n");
+      return kExitOk;
+    case CommandLine::Action::UsageError:
+      Print(stderr, std::string(edition.executableName) + ": " + command.error + "\n" +
+                        UsageText(edition));
+      return kExitUsage;
+    case CommandLine::Action::PrintConfig:
+    case CommandLine::Action::RunHeadless:
+    case CommandLine::Action::RunWindows:
+      break;
+  }
+  Print(stderr, std::string(edition.executableName) + ": this mode is not available yet\n");
+  return kExitUsage;
+}
+
+}  // namespace fenno
