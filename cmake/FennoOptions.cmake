@@ -21,3 +21,16 @@ function(fenno_add_test name)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        PROPERTIES ${ARG_PROPERTIES})
 endfunction()
+
+# Every *_test.cpp file of the calling folder becomes its own test binary,
+# test_<folder>_<file stem>, so that a subsystem's tests build and run independently.
+function(fenno_add_test_files)
+  cmake_parse_arguments(ARG "" "" "LIBS;PROPERTIES" ${ARGN})
+  get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  file(GLOB files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  foreach(file IN LISTS files)
+    get_filename_component(stem ${file} NAME_WE)
+    string(REGEX REPLACE "_test$" "" stem ${stem})
+    fenno_add_test(test_${folder}_${stem} SOURCES ${file} LIBS ${ARG_LIBS} PROPERTIES ${ARG_PROPERTIES})
+  endforeach()
+endfunction()
