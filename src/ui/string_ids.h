@@ -1,8 +1,13 @@
 #pragma once
 
 // Numbers of the string-table texts the code looks up by name. Numbers below 10000 are
-// the table's historical numbering; 10000 and above are texts that had no number of
-// their own and were given one here so that they are translated too.
+// the table's own numbering. Texts that had no number were given one of 10000 and above,
+// in a range per area, so that they are translated too; their names live in the area's
+// own header (for example config/config_text_ids.h):
+//   10000-10099 configuration files    10100-10199 transports
+//   10200-10299 keystroke output       10300-10399 engine and data log
+//   10400-10499 live data items        10500-10599 hot keys
+//   10600-10699 program start-up and setup window
 
 namespace fenno::str {
 
@@ -10,16 +15,7 @@ namespace fenno::str {
 inline constexpr int kFontName = 20;
 inline constexpr int kFontCharset = 21;
 
-// Named formats as shown to the user.
-inline constexpr int kFormatGeneralNumber = 9004;  // .. 9009 Scientific
-
-// Configuration files.
-inline constexpr int kNotAConfigFile = 10001;      // %1 = path in capitals
-inline constexpr int kFileErrorTitle = 10002;
-inline constexpr int kOldConfigFile = 10003;
-inline constexpr int kOldConfigFileTitle = 10004;
-inline constexpr int kFileIoError = 10005;
-inline constexpr int kLineBreakInSetting = 10006;  // %1 = setting name
-inline constexpr int kProgramTitle = 10007;        // default message-box title
+// Named formats as shown to the user, 9004 "General Number" .. 9009 "Scientific".
+inline constexpr int kFormatGeneralNumber = 9004;
 
 }  // namespace fenno::str

@@ -32,8 +32,11 @@ std::string Unescape(std::string_view text) {
   return out;
 }
 
-// Lines of "NUMBER<TAB>TEXT"; blank lines and lines starting with # are skipped.
-void ParseTable(std::string_view data, std::map<int, std::string>& texts) {
+// Lines of "NUMBER<TAB>TEXT" or "NUMBER@program<TAB>TEXT"; blank lines and lines starting
+// with # are skipped. An entry qualified with a program's name applies to that program
+// only and wins over an unqualified one.
+void ParseTable(std::string_view data, std::string_view program, std::map<int, std::string>& texts,
+                std::map<int, bool>& qualified) {
   while (!data.empty()) {
     const size_t end = data.find('\n');
     std::string_view line = data.substr(0, end);
@@ -42,19 +45,27 @@ void ParseTable(std::string_view data, std::map<int, std::string>& texts) {
     if (line.empty() || line.front() == '#') continue;
     const size_t tab = line.find('\t');
     if (tab == std::string_view::npos) continue;
+    std::string_view key = line.substr(0, tab);
+    std::string_view owner;
+    if (const size_t at = key.find('@'); at != std::string_view::npos) {
+      owner = key.substr(at + 1);
+      key = key.substr(0, at);
+    }
+    if (!owner.empty() && owner != program) continue;
     int number = 0;
-    for (char c : line.substr(0, tab)) {
+    for (char c : key) {
       if (c < '0' || c > '9') { number = -1; break; }
       number = number * 10 + (c - '0');
     }
-    if (number > 0) texts[number] = Unescape(line.substr(tab + 1));
+    if (number <= 0) continue;
+    if (owner.empty() && qualified[number]) continue;
+    texts[number] = Unescape(line.substr(tab + 1));
+    if (!owner.empty()) qualified[number] = true;
   }
 }
 
-std::string_view FindFile(std::string_view name) {
-  for (const auto& [fileName, contents] : string_data::EmbeddedFiles())
-    if (fileName == name) return contents;
-  return {};
+bool EndsWith(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
 }  // namespace
@@ -82,8 +93,12 @@ std::string_view LanguageCode(Language language) {
 
 StringTable::StringTable(EditionKind edition, Language language)
     : edition_(edition), language_(language) {
-  const std::string prefix = edition == EditionKind::Comfenno ? "comfenno." : "netfenno.";
-  ParseTable(FindFile(prefix + std::string(LanguageCode(language)) + ".txt"), texts_);
+  // Every "<area>.<language>.txt" file contributes; areas use separate number ranges.
+  const std::string_view program = edition == EditionKind::Comfenno ? "comfenno" : "netfenno";
+  const std::string suffix = "." + std::string(LanguageCode(language)) + ".txt";
+  std::map<int, bool> qualified;
+  for (const auto& [fileName, contents] : string_data::EmbeddedFiles())
+    if (EndsWith(fileName, suffix)) ParseTable(contents, program, texts_, qualified);
 }
 
 const std::string& StringTable::Text(int number) const {
