@@ -1,0 +1,33 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "config/user_store.h"
+
+namespace fenno {
+namespace {
+
+TEST(IniUserStore, KeepsValuesPerApplicationAndSectionUnderTheConfigFolder) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("fenno-store-" + std::to_string(::getpid()));
+  std::filesystem::remove_all(folder);
+  ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+
+  IniUserStore store("Comfenno");
+  EXPECT_FALSE(store.Get("Comfenno", "MRUFiles", "0").has_value());
+  store.Set("Comfenno", "MRUFiles", "0", "/data/Balance Setup.DE3");
+  store.Set("Comfenno - COM1", "Settings", "MainLeft", "1200");
+  store.Set("Comfenno", "Ports", "COM5", "/dev/serial/by-id/usb-scale");
+
+  IniUserStore reopened("Comfenno");
+  EXPECT_EQ(reopened.Get("Comfenno", "MRUFiles", "0"), "/data/Balance Setup.DE3");
+  EXPECT_EQ(reopened.Get("Comfenno - COM1", "Settings", "MainLeft"), "1200");
+  EXPECT_EQ(reopened.Get("Comfenno", "Ports", "COM5"), "/dev/serial/by-id/usb-scale");
+  EXPECT_FALSE(reopened.Get("Comfenno", "Settings", "MainLeft").has_value());
+  EXPECT_TRUE(std::filesystem::exists(folder / "Comfenno" / "Comfenno - COM1.ini"));
+  std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace fenno
