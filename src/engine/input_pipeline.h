@@ -1,0 +1,134 @@
+#pragma once
+
+// The per-byte input pipeline: Opto-RS rule, pre-input translation, start-of-record
+// filter, and the framing rule that appends each byte to a field and decides where the
+// record ends. Plain C++; the engine drives it from its tick.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "config/settings.h"
+
+namespace fenno {
+
+// What the pipeline needs from its owner at the end of a record and for the Opto-RS
+// query. ProcessRecord answers true when the tick must end at once.
+class RecordSink {
+ public:
+  virtual ~RecordSink() = default;
+  virtual bool ProcessRecord() = 0;
+  virtual void QueueOutput(std::string_view text) = 0;
+};
+
+// The framing rule, derived from the end-of-record event and the record structure.
+enum class FramingMode : int16_t {
+  SingleFieldByEndChar = 0,
+  SingleFieldByTimeGap = 1,
+  DelimitedByEndChar = 2,
+  FixedByByteCount = 3,
+  DelimitedByTimeGap = 4,
+  FixedByTimeGap = 5,
+  FixedByEndChar = 6,
+};
+
+FramingMode FramingModeFor(int16_t endOfRecordEvent, int16_t recordStructure);
+
+// FilterChar for every field, worked out once at activation: for each byte what to
+// append to the field being filled (empty, the byte, or two hex digits).
+class FieldFilterTable {
+ public:
+  FieldFilterTable() = default;
+  // preTransferDrops[b]: the pre-transfer table turns b into the NUL character, so
+  // keystroke and DDE modes drop it as it arrives (log mode keeps every byte).
+  FieldFilterTable(const Settings& settings, const std::array<bool, kTableSize>& preTransferDrops,
+                   char decimalSeparator);
+  // Appends FilterChar(b) for field `field` (1..41) to `out`.
+  void Append(int field, unsigned char b, std::string& out) const {
+    const Entry& entry = tables_[kindOfField_[static_cast<size_t>(field)]][b];
+    out.append(entry.text, entry.length);
+  }
+
+ private:
+  struct Entry {
+    char text[2] = {0, 0};
+    uint8_t length = 0;
+  };
+  enum Kind : uint8_t { kPlain, kIgnore, kNumeric, kBinaryToHex, kKinds };
+  std::array<std::array<Entry, kTableSize>, kKinds> tables_{};
+  std::array<uint8_t, kFieldSlots> kindOfField_{};
+};
+
+// The character set that starts a record under start event 2 ("1234567890-" and the
+// decimal separator).
+bool IsNumericStartChar(unsigned char b, char decimalSeparator);
+
+class InputPipeline {
+ public:
+  // Record bodies larger than this are ended as if their end event had come: a device
+  // (or an end event) that never ends a record must not grow memory without limit.
+  static constexpr size_t kMaxRecordBytes = 1 << 20;
+
+  InputPipeline(const Settings& settings, RecordSink& sink);
+
+  // Activation: framing from the settings, translation and filter tables, empty state.
+  void Activate(const std::array<bool, kTableSize>& preTransferDrops, char decimalSeparator);
+  void DeriveFraming();
+  void ResetFraming();
+  void IdleTick() { IdleTicks = static_cast<uint8_t>(IdleTicks + 1); }
+  // Feeds one byte; answers true when ProcessRecord ended the tick.
+  bool FeedByte(unsigned char b);
+  // Called when a read found nothing; answers true when ProcessRecord ended the tick.
+  bool TimeGapCheck();
+
+  // The values of the record being assembled, slots 0..42 (framing writes 1..41).
+  std::array<std::string, kFieldSlots> FieldValues;
+  // Empties every slot the framing may have written.
+  void ClearFieldValues();
+
+  // True once per activation when a record was ended by the size limit rather than by
+  // its configured end; the engine reports that once.
+  bool TakeOversizeRecordNotice();
+
+  // Framing state.
+  FramingMode Mode = FramingMode::SingleFieldByEndChar;
+  std::string EndOfRecordSet;
+  int16_t CurrentField = 1;
+  int16_t FieldCharCount = 0;
+  int16_t RecordCharCount = 0;
+  uint8_t IdleTicks = 0;
+  bool InRecord = false;
+  bool VoidRecord = false;
+  bool OptoRsQueryPending = false;
+  bool LastWasSpace = false;
+
+ private:
+  bool Frame(unsigned char b);
+  // Each answers, when the byte ended the record, whether the tick must end.
+  std::optional<bool> FrameByMode(unsigned char b);
+  std::optional<bool> FrameEndChar(unsigned char b);
+  void CountFixedFieldByte();
+  bool EndRecord();
+  void AppendToField(int slot, unsigned char b);
+  void NextField();
+  int16_t FieldLengthOf(int field) const;
+  bool PassesStartFilter(unsigned char b) const;
+  bool IsEndChar(unsigned char b) const { return endCharSet_[b]; }
+
+  const Settings& settings_;
+  RecordSink& sink_;
+  FieldFilterTable filters_;
+  std::array<bool, kTableSize> endCharSet_{};
+  std::array<bool, kTableSize> startCharSet_{};
+  // Pre-input translation: 0..255 replacement code, or one of the two markers below.
+  static constexpr int16_t kIgnoreCode = -1;
+  static constexpr int16_t kVoidCode = -2;
+  std::array<int16_t, kTableSize> preInput_{};
+  char decimalSeparator_ = '.';
+  size_t recordBytes_ = 0;
+  bool oversizeSeen_ = false;
+  bool oversizeReported_ = false;
+};
+
+}  // namespace fenno
