@@ -1,0 +1,409 @@
+#include "expr/evaluator.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "value_printer.h"
+
+namespace fenno {
+namespace {
+
+constexpr int kResultSlot = 41;
+
+Value D(double number) {
+  return Value::Double(number);
+}
+Value I(int16_t number) {
+  return Value::Integer(number);
+}
+Value L(int32_t number) {
+  return Value::Long(number);
+}
+Value B(bool flag) {
+  return Value::Boolean(flag);
+}
+Value T(std::string text) {
+  return Value::Text(std::move(text));
+}
+const Value kEmpty;
+
+struct Case {
+  std::string_view expression;
+  std::vector<std::string> fields;  // texts of field(1), field(2), ...
+  Value expected;
+  bool ok = true;
+};
+
+FieldValueSlots FieldsOf(const std::vector<std::string>& texts) {
+  FieldValueSlots fields;
+  for (size_t i = 0; i < texts.size(); ++i) fields[i + 1] = Value::Text(texts[i]);
+  return fields;
+}
+
+void ExpectAll(const std::vector<Case>& cases) {
+  ExpressionEvaluator evaluator;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expression);
+    FieldValueSlots fields = FieldsOf(c.fields);
+    EXPECT_EQ(evaluator.Evaluate(c.expression, fields, kResultSlot), c.ok);
+    EXPECT_EQ(fields[kResultSlot], c.expected);
+  }
+}
+
+TEST(ExpressionPrecedence, OperatorsBindAndAssociateAsDocumented) {
+  ExpectAll({
+      {"2^3^2", {}, D(64)},
+      {"-2^2", {}, D(-4)},
+      {"2^-1", {}, D(0.5)},
+      {"7 \\ 2 * 3", {}, L(1)},
+      {"7 mod 4 + 1", {}, D(4)},
+      {"8-3-2", {}, D(3)},
+      {"1 + 2 * 3", {}, D(7)},
+      {"(1 + 2) * 3", {}, D(9)},
+      {"2 * 3 ^ 2", {}, D(18)},
+      {"-3 mod 2", {}, L(-1)},
+      {"2 - -3", {}, D(5)},
+      {"-(-(2))", {}, D(2)},
+      {"not 1 = 2 and 3", {}, L(3)},
+      {"1 or 2 and 3", {}, L(3)},
+      {"1 xor 3 or 4", {}, L(6)},
+      {"0 imp 0 eqv 5", {}, L(-1)},
+      {"5 > 3 = -1", {}, B(true)},
+      {"1 < 2 < 3", {}, B(true)},
+      {"&h field(1) + 1", {"1F"}, D(32)},
+      {"1\t+\r\n2 ", {}, D(3)},
+  });
+}
+
+TEST(ExpressionPrecedence, KeywordsAndFunctionNamesIgnoreCase) {
+  ExpectAll({
+      {"1 AND 3", {}, L(1)},
+      {"1 And 3", {}, L(1)},
+      {"1 and 3", {}, L(1)},
+      {"5 MOD 3", {}, L(2)},
+      {"ABS(-3)", {}, D(3)},
+      {"Field(1)", {"x"}, T("x")},
+  });
+}
+
+TEST(ExpressionConversions, FieldTextsAndNumbers) {
+  ExpectAll({
+      {"field(1)+field(2)", {"12", "3"}, T("123")},
+      {"val(field(1))+val(field(2))", {"12", "3"}, D(15)},
+      {"field(1)*1+field(2)", {"12", "3"}, D(15)},
+      {"field(1) + 1", {" 12\r"}, D(13)},
+      {"field(1) * 2", {"1e3"}, D(2000)},
+      {"field(1) * 2", {"&H10"}, D(32)},
+      {"field(1) - 1", {"-4.5"}, D(-5.5)},
+      {"field(1) * 2", {"12abc"}, kEmpty, false},
+      {"field(1) * 2", {"12,5"}, kEmpty, false},
+      {"field(1) * 2", {""}, kEmpty, false},
+      {"field(3) * 2", {}, D(0)},  // an Empty field counts as 0
+      {"field(3) + 5", {}, D(5)},  // "+" with Empty gives the other operand
+      {"field(3) + field(1)", {"ab"}, T("ab")},
+      {"field(3) + field(4)", {}, kEmpty},
+      {"1.5.7", {}, D(1.5)},
+      {"...", {}, D(0)},
+  });
+}
+
+TEST(ExpressionConversions, Comparisons) {
+  ExpectAll({
+      {"field(1) > 5", {"12"}, B(true)},
+      {"field(1) > 5", {"3"}, B(false)},
+      {"field(1) > 5", {"abc"}, kEmpty, false},
+      {"5 < field(1)", {"abc"}, B(false)},  // text on the right is read like val: 0
+      {"12 = field(1)", {"12 kg"}, B(true)},
+      {"field(1) <> 2", {"2"}, B(false)},
+      {"field(1) <= 2", {"2"}, B(true)},
+      {"field(1) >= 2", {"1"}, B(false)},
+      {"(1 = 1) = (2 = 2)", {}, B(true)},  // a Boolean on the right counts as -1
+      {"field(3) = 0", {}, B(true)},
+  });
+}
+
+TEST(ExpressionConversions, HexadecimalPrefix) {
+  ExpectAll({
+      {"&h field(1)", {"1F"}, D(31)},
+      {"&h field(1)", {"FFFF"}, D(65535)},
+      {"&H field(1)", {"FFFFFFFF"}, D(-1)},
+      {"&h field(1)", {"  1f kg"}, D(31)},
+      {"&h field(1)", {"zz"}, D(0)},
+      {"&h field(3)", {}, D(0)},
+      {"&h field(1)", {"123456789"}, kEmpty, false},
+      {"&h 10", {}, kEmpty, false},
+      {"&hFF", {}, kEmpty, false},
+      {"&h(field(1))", {"A"}, D(10)},
+  });
+}
+
+TEST(ExpressionKinds, WholeNumberResults) {
+  ExpectAll({
+      {"asc(field(1))", {"A"}, I(65)},
+      {"asc(field(1))", {"\xE9"}, I(233)},
+      {"asc(12)", {}, I(49)},
+      {"sgn(-5)", {}, I(-1)},
+      {"sgn(0)", {}, I(0)},
+      {"sgn(-5) + sgn(-5)", {}, I(-2)},
+      {"asc(field(1)) * asc(field(1))", {"\xFF"}, L(65025)},
+      {"asc(field(1)) * 1000", {"A"}, D(65000)},
+      {"(65536 and 65536) * (65536 and 65536)", {}, D(4294967296.0)},
+      {"-(-(asc(field(1)) * asc(field(1))) - asc(field(1)) * asc(field(1)))", {"\x80"}, L(32768)},
+      {"-(asc(field(1)) * asc(field(1))) - asc(field(1)) * asc(field(1))", {"\x80"}, I(-32768)},
+      {"7 \\ 2", {}, L(3)},
+      {"sgn(1) \\ sgn(1)", {}, I(1)},
+      {"-7 \\ 2", {}, L(-3)},
+      {"-7 mod 2", {}, L(-1)},
+      {"7 mod -2", {}, L(1)},
+      {"2.5 \\ 1", {}, L(2)},
+      {"3.5 \\ 1", {}, L(4)},
+      {"-2.5 \\ 1", {}, L(-2)},
+      {"5.5 mod 3", {}, L(0)},
+      {"6.5 mod 4", {}, L(2)},
+      {"1 and 3", {}, L(1)},
+      {"(1 = 1) and (2 = 2)", {}, B(true)},
+      {"not (1 = 1)", {}, B(false)},
+      {"not sgn(1)", {}, I(-2)},
+      {"not 0", {}, L(-1)},
+      {"(1 = 1) or sgn(1)", {}, I(-1)},
+      {"12 / 4", {}, D(3)},
+  });
+}
+
+TEST(ExpressionFunctions, Numeric) {
+  ExpectAll({
+      {"abs(-3)", {}, D(3)},
+      {"abs(sgn(-1))", {}, I(1)},
+      {"abs(field(1))", {"-2.5"}, D(2.5)},
+      {"fix(-2.5)", {}, D(-2)},
+      {"int(-2.5)", {}, D(-3)},
+      {"fix(2.7)", {}, D(2)},
+      {"int(2.7)", {}, D(2)},
+      {"int(1 = 1)", {}, I(-1)},
+      {"cos(0)", {}, D(1)},
+      {"sin(0)", {}, D(0)},
+      {"tan(0)", {}, D(0)},
+      {"exp(0)", {}, D(1)},
+      {"log(1)", {}, D(0)},
+      {"sqr(16)", {}, D(4)},
+      {"sgn(field(1))", {"-0.001"}, I(-1)},
+  });
+  FieldValueSlots fields;
+  ExpressionEvaluator evaluator;
+  ASSERT_TRUE(evaluator.Evaluate("atn(1) * 4", fields, kResultSlot));
+  EXPECT_DOUBLE_EQ(fields[kResultSlot].number(), std::numbers::pi);
+}
+
+TEST(ExpressionFunctions, TextAndConversion) {
+  ExpectAll({
+      {"lcase(field(1))", {"AbC\xC4"}, T("abc\xC4")},
+      {"ucase(field(1))", {"aBc\xE4"}, T("ABC\xE4")},
+      {"lcase(12.5)", {}, T("12.5")},
+      {"ucase(1 = 1)", {}, T("TRUE")},
+      {"ltrim(field(1))", {"  a  "}, T("a  ")},
+      {"rtrim(field(1))", {"  a  "}, T("  a")},
+      {"trim(field(1))", {"\t a \t"}, T("\t a \t")},
+      {"trim(field(1))", {"   "}, T("")},
+      {"trim(field(3))", {}, T("")},
+      {"hex(255)", {}, T("FF")},
+      {"hex(-1)", {}, T("FFFFFFFF")},
+      {"hex(sgn(-1))", {}, T("FFFF")},
+      {"hex(1 = 1)", {}, T("FFFF")},
+      {"hex(2.5)", {}, T("2")},
+      {"hex(3.5)", {}, T("4")},
+      {"hex(0)", {}, T("0")},
+      {"hex(-2147483648)", {}, T("80000000")},
+      {"hex(field(1))", {"4096"}, T("1000")},
+      {"val(field(1))", {"  12.5kg"}, D(12.5)},
+      {"val(field(1))", {"&HFF"}, D(255)},
+      {"val(field(1))", {"&hffff"}, D(-1)},
+      {"val(field(1))", {"&o17"}, D(15)},
+      {"val(field(1))", {"abc"}, D(0)},
+      {"val(field(3))", {}, D(0)},
+      {"val(1 = 1)", {}, D(0)},
+      {"val(12.5) * 2", {}, D(25)},
+      {"field(0)", {}, kEmpty},
+      {"field(1.5)", {"a", "b"}, T("b")},
+      {"field(2.5)", {"a", "b", "c"}, T("b")},
+      {"field(\"1\")", {}, kEmpty, false},
+  });
+}
+
+TEST(ExpressionFailures, WorkedCases) {
+  ExpectAll({
+      {"10/0", {}, kEmpty, false},
+      {"1 + 10/0 * 3", {}, D(1), false},
+      {"abs(-3) + sqr(-4)", {}, D(3), false},
+      {"sqr(-4)", {}, kEmpty, false},
+      {"field(99)", {}, kEmpty, false},
+      {"1/(2/0)", {}, kEmpty, false},
+      {"foo(5)", {}, D(5), false},
+      {"(1+2", {}, D(3), false},
+      {"", {}, kEmpty, false},
+      {"abs(3 4)", {}, D(3), false},
+  });
+}
+
+TEST(ExpressionFailures, RunTimeFailuresGiveEmpty) {
+  ExpectAll({
+      {"field(43)", {}, kEmpty, false},
+      {"field(-1)", {}, kEmpty, false},
+      {"log(0)", {}, kEmpty, false},
+      {"log(-1)", {}, kEmpty, false},
+      {"asc(field(1))", {""}, kEmpty, false},
+      {"asc(field(3))", {}, kEmpty, false},
+      {"5 \\ 0", {}, kEmpty, false},
+      {"5 mod 0.4", {}, kEmpty, false},
+      {"-field(1)", {"x"}, kEmpty, false},
+      {"not field(1)", {"x"}, kEmpty, false},
+      {"sin(field(1))", {"x"}, kEmpty, false},
+      {"2 * (3 + 4 / 0) + 1", {}, D(6), false},  // the group yields 3 and stops the rest
+  });
+}
+
+TEST(ExpressionFailures, OverflowFailsInsteadOfWrapping) {
+  ExpectAll({
+      {"10 ^ 400", {}, kEmpty, false},
+      {"exp(1000)", {}, kEmpty, false},
+      {"field(1) * 10", {"1e308"}, kEmpty, false},
+      {std::string_view("9999999999999999999999999999999999999999999999999999999999999999999999"
+                        "9999999999999999999999999999999999999999999999999999999999999999999999"
+                        "9999999999999999999999999999999999999999999999999999999999999999999999"
+                        "9999999999999999999999999999999999999999999999999999999999999999999999"
+                        "9999999999999999999999999999999999999999999999999999999999999999999999"),
+       {},
+       kEmpty,
+       false},
+      {"2147483648 \\ 1", {}, kEmpty, false},
+      {"-2147483648 \\ -1", {}, kEmpty, false},
+      {"4294967296 and 1", {}, kEmpty, false},
+      {"not 2147483648", {}, kEmpty, false},
+      {"hex(4294967296)", {}, kEmpty, false},
+      {"(0 - 8) ^ 0.5", {}, kEmpty, false},
+      {"0 ^ -1", {}, kEmpty, false},
+      {"val(field(1))", {"1e999"}, kEmpty, false},
+      {"0 ^ 0", {}, D(1)},
+  });
+}
+
+TEST(ExpressionFailures, SyntaxFaultsKeepTheValueSoFar) {
+  ExpectAll({
+      {"1 +", {}, D(1), false},
+      {"1 2", {}, D(1), false},
+      {"5 >> 2", {}, D(5), false},
+      {"* 3", {}, kEmpty, false},
+      {"\"12\"", {}, kEmpty, false},
+      {"1 e308", {}, D(1), false},
+      {"abs 3", {}, I(0), false},  // the 3 stands where "(" belongs; abs of nothing
+      {"(1))", {}, D(1), false},
+      {"1 == 1", {}, B(false), false},
+  });
+}
+
+TEST(ExpressionEvaluation, ResultReplacesTheSlotEvenOnFailure) {
+  ExpressionEvaluator evaluator;
+  FieldValueSlots fields = FieldsOf({"21"});
+  EXPECT_TRUE(evaluator.Evaluate("field(1) * 2", fields, 1));
+  EXPECT_EQ(fields[1], D(42));
+
+  fields[2] = T("old");
+  EXPECT_FALSE(evaluator.Evaluate("10/0", fields, 2));
+  EXPECT_EQ(fields[2], kEmpty);
+}
+
+TEST(ExpressionEvaluation, SlotOutsideTheRecordIsLeftAlone) {
+  ExpressionEvaluator evaluator;
+  FieldValueSlots fields = FieldsOf({"1"});
+  const FieldValueSlots before = fields;
+  EXPECT_FALSE(evaluator.Evaluate("1", fields, -1));
+  EXPECT_FALSE(evaluator.Evaluate("1", fields, kFieldSlots));
+  EXPECT_EQ(fields, before);
+}
+
+std::string Repeated(std::string_view piece, int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += piece;
+  return text;
+}
+
+TEST(ExpressionNesting, DepthLimitFailsCleanly) {
+  constexpr int kLimit = ExpressionEvaluator::kMaxNesting;
+  ExpectAll({
+      {Repeated("(", kLimit) + "1" + Repeated(")", kLimit), {}, D(1)},
+      {Repeated("abs(", kLimit - 1) + "-1" + Repeated(")", kLimit - 1), {}, D(1)},
+  });
+  const std::vector<std::string> tooDeep = {
+      Repeated("(", kLimit + 1) + "1" + Repeated(")", kLimit + 1),
+      Repeated("-", 100000) + "1",
+      Repeated("not ", 100000) + "1",
+      Repeated("(", 100000),
+      Repeated("&h ", 100000) + "field(1)",
+      Repeated("abs(", 100000) + "1",
+      Repeated("2^-", 100000) + "2",
+  };
+  ExpressionEvaluator evaluator;
+  for (const std::string& expression : tooDeep) {
+    SCOPED_TRACE(expression.substr(0, 20));
+    FieldValueSlots fields;
+    EXPECT_FALSE(evaluator.Evaluate(expression, fields, kResultSlot));
+    EXPECT_EQ(fields[kResultSlot], kEmpty);
+  }
+}
+
+TEST(ExpressionNesting, LongFlatExpressionsNeedNoDepth) {
+  ExpectAll({
+      {"1" + Repeated(" + 1", 100000), {}, D(100001)},
+      {"field(1)" + Repeated("+field(1)", 999), {"ab"}, T(Repeated("ab", 1000))},
+  });
+}
+
+std::vector<float> Draws(ExpressionEvaluator& evaluator, const std::vector<std::string>& calls) {
+  std::vector<float> numbers;
+  for (const std::string& call : calls) {
+    FieldValueSlots fields;
+    EXPECT_TRUE(evaluator.Evaluate(call, fields, kResultSlot)) << call;
+    EXPECT_EQ(fields[kResultSlot].kind(), Value::Kind::Single) << call;
+    numbers.push_back(static_cast<float>(fields[kResultSlot].number()));
+  }
+  return numbers;
+}
+
+TEST(RandomNumbers, ArgumentRules) {
+  ExpressionEvaluator evaluator;
+  const std::vector<float> n =
+      Draws(evaluator, {"rnd(1)", "rnd(0)", "rnd(1)", "rnd(-3)", "rnd(5)", "rnd(-3)", "rnd(-4)"});
+  EXPECT_EQ(n[1], n[0]);  // 0 repeats the previous number
+  EXPECT_NE(n[2], n[1]);  // above 0 advances
+  EXPECT_EQ(n[5], n[3]);  // the same negative argument gives the same number
+  EXPECT_NE(n[4], n[3]);
+  EXPECT_NE(n[6], n[3]);
+
+  const std::vector<float> afterSeed = Draws(evaluator, {"rnd(-3)", "rnd(1)", "rnd(1)"});
+  const std::vector<float> again = Draws(evaluator, {"rnd(-3)", "rnd(1)", "rnd(1)"});
+  EXPECT_EQ(afterSeed, again);
+}
+
+TEST(RandomNumbers, DeterministicAndWithinRange) {
+  ExpressionEvaluator first;
+  ExpressionEvaluator second;
+  const std::vector<std::string> calls(2000, "rnd(1)");
+  const std::vector<float> a = Draws(first, calls);
+  EXPECT_EQ(a, Draws(second, calls));
+  float smallest = 1;
+  float largest = 0;
+  for (const float number : a) {
+    ASSERT_GE(number, 0.0f);
+    ASSERT_LT(number, 1.0f);
+    smallest = std::min(smallest, number);
+    largest = std::max(largest, number);
+  }
+  EXPECT_LT(smallest, 0.01f);
+  EXPECT_GT(largest, 0.99f);
+}
+
+}  // namespace
+}  // namespace fenno
