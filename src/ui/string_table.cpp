@@ -221,7 +221,9 @@ StringTable::StringTable(EditionKind edition, Language language,
   // Areas use separate number ranges, so every file of the language contributes.
   const std::string_view program = ProgramQualifier(edition);
   std::map<int, bool> qualified;
-  for (StringEntry& entry : ListStringEntries(FilesOfLanguage(files, language)).entries) {
+  const std::vector<StringDataFile> chosen = FilesOfLanguage(files, language);
+  StringFileListing listing = ListStringEntries(chosen);
+  for (StringEntry& entry : listing.entries) {
     if (!entry.program.empty() && entry.program != program) continue;
     if (entry.program.empty() && qualified[entry.number]) continue;
     texts_[entry.number] = std::move(entry.text);
