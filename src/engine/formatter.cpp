@@ -66,11 +66,20 @@ Shown AppendDateTimeOf(std::string& out, const Subject& subject, std::string_vie
   return Shown::Text;
 }
 
+// Each kind of value reads a section its own way first: for a moment any date/time
+// placeholder makes a date section ("hh:nn:00" keeps its zeros as text), for a number any
+// digit placeholder makes a numeric one ("0 m" is a number of metres).
+bool IsDateTimeSection(const Subject& subject, std::string_view section,
+                       const NumericLayout& layout) {
+  if (subject.moment == nullptr && layout.HasPlaceholders()) return false;
+  return HasDateTimePlaceholder(section);
+}
+
 // Appends one section applied to the magnitude of the subject (or to its moment).
 Shown AppendSection(std::string& out, const Subject& subject, std::string_view section,
                     const RegionalSettings& regional) {
   const NumericLayout layout = AnalyzeNumericSection(section);
-  if (!layout.HasPlaceholders() && HasDateTimePlaceholder(section))
+  if (IsDateTimeSection(subject, section, layout))
     return AppendDateTimeOf(out, subject, section, regional);
   const bool nonzero = AppendNumericSection(
       out, section, layout, DecimalDigits::FromDouble(subject.number), NumericSymbols(regional));
