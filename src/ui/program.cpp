@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "config/command_line.h"
+#include "config/print_config.h"
 #include "fenno_version.h"
 
 namespace fenno {
@@ -31,6 +32,7 @@ int RunProgram(const Edition& edition, int argc, char** argv) {
                         UsageText(edition));
       return kExitUsage;
     case CommandLine::Action::PrintConfig:
+      return RunPrintConfig(edition, command.configPath);
     case CommandLine::Action::RunHeadless:
     case CommandLine::Action::RunWindows:
       break;
