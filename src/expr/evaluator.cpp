@@ -43,11 +43,19 @@ constexpr int kLoosestLevel = 1;
 constexpr int kNotOperandLevel = 6;      // "not" takes a comparison
 constexpr int kPrefixOperandLevel = 11;  // unary "-" and "&h" bind tighter than all but "^"
 
+constexpr size_t kTokenKinds = static_cast<size_t>(TokenKind::Other) + 1;
+
+// Rule of each token kind, looked up once per operator check instead of searched.
+constexpr std::array<const BinaryRule*, kTokenKinds> RulesByToken() {
+  std::array<const BinaryRule*, kTokenKinds> rules{};
+  for (const BinaryRule& rule : kBinaryRules) rules[static_cast<size_t>(rule.token)] = &rule;
+  return rules;
+}
+constexpr std::array<const BinaryRule*, kTokenKinds> kRuleOfToken = RulesByToken();
+
 const BinaryRule* FindRule(TokenKind token, int level) {
-  for (const BinaryRule& rule : kBinaryRules) {
-    if (rule.token == token) return rule.maxLevel >= level ? &rule : nullptr;
-  }
-  return nullptr;
+  const BinaryRule* rule = kRuleOfToken[static_cast<size_t>(token)];
+  return rule != nullptr && rule->maxLevel >= level ? rule : nullptr;
 }
 
 // One evaluation: the tokenizer's position, the current token and the failure flag.
