@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+#include "config/settings.h"
+
+namespace fenno {
+
+// What the user typed into the target application dialog.
+struct AppSelection {
+  std::string title;           // application title bar text
+  std::string command;         // command line
+  std::string interCharDelay;  // milliseconds, as typed
+};
+
+// The dialog's OK: when any of the three differs from the settings, stores all three
+// (texts trimmed, the delay rounded with halves to even), sets TargetSpecified when a
+// title or command is given, and returns true so that the caller marks the configuration
+// modified. Returns false and changes nothing otherwise.
+bool ApplyAppSelection(Settings& settings, const AppSelection& typed);
+
+}  // namespace fenno

@@ -1,0 +1,256 @@
+#include "keys/x11_keymap.h"
+
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "keys/key_sink.h"
+#include "keys/virtual_keys.h"
+
+namespace fenno {
+namespace {
+
+// Keys whose virtual key does not depend on the layout.
+constexpr std::pair<int, unsigned long> kNamedKeys[] = {
+    {vk::kBackspace, XK_BackSpace},
+    {vk::kTab, XK_Tab},
+    {vk::kClear, XK_Clear},
+    {vk::kEnter, XK_Return},
+    {vk::kShift, XK_Shift_L},
+    {vk::kControl, XK_Control_L},
+    {vk::kAlt, XK_Alt_L},
+    {vk::kPause, XK_Pause},
+    {vk::kCapsLock, XK_Caps_Lock},
+    {vk::kEscape, XK_Escape},
+    {vk::kSpace, XK_space},
+    {vk::kPageUp, XK_Prior},
+    {vk::kPageDown, XK_Next},
+    {vk::kEnd, XK_End},
+    {vk::kHome, XK_Home},
+    {vk::kLeft, XK_Left},
+    {vk::kUp, XK_Up},
+    {vk::kRight, XK_Right},
+    {vk::kDown, XK_Down},
+    {vk::kPrintScreen, XK_Print},
+    {vk::kInsert, XK_Insert},
+    {vk::kDelete, XK_Delete},
+    {vk::kHelp, XK_Help},
+    {vk::kMultiply, XK_KP_Multiply},
+    {vk::kAdd, XK_KP_Add},
+    {vk::kSeparator, XK_KP_Separator},
+    {vk::kSubtract, XK_KP_Subtract},
+    {vk::kDecimal, XK_KP_Decimal},
+    {vk::kDivide, XK_KP_Divide},
+    {vk::kNumLock, XK_Num_Lock},
+    {vk::kScrollLock, XK_Scroll_Lock},
+};
+
+// Punctuation keys by what they type unshifted on a US layout.
+constexpr std::pair<int, char> kPunctuationKeys[] = {
+    {vk::kSemicolon, ';'},    {vk::kEquals, '='},      {vk::kComma, ','},
+    {vk::kMinus, '-'},        {vk::kPeriod, '.'},      {vk::kSlash, '/'},
+    {vk::kGrave, '`'},        {vk::kBracketLeft, '['}, {vk::kBackslash, '\\'},
+    {vk::kBracketRight, ']'}, {vk::kApostrophe, '\''},
+};
+
+// Virtual keys given to the other keys that type characters.
+constexpr int kSpareVks[] = {0xE2, 0xDF, 0xE1, 0xE3, 0xE4, 0xE6, 0xE9, 0xEA, 0xEB, 0xEC,
+                             0xED, 0xEE, 0xEF, 0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xC1,
+                             0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8, 0xC9, 0xCA, 0xCB};
+
+bool IsLatin1Character(unsigned long keysym) {
+  return (keysym >= 0x20 && keysym <= 0x7E) || (keysym >= 0xA0 && keysym <= 0xFF);
+}
+
+constexpr unsigned int kKeyChangesMask = XkbKeySymsMask | XkbKeyActionsMask | XkbKeyBehaviorsMask |
+                                         XkbExplicitComponentsMask | XkbModifierMapMask |
+                                         XkbVirtualModMapMask;
+
+}  // namespace
+
+X11Keymap::X11Keymap(X11Connection& connection) : connection_(connection) {
+  handlerId_ = connection_.AddEventHandler([this](XEvent& event) { OnEvent(event); });
+}
+
+X11Keymap::~X11Keymap() {
+  connection_.RemoveEventHandler(handlerId_);
+  if (xkb_) XkbFreeKeyboard(xkb_, 0, True);
+}
+
+void X11Keymap::Refresh() {
+  Display* display = connection_.Get();
+  if (!display) return;
+  if (xkbEventBase_ < 0) {
+    int opcode = 0, errorBase = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
+    if (!XkbQueryExtension(display, &opcode, &xkbEventBase_, &errorBase, &major, &minor)) return;
+    XkbSelectEvents(display, XkbUseCoreKbd, XkbNewKeyboardNotifyMask | XkbMapNotifyMask,
+                    XkbNewKeyboardNotifyMask | XkbMapNotifyMask);
+    XkbSelectEventDetails(display, XkbUseCoreKbd, XkbStateNotify, XkbGroupStateMask,
+                          XkbGroupStateMask);
+  }
+  connection_.ProcessPendingEvents();
+  if (!dirty_) return;
+  Build();
+  dirty_ = false;
+}
+
+void X11Keymap::OnEvent(XEvent& event) {
+  if (event.type == MappingNotify) XRefreshKeyboardMapping(&event.xmapping);
+  if (xkbEventBase_ < 0 || event.type != xkbEventBase_) return;
+  const auto& xkbEvent = reinterpret_cast<const XkbEvent&>(event);
+  switch (xkbEvent.any.xkb_type) {
+    case XkbNewKeyboardNotify:
+      dirty_ = true;
+      break;
+    case XkbMapNotify:
+      if (!OnlyIgnoredKeysChanged(xkbEvent.map)) dirty_ = true;
+      break;
+    case XkbStateNotify:
+      if (xkbEvent.state.changed & XkbGroupStateMask) dirty_ = true;
+      break;
+    default:
+      break;
+  }
+}
+
+bool X11Keymap::OnlyIgnoredKeysChanged(const XkbMapNotifyEvent& event) const {
+  if (event.changed & ~kKeyChangesMask) return false;
+  const auto ignored = [this](int first, int count) {
+    for (int keycode = first; keycode < first + count; ++keycode)
+      if (std::find(ignored_.begin(), ignored_.end(), keycode) == ignored_.end()) return false;
+    return true;
+  };
+  return ignored(event.first_key_sym, event.num_key_syms) &&
+         ignored(event.first_key_act, event.num_key_acts) &&
+         ignored(event.first_key_behavior, event.num_key_behaviors) &&
+         ignored(event.first_key_explicit, event.num_key_explicit) &&
+         ignored(event.first_modmap_key, event.num_modmap_keys) &&
+         ignored(event.first_vmodmap_key, event.num_vmodmap_keys);
+}
+
+void X11Keymap::Build() {
+  Display* display = connection_.Get();
+  if (xkb_) XkbFreeKeyboard(xkb_, 0, True);
+  xkb_ = XkbGetMap(display, XkbKeyTypesMask | XkbKeySymsMask, XkbUseCoreKbd);
+  XkbStateRec state{};
+  XkbGetState(display, XkbUseCoreKbd, &state);
+  group_ = state.group;
+  keycodeOfVk_.fill(0);
+  vkOfKeycode_.fill(0);
+  characterKeys_.fill({});
+  spare_.clear();
+  if (!xkb_) return;
+  for (int keycode = xkb_->max_key_code; keycode >= xkb_->min_key_code; --keycode) {
+    const bool ours = std::find(ignored_.begin(), ignored_.end(), keycode) != ignored_.end();
+    const int count = XkbKeyNumSyms(xkb_, keycode);
+    const KeySym* syms = XkbKeySymsPtr(xkb_, keycode);
+    if (ours || std::all_of(syms, syms + count, [](KeySym s) { return s == NoSymbol; }))
+      spare_.push_back(static_cast<KeyCode>(keycode));
+  }
+  AssignNamedKeys();
+  AssignCharacterKeys();
+}
+
+void X11Keymap::AssignNamedKeys() {
+  for (const auto& [vkCode, keysym] : kNamedKeys) AssignVk(vkCode, FindKeycode(keysym, false));
+  for (int i = 0; i < 10; ++i) AssignVk(vk::kNumPad0 + i, FindKeycode(XK_KP_0 + i, false));
+  for (int i = 0; i < 16; ++i) AssignVk(vk::kF1 + i, FindKeycode(XK_F1 + i, false));
+  for (int i = 0; i < 26; ++i) {
+    KeyCode keycode = FindKeycode('a' + i, false);
+    AssignVk(vk::kLetterA + i, keycode ? keycode : FindKeycode('a' + i, true));
+  }
+  for (int i = 0; i < 10; ++i) {
+    KeyCode keycode = FindKeycode('0' + i, false);
+    AssignVk(vk::kDigit0 + i, keycode ? keycode : FindKeycode('0' + i, true));
+  }
+  for (const auto& [vkCode, character] : kPunctuationKeys) {
+    const KeyCode keycode = FindKeycode(static_cast<unsigned char>(character), false);
+    if (keycode && !vkOfKeycode_[keycode]) AssignVk(vkCode, keycode);
+  }
+}
+
+// Every character on the first two levels of a key; keys without a virtual key yet get one
+// of the spare virtual keys while they last.
+void X11Keymap::AssignCharacterKeys() {
+  size_t nextSpareVk = 0;
+  for (const bool shift : {false, true}) {
+    for (int keycode = xkb_->min_key_code; keycode <= xkb_->max_key_code; ++keycode) {
+      const unsigned long keysym = Translate(static_cast<KeyCode>(keycode), shift ? ShiftMask : 0);
+      if (!IsLatin1Character(keysym) || characterKeys_[keysym].keycode) continue;
+      while (!vkOfKeycode_[keycode] && nextSpareVk < std::size(kSpareVks))
+        if (!keycodeOfVk_[kSpareVks[nextSpareVk++]])
+          AssignVk(kSpareVks[nextSpareVk - 1], static_cast<KeyCode>(keycode));
+      if (vkOfKeycode_[keycode]) characterKeys_[keysym] = {static_cast<KeyCode>(keycode), shift};
+    }
+  }
+}
+
+void X11Keymap::AssignVk(int vkCode, KeyCode keycode) {
+  if (!keycode || keycodeOfVk_[vkCode]) return;
+  keycodeOfVk_[vkCode] = keycode;
+  if (!vkOfKeycode_[keycode]) vkOfKeycode_[keycode] = static_cast<unsigned char>(vkCode);
+}
+
+// The key that gives the keysym in the current group, unshifted or shifted; for keys that
+// give it on no such level (keypad digits, function keys of other groups), any key that
+// carries it.
+KeyCode X11Keymap::FindKeycode(unsigned long keysym, bool shifted) const {
+  for (int keycode = xkb_->min_key_code; keycode <= xkb_->max_key_code; ++keycode)
+    if (Translate(static_cast<KeyCode>(keycode), shifted ? ShiftMask : 0) == keysym)
+      return static_cast<KeyCode>(keycode);
+  if (shifted) return 0;
+  for (int keycode = xkb_->min_key_code; keycode <= xkb_->max_key_code; ++keycode) {
+    const KeySym* syms = XkbKeySymsPtr(xkb_, keycode);
+    if (std::find(syms, syms + XkbKeyNumSyms(xkb_, keycode), keysym) !=
+        syms + XkbKeyNumSyms(xkb_, keycode))
+      return static_cast<KeyCode>(keycode);
+  }
+  return 0;
+}
+
+unsigned long X11Keymap::Translate(KeyCode keycode, unsigned int mods) const {
+  unsigned int modsUsed = 0;
+  KeySym keysym = NoSymbol;
+  if (!XkbTranslateKeyCode(xkb_, keycode, mods | (group_ << 13), &modsUsed, &keysym))
+    return NoSymbol;
+  return keysym;
+}
+
+KeyCode X11Keymap::KeycodeOfVk(int vkCode) {
+  Refresh();
+  return vkCode >= 0 && vkCode < 256 ? keycodeOfVk_[vkCode] : 0;
+}
+
+int X11Keymap::VkOfKeycode(KeyCode keycode) {
+  Refresh();
+  return vkOfKeycode_[keycode];
+}
+
+int X11Keymap::CharToKey(unsigned char character) {
+  Refresh();
+  switch (character) {
+    case '\b':
+      return vk::kBackspace;
+    case '\t':
+      return vk::kTab;
+    case '\r':
+    case '\n':
+      return vk::kEnter;
+    case 27:
+      return vk::kEscape;
+    default:
+      break;
+  }
+  if (!IsLatin1Character(character)) return kNoKey;
+  const CharacterKey& key = characterKeys_[character];
+  if (!key.keycode) return kCharacterKeyBit | character;
+  return vkOfKeycode_[key.keycode] | (key.shift ? kKeyShiftBit : 0);
+}
+
+const std::vector<KeyCode>& X11Keymap::SpareKeycodes() {
+  Refresh();
+  return spare_;
+}
+
+}  // namespace fenno
