@@ -37,15 +37,15 @@ class Port {
   virtual bool HasLines() const = 0;
   virtual void SetDtr(bool on) = 0;
   virtual void SetRts(bool on) = 0;
-  virtual void PulseDtr() = 0;           // DTR low for 155 ms, then high
+  virtual void PulseDtr() = 0;  // DTR low for 155 ms, then high
   virtual void SetBreak(bool on) = 0;
-  virtual uint32_t ModemStatus() = 0;    // ModemStatusBits
+  virtual uint32_t ModemStatus() = 0;  // ModemStatusBits
 
   // Run-time line changes. Each answers whether the driver accepted the change; the
   // caller updates the settings only then.
   virtual bool SetBaudRate(int32_t rate) = 0;
-  virtual bool SetParity(int parityCode) = 0;    // 0 none, 1 odd, 2 even, 3 mark, 4 space
-  virtual bool SetDataBits(int bits) = 0;        // 5..8
+  virtual bool SetParity(int parityCode) = 0;      // 0 none, 1 odd, 2 even, 3 mark, 4 space
+  virtual bool SetDataBits(int bits) = 0;          // 5..8
   virtual bool SetStopBits(int stopBitsCode) = 0;  // 0 one, 1 one and a half, 2 two
 };
 

@@ -1,0 +1,13 @@
+#include "transport/device_port.h"
+
+#include "transport/serial_port.h"
+#include "transport/tcp_port.h"
+
+namespace fenno {
+
+std::unique_ptr<Port> MakeDevicePort(const PortContext& context) {
+  if (context.edition.IsSerial()) return std::make_unique<SerialPort>(context);
+  return std::make_unique<TcpPort>(context);
+}
+
+}  // namespace fenno

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "transport/port.h"
+#include "transport/port_context.h"
+#include "transport/serial_line.h"
+
+class QSerialPort;
+
+namespace fenno {
+
+// A serial port on QSerialPort, found by its "COMn" name (see port_names.h). Reads take
+// what has already arrived; at most InputBufferSize bytes wait in this process, beyond that
+// the kernel's buffer and the line's flow control hold the device back. Writes hand over at
+// most OutputBufferSize bytes not yet written; the caller keeps the rest.
+//
+// A device that disappears while open (a USB adapter pulled out) is reported once and the
+// port is closed; writes are then refused, so the caller's queue keeps what was not sent.
+class SerialPort : public Port {
+ public:
+  explicit SerialPort(const PortContext& context);
+  ~SerialPort() override;
+  SerialPort(const SerialPort&) = delete;
+  SerialPort& operator=(const SerialPort&) = delete;
+
+  bool Open() override;
+  void Close() override;
+  bool IsOpen() const override;
+
+  size_t Read(std::string& out, size_t maxBytes) override;
+  size_t Write(std::string_view data) override;
+  void Purge() override;
+
+  bool HasLines() const override { return true; }
+  void SetDtr(bool on) override;
+  void SetRts(bool on) override;
+  void PulseDtr() override;
+  void SetBreak(bool on) override;
+  uint32_t ModemStatus() override;
+
+  bool SetBaudRate(int32_t rate) override;
+  bool SetParity(int parityCode) override;
+  bool SetDataBits(int bits) override;
+  bool SetStopBits(int stopBitsCode) override;
+
+  // "COMn" and the device path of the last Open.
+  const std::string& PortName() const { return portName_; }
+  const std::string& DevicePath() const { return devicePath_; }
+  // The line settings the device was last given, including the data bits and parity that
+  // a pseudo-terminal takes without holding them.
+  const LineSettings& Line() const { return line_; }
+  bool IsPseudoTerminal() const { return pseudoTerminal_; }
+  // The device went away while open; reported and closed. Cleared by the next Open.
+  bool DeviceLost() const { return deviceLost_; }
+
+ private:
+  enum class OpenFailure { NoDevice, Missing, InUse, PermissionDenied, NotSerial, Other };
+
+  bool OpenDevice();
+  bool ApplyLine(const LineSettings& line);
+  // Applies one changed member through `apply`; `framingOnly` says it is data bits or parity.
+  bool ChangeLine(const LineSettings& wanted, const std::function<bool()>& apply, bool framingOnly);
+  bool LineHeld(const LineSettings& wanted) const;
+  void RaiseLinesAfterOpen();
+  void FlushPendingOutput();
+  OpenFailure ClassifyOpenFailure() const;
+  void ReportOpenFailure(OpenFailure failure);
+  void ReportLineRefused();
+  void ShowDeviceError(const std::string& hint);
+  void ShowPlain(int textNumber, const std::string& hint);
+  void WatchForDeviceLoss();
+  void OnDeviceLost(int generation);
+
+  PortContext context_;
+  std::unique_ptr<QSerialPort> serial_;
+  std::string portName_;
+  std::string devicePath_;
+  std::string openedPath_;  // the device path with links resolved
+  LineSettings line_;
+  bool pseudoTerminal_ = false;
+  bool deviceLost_ = false;
+  bool deviceLossPending_ = false;
+  int openGeneration_ = 0;  // tells a loss noticed before a reopen from one after it
+};
+
+// Whether the open descriptor is the slave end of a pseudo-terminal.
+bool IsPseudoTerminalDevice(int fd);
+
+// The message text shown when opening a port fails because of missing permission:
+// names the group owning `devicePath` (or asks for access when it has no readable group).
+std::string PermissionHintFor(const StringTable& strings, const std::string& devicePath);
+
+}  // namespace fenno

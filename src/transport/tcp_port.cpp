@@ -1,0 +1,278 @@
+#include "transport/tcp_port.h"
+
+#include <QHostAddress>
+#include <QNetworkInterface>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <algorithm>
+#include <charconv>
+
+#include "transport/transport_text_ids.h"
+
+namespace fenno {
+namespace {
+
+// Output already taken from the caller is given this long to leave at Close.
+constexpr int kCloseFlushLimitMs = 1000;
+constexpr int kFirstUnprivilegedPort = 1024;
+
+int StateNumberOf(QAbstractSocket::SocketState state) {
+  switch (state) {
+    case QAbstractSocket::HostLookupState:
+      return kSocketResolvingHost;
+    case QAbstractSocket::ConnectingState:
+      return kSocketConnecting;
+    case QAbstractSocket::ConnectedState:
+      return kSocketConnected;
+    case QAbstractSocket::BoundState:
+      return kSocketOpen;
+    case QAbstractSocket::ListeningState:
+      return kSocketListening;
+    case QAbstractSocket::ClosingState:
+      return kSocketPeerClosing;
+    case QAbstractSocket::UnconnectedState:
+      break;
+  }
+  return kSocketClosed;
+}
+
+std::string_view Trimmed(std::string_view text) {
+  constexpr std::string_view blanks = " \t";
+  const size_t first = text.find_first_not_of(blanks);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+std::string AddressText(const QHostAddress& address) {
+  bool mapped = false;
+  const quint32 ipv4 = address.toIPv4Address(&mapped);
+  return (mapped ? QHostAddress(ipv4) : address).toString().toStdString();
+}
+
+}  // namespace
+
+std::optional<uint16_t> TcpPortNumberOf(std::string_view text) {
+  const std::string_view digits = Trimmed(text);
+  unsigned number = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) return {};
+  if (number < 1 || number > 65535) return {};
+  return static_cast<uint16_t>(number);
+}
+
+std::string LocalNetworkAddress() {
+  for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
+    if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
+      return address.toString().toStdString();
+  }
+  return {};
+}
+
+TcpPort::TcpPort(const PortContext& context, TcpPortOptions options)
+    : context_(context),
+      options_(options),
+      receiver_(std::make_unique<QObject>()),
+      reconnectTimer_(std::make_unique<QTimer>()) {
+  reconnectTimer_->setInterval(options_.reconnectInterval);
+  QObject::connect(reconnectTimer_.get(), &QTimer::timeout, receiver_.get(),
+                   [this] { ConnectToRemote(); });
+}
+
+TcpPort::~TcpPort() {
+  Close();
+}
+
+bool TcpPort::Open() {
+  Close();
+  serverMode_ = context_.settings.TcpMode == 1;
+  open_ = serverMode_ ? StartServer() : StartClient();
+  return open_;
+}
+
+bool TcpPort::StartClient() {
+  const std::string& portText = context_.settings.TcpRemotePort;
+  const std::optional<uint16_t> port = TcpPortNumberOf(portText);
+  if (!port) {
+    ShowMessage(context_.strings.Format(str::kTcpPortInvalid, {portText}));
+    return false;
+  }
+  remoteHost_ = context_.settings.TcpRemoteHost;
+  remotePort_ = *port;
+  socket_ = new QTcpSocket;
+  WatchSocket(socket_);
+  QObject::connect(socket_, &QTcpSocket::connected, receiver_.get(),
+                   [this] { reconnectTimer_->stop(); });
+  ConnectToRemote();
+  return true;
+}
+
+bool TcpPort::StartServer() {
+  const std::string& portText = context_.settings.TcpLocalPort;
+  const std::optional<uint16_t> port = TcpPortNumberOf(portText);
+  if (!port) {
+    ShowMessage(context_.strings.Format(str::kTcpPortInvalid, {portText}));
+    return false;
+  }
+  server_ = std::make_unique<QTcpServer>();
+  QObject::connect(server_.get(), &QTcpServer::newConnection, receiver_.get(),
+                   [this] { OnNewPeers(); });
+  if (server_->listen(QHostAddress::Any, *port)) return true;
+  ReportListenFailure(*port);
+  server_.reset();
+  return false;
+}
+
+void TcpPort::ConnectToRemote() {
+  // A slow attempt may still be under way when the timer fires again; it is left to finish.
+  if (!socket_ || socket_->state() != QAbstractSocket::UnconnectedState) return;
+  socket_->connectToHost(QString::fromStdString(remoteHost_), remotePort_);
+}
+
+void TcpPort::WatchSocket(QTcpSocket* socket) {
+  socket->setReadBufferSize(options_.socketReadBufferSize);
+  QObject::connect(socket, &QTcpSocket::readyRead, receiver_.get(), [this] { PullFromSocket(); });
+  QObject::connect(socket, &QTcpSocket::stateChanged, receiver_.get(),
+                   [this, socket](QAbstractSocket::SocketState state) {
+                     if (state == QAbstractSocket::UnconnectedState) OnConnectionEnded(socket);
+                   });
+}
+
+void TcpPort::OnConnectionEnded(QTcpSocket* socket) {
+  if (socket != socket_) return;
+  if (serverMode_) {
+    RetirePeer();
+    return;
+  }
+  // What the peer sent before it closed may still wait in the socket, which forgets it on
+  // the next attempt to connect.
+  DrainSocket();
+  if (!reconnectTimer_->isActive()) reconnectTimer_->start();
+}
+
+void TcpPort::OnNewPeers() {
+  while (server_ && server_->hasPendingConnections()) AdoptPeer(server_->nextPendingConnection());
+}
+
+void TcpPort::AdoptPeer(QTcpSocket* peer) {
+  RetirePeer();
+  peer->setParent(nullptr);
+  socket_ = peer;
+  WatchSocket(peer);
+  PullFromSocket();
+}
+
+void TcpPort::RetirePeer() {
+  if (!socket_) return;
+  QObject::disconnect(socket_, nullptr, receiver_.get(), nullptr);
+  DrainSocket();
+  socket_->abort();
+  // This may run inside one of the socket's own signals.
+  socket_->deleteLater();
+  socket_ = nullptr;
+}
+
+void TcpPort::PullFromSocket() {
+  if (!socket_) return;
+  const size_t held = received_.Size();
+  if (held >= options_.receiveLimit) return;
+  const size_t room = options_.receiveLimit - held;
+  const auto available = static_cast<size_t>(socket_->bytesAvailable());
+  const size_t wanted = std::min(room, available);
+  chunk_.resize(wanted);
+  const qint64 got = socket_->read(chunk_.data(), static_cast<qint64>(wanted));
+  if (got > 0) received_.Append(std::string_view(chunk_.data(), static_cast<size_t>(got)));
+}
+
+void TcpPort::DrainSocket() {
+  if (!socket_) return;
+  const QByteArray rest = socket_->readAll();
+  received_.Append(std::string_view(rest.constData(), static_cast<size_t>(rest.size())));
+}
+
+void TcpPort::Close() {
+  reconnectTimer_->stop();
+  if (server_) {
+    QObject::disconnect(server_.get(), nullptr, receiver_.get(), nullptr);
+    server_->close();
+  }
+  if (socket_) {
+    QObject::disconnect(socket_, nullptr, receiver_.get(), nullptr);
+    FlushPendingOutput();
+    socket_->abort();
+    delete socket_;
+    socket_ = nullptr;
+  }
+  server_.reset();
+  open_ = false;
+}
+
+void TcpPort::FlushPendingOutput() {
+  if (socket_->state() != QAbstractSocket::ConnectedState) return;
+  socket_->flush();
+  if (socket_->bytesToWrite() > 0) socket_->waitForBytesWritten(kCloseFlushLimitMs);
+}
+
+size_t TcpPort::Read(std::string& out, size_t maxBytes) {
+  if (received_.Empty()) PullFromSocket();
+  const size_t taken = received_.TakeFront(out, maxBytes);
+  PullFromSocket();
+  return taken;
+}
+
+size_t TcpPort::Write(std::string_view data) {
+  if (data.empty() || !IsConnected()) return 0;
+  const qint64 written = socket_->write(data.data(), static_cast<qint64>(data.size()));
+  return written > 0 ? static_cast<size_t>(written) : 0;
+}
+
+void TcpPort::Purge() {
+  received_.Clear();
+  if (socket_) socket_->skip(socket_->bytesAvailable());
+}
+
+int TcpPort::SocketState() const {
+  if (!open_) return kSocketClosed;
+  const int peerState = socket_ ? StateNumberOf(socket_->state()) : kSocketClosed;
+  if (peerState == kSocketClosed && server_ && server_->isListening()) return kSocketListening;
+  return peerState;
+}
+
+std::string TcpPort::PeerAddress() const {
+  if (!IsConnected()) return {};
+  return AddressText(socket_->peerAddress());
+}
+
+uint16_t TcpPort::ListeningPort() const {
+  return server_ && server_->isListening() ? server_->serverPort() : 0;
+}
+
+size_t TcpPort::BufferedBytes() const {
+  const qint64 inSocket = socket_ ? socket_->bytesAvailable() : 0;
+  return received_.Size() + static_cast<size_t>(std::max<qint64>(inSocket, 0));
+}
+
+void TcpPort::ReportListenFailure(uint16_t port) {
+  const std::string number = std::to_string(port);
+  switch (server_->serverError()) {
+    case QAbstractSocket::AddressInUseError:
+      return ShowMessage(context_.strings.Format(str::kTcpPortInUse, {number}));
+    case QAbstractSocket::SocketAccessError:
+      if (port < kFirstUnprivilegedPort)
+        return ShowMessage(context_.strings.Format(str::kTcpPortPrivileged, {number}));
+      [[fallthrough]];
+    default:
+      return ShowMessage(context_.strings.Format(str::kTcpListenFailed,
+                                                 {number, server_->errorString().toStdString()}));
+  }
+}
+
+void TcpPort::ShowMessage(const std::string& text) {
+  PromptMessage message;
+  message.text = text;
+  message.title = std::string(context_.edition.programName);
+  message.icon = PromptIcon::Exclamation;
+  context_.prompt.Show(message);
+}
+
+}  // namespace fenno

@@ -1,0 +1,306 @@
+#include "transport/tcp_port.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <atomic>
+#include <fstream>
+#include <memory>
+#include <thread>
+
+#include "transport/transport_test_support.h"
+
+namespace fenno {
+namespace {
+
+using testing::RunEventRounds;
+using testing::RunEventsUntil;
+
+constexpr std::chrono::milliseconds kShortReconnect{50};
+
+uint16_t FreeLoopbackPort() {
+  testing::TestApp();
+  QTcpServer probe;
+  if (!probe.listen(QHostAddress::LocalHost, 0)) return 0;
+  return probe.serverPort();
+}
+
+// The kilobytes of memory the process holds, from /proc.
+long ResidentKilobytes() {
+  std::ifstream status("/proc/self/status");
+  std::string key;
+  long value = 0;
+  while (status >> key) {
+    if (key == "VmRSS:" && status >> value) return value;
+  }
+  return -1;
+}
+
+class TcpPortTest : public ::testing::Test {
+ protected:
+  TcpPortTest() : fixture_(NetfennoEdition()) {}
+
+  Settings& settings() { return fixture_.settings; }
+  testing::RecordingPrompt& prompt() { return fixture_.prompt; }
+
+  std::unique_ptr<TcpPort> ClientOf(uint16_t port, TcpPortOptions options = {kShortReconnect}) {
+    settings().TcpMode = 0;
+    settings().TcpRemoteHost = "127.0.0.1";
+    settings().TcpRemotePort = std::to_string(port);
+    return std::make_unique<TcpPort>(fixture_.context, options);
+  }
+
+  std::unique_ptr<TcpPort> ServerOn(uint16_t port) {
+    settings().TcpMode = 1;
+    settings().TcpLocalPort = std::to_string(port);
+    return std::make_unique<TcpPort>(fixture_.context, TcpPortOptions{kShortReconnect});
+  }
+
+  static std::string ReadThrough(Port& port, size_t count) {
+    std::string received;
+    RunEventsUntil([&] {
+      port.Read(received, 1);
+      return received.size() >= count;
+    });
+    return received;
+  }
+
+  static std::string PeerReceives(QTcpSocket& peer, size_t count) {
+    std::string received;
+    RunEventsUntil([&] {
+      received += peer.readAll().toStdString();
+      return received.size() >= count;
+    });
+    return received;
+  }
+
+  static QTcpSocket* NextPeer(QTcpServer& server) {
+    if (!RunEventsUntil([&] { return server.hasPendingConnections(); })) return nullptr;
+    return server.nextPendingConnection();
+  }
+
+  testing::PortFixtureContext fixture_;
+};
+
+TEST_F(TcpPortTest, ClientKeepsTryingAndSendsWhatWaitedInOnePieceOnceConnected) {
+  const uint16_t devicePort = FreeLoopbackPort();
+  auto port = ClientOf(devicePort);
+  ASSERT_TRUE(port->Open());
+  EXPECT_FALSE(port->HasLines());
+  RunEventRounds(10);
+  EXPECT_FALSE(port->IsConnected());
+  const std::string waiting = "queued by a button\rand by a command\r";
+  EXPECT_EQ(port->Write(waiting), 0u) << "nothing is taken while the device is away";
+
+  QTcpServer device;
+  ASSERT_TRUE(device.listen(QHostAddress::LocalHost, devicePort));
+  std::unique_ptr<QTcpSocket> peer(NextPeer(device));
+  ASSERT_NE(peer, nullptr);
+  ASSERT_TRUE(RunEventsUntil([&] { return port->IsConnected(); }));
+  EXPECT_EQ(port->SocketState(), kSocketConnected);
+  EXPECT_EQ(port->Write(waiting), waiting.size());
+  EXPECT_EQ(PeerReceives(*peer, waiting.size()), waiting);
+  EXPECT_TRUE(prompt().messages.empty()) << "failed attempts show nothing";
+}
+
+TEST_F(TcpPortTest, ClientReconnectsAfterThePeerCloses) {
+  QTcpServer device;
+  ASSERT_TRUE(device.listen(QHostAddress::LocalHost, 0));
+  auto port = ClientOf(device.serverPort());
+  ASSERT_TRUE(port->Open());
+  std::unique_ptr<QTcpSocket> first(NextPeer(device));
+  ASSERT_NE(first, nullptr);
+  ASSERT_TRUE(RunEventsUntil([&] { return port->IsConnected(); }));
+
+  first->write("last reading\r\n");
+  first->disconnectFromHost();
+  ASSERT_TRUE(RunEventsUntil([&] { return !port->IsConnected(); }));
+  EXPECT_EQ(ReadThrough(*port, 14), "last reading\r\n") << "what came before the close is kept";
+
+  std::unique_ptr<QTcpSocket> second(NextPeer(device));
+  ASSERT_NE(second, nullptr);
+  ASSERT_TRUE(RunEventsUntil([&] { return port->IsConnected(); }));
+  second->write("again\r");
+  EXPECT_EQ(ReadThrough(*port, 6), "again\r");
+}
+
+TEST_F(TcpPortTest, WhatThePeerSentBeforeClosingSurvivesTheReconnectWhileTheReaderIsBehind) {
+  QTcpServer device;
+  ASSERT_TRUE(device.listen(QHostAddress::LocalHost, 0));
+  TcpPortOptions options{kShortReconnect};
+  options.receiveLimit = 16;
+  auto port = ClientOf(device.serverPort(), options);
+  ASSERT_TRUE(port->Open());
+  std::unique_ptr<QTcpSocket> first(NextPeer(device));
+  ASSERT_NE(first, nullptr);
+  std::string records;
+  for (int i = 0; i < 20; ++i) records += "record " + std::to_string(i) + "\r\n";
+  first->write(records.data(), static_cast<qint64>(records.size()));
+  first->disconnectFromHost();
+
+  std::unique_ptr<QTcpSocket> second(NextPeer(device));
+  ASSERT_NE(second, nullptr) << "reconnected";
+  ASSERT_TRUE(RunEventsUntil([&] { return port->IsConnected(); }));
+  EXPECT_EQ(ReadThrough(*port, records.size()), records);
+}
+
+TEST_F(TcpPortTest, ServerTalksToTheNewestPeerAndListensAgainAfterAClose) {
+  const uint16_t localPort = FreeLoopbackPort();
+  auto port = ServerOn(localPort);
+  ASSERT_TRUE(port->Open());
+  EXPECT_EQ(port->SocketState(), kSocketListening);
+  EXPECT_EQ(port->ListeningPort(), localPort);
+
+  QTcpSocket first;
+  first.connectToHost(QHostAddress::LocalHost, localPort);
+  ASSERT_TRUE(RunEventsUntil([&] { return port->IsConnected(); }));
+  EXPECT_EQ(port->PeerAddress(), "127.0.0.1");
+  first.write("from the first\r");
+  EXPECT_EQ(ReadThrough(*port, 15), "from the first\r");
+
+  QTcpSocket second;
+  second.connectToHost(QHostAddress::LocalHost, localPort);
+  ASSERT_TRUE(RunEventsUntil([&] { return first.state() == QAbstractSocket::UnconnectedState; }))
+      << "the new peer replaces the current one";
+  second.write("from the second\r");
+  EXPECT_EQ(ReadThrough(*port, 16), "from the second\r");
+  EXPECT_EQ(port->Write("to the second"), 13u);
+  EXPECT_EQ(PeerReceives(second, 13), "to the second");
+
+  second.disconnectFromHost();
+  ASSERT_TRUE(RunEventsUntil([&] { return port->SocketState() == kSocketListening; }));
+  EXPECT_EQ(port->Write("nobody"), 0u);
+  QTcpSocket third;
+  third.connectToHost(QHostAddress::LocalHost, localPort);
+  ASSERT_TRUE(RunEventsUntil([&] { return port->IsConnected(); }));
+  third.write("3");
+  EXPECT_EQ(ReadThrough(*port, 1), "3");
+
+  port->Close();
+  EXPECT_EQ(port->SocketState(), kSocketClosed);
+  EXPECT_TRUE(prompt().messages.empty());
+}
+
+TEST_F(TcpPortTest, PurgeDropsWhatWasReceivedAndNotRead) {
+  const uint16_t localPort = FreeLoopbackPort();
+  auto port = ServerOn(localPort);
+  ASSERT_TRUE(port->Open());
+  QTcpSocket peer;
+  peer.connectToHost(QHostAddress::LocalHost, localPort);
+  ASSERT_TRUE(RunEventsUntil([&] { return port->IsConnected(); }));
+  peer.write("stale");
+  ASSERT_TRUE(RunEventsUntil([&] { return port->BufferedBytes() == 5; }));
+  port->Purge();
+  EXPECT_EQ(port->BufferedBytes(), 0u);
+  peer.write("fresh");
+  EXPECT_EQ(ReadThrough(*port, 5), "fresh");
+}
+
+// A flooding peer while the engine reads nothing: memory stays bounded because the port
+// stops reading the socket, and TCP holds the sender back. Nothing is lost.
+TEST_F(TcpPortTest, AFloodWhileNobodyReadsStaysBoundedAndArrivesWholeAndInOrder) {
+  constexpr uint64_t kTotal = 100ull << 20;
+  const uint16_t localPort = FreeLoopbackPort();
+  auto port = ServerOn(localPort);
+  ASSERT_TRUE(port->Open());
+  const long residentBefore = ResidentKilobytes();
+
+  std::atomic<uint64_t> sent{0};
+  std::thread sender([&] {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(localPort);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+      std::vector<char> block(64 * 1024);
+      for (uint64_t offset = 0; offset < kTotal;) {
+        const size_t size = static_cast<size_t>(std::min<uint64_t>(block.size(), kTotal - offset));
+        for (size_t i = 0; i < size; ++i) block[i] = static_cast<char>((offset + i) % 251);
+        const ssize_t n = ::send(fd, block.data(), size, MSG_NOSIGNAL);
+        if (n <= 0) break;
+        offset += static_cast<uint64_t>(n);
+        sent = offset;
+      }
+    }
+    ::close(fd);
+  });
+
+  const TcpPortOptions limits;
+  ASSERT_TRUE(RunEventsUntil([&] { return port->BufferedBytes() >= limits.receiveLimit; }, 60000));
+  RunEventRounds(200);
+  EXPECT_LE(port->BufferedBytes(),
+            limits.receiveLimit + static_cast<size_t>(limits.socketReadBufferSize));
+  EXPECT_LT(sent.load(), kTotal) << "the sender is held back";
+  EXPECT_LT(ResidentKilobytes() - residentBefore, 48 * 1024) << "kilobytes grown while flooded";
+
+  uint64_t received = 0;
+  uint64_t misplaced = 0;
+  std::string chunk;
+  const bool allArrived = RunEventsUntil(
+      [&] {
+        for (int reads = 0; reads < 64; ++reads) {
+          chunk.clear();
+          if (port->Read(chunk, 256 * 1024) == 0) break;
+          for (const char byte : chunk)
+            misplaced += static_cast<unsigned char>(byte) != (received++ % 251);
+        }
+        return received >= kTotal;
+      },
+      240000);
+  sender.join();
+  EXPECT_TRUE(allArrived) << received << " of " << kTotal;
+  EXPECT_EQ(received, kTotal);
+  EXPECT_EQ(misplaced, 0u);
+}
+
+TEST_F(TcpPortTest, AnUnusablePortNumberIsReportedAndNothingOpens) {
+  for (const char* text : {"", "0", "70000", "80a", "-5", " "}) {
+    for (int16_t mode : {0, 1}) {
+      SCOPED_TRACE(std::string("\"") + text + "\" in mode " + std::to_string(mode));
+      prompt().messages.clear();
+      settings().TcpMode = mode;
+      settings().TcpRemoteHost = "127.0.0.1";
+      settings().TcpRemotePort = text;
+      settings().TcpLocalPort = text;
+      TcpPort port(fixture_.context);
+      EXPECT_FALSE(port.Open());
+      EXPECT_FALSE(port.IsOpen());
+      EXPECT_EQ(port.SocketState(), kSocketClosed);
+      ASSERT_EQ(prompt().messages.size(), 1u);
+      EXPECT_NE(prompt().messages[0].text.find("not a valid TCP port number"), std::string::npos);
+      EXPECT_EQ(prompt().messages[0].title, "Netfenno");
+    }
+  }
+}
+
+TEST_F(TcpPortTest, AServerPortInUseIsReported) {
+  QTcpServer other;
+  ASSERT_TRUE(other.listen(QHostAddress::Any, 0));
+  auto port = ServerOn(other.serverPort());
+  EXPECT_FALSE(port->Open());
+  ASSERT_EQ(prompt().messages.size(), 1u);
+  EXPECT_NE(prompt().messages[0].text.find("already in use"), std::string::npos)
+      << prompt().messages[0].text;
+}
+
+TEST(TcpPortNumber, IsADecimalNumberFrom1To65535) {
+  const struct {
+    const char* text;
+    int number;  // 0: not a port
+  } cases[] = {{"1", 1}, {"65535", 65535}, {" 502 ", 502}, {"0", 0},   {"65536", 0},
+               {"", 0},  {"12ab", 0},      {"-1", 0},      {"+80", 0}, {"4294967297", 0}};
+  for (const auto& row : cases) {
+    const std::optional<uint16_t> number = TcpPortNumberOf(row.text);
+    EXPECT_EQ(number.value_or(0), row.number) << row.text;
+  }
+}
+
+}  // namespace
+}  // namespace fenno

@@ -1,0 +1,119 @@
+#pragma once
+
+// Shared by the transport tests: the one Qt application of a test binary, waiting with
+// events running, the context a port is built from, and a pseudo-terminal pair whose
+// master end plays the device.
+
+#include <fcntl.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <cerrno>
+#include <functional>
+#include <string>
+
+#include "config/edition.h"
+#include "config/settings.h"
+#include "config/user_store.h"
+#include "support/recording_prompt.h"
+#include "transport/port_context.h"
+#include "ui/string_table.h"
+
+namespace fenno::testing {
+
+inline QCoreApplication& TestApp() {
+  static int argc = 1;
+  static char name[] = "transport_test";
+  static char* argv[] = {name, nullptr};
+  static QCoreApplication app(argc, argv);
+  return app;
+}
+
+// Runs events until `done` holds or a generous deadline passes (a loaded machine is slow,
+// and the deadline only turns a hang into a failure). Answers whether `done` held.
+inline bool RunEventsUntil(const std::function<bool()>& done, int deadlineMs = 30000) {
+  TestApp();
+  const QDeadlineTimer deadline(deadlineMs);
+  while (!done()) {
+    if (deadline.hasExpired()) return false;
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+  }
+  return true;
+}
+
+// Runs events for a number of rounds (each waits up to 10 ms for an event).
+inline void RunEventRounds(int rounds) {
+  for (int i = 0; i < rounds; ++i)
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+}
+
+// Everything a port borrows, for one program.
+struct PortFixtureContext {
+  explicit PortFixtureContext(const Edition& edition)
+      : settings(Settings::Defaults(edition, "/tmp")),
+        strings(edition.kind, Language::English),
+        context{settings, edition, store, prompt, strings} {
+    TestApp();
+  }
+
+  Settings settings;
+  MemoryUserStore store;
+  RecordingPrompt prompt;
+  StringTable strings;
+  PortContext context;
+};
+
+// A pseudo-terminal pair. The test keeps the slave end open too, so that the port closing
+// its end does not hang up the line, and reads the line's settings through it.
+class PtyPair {
+ public:
+  PtyPair() {
+    char name[256] = {};
+    if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0) return;
+    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+    path_ = name;
+  }
+  ~PtyPair() {
+    CloseMaster();
+    if (slave_ >= 0) ::close(slave_);
+  }
+  PtyPair(const PtyPair&) = delete;
+  PtyPair& operator=(const PtyPair&) = delete;
+
+  bool Ok() const { return !path_.empty(); }
+  const std::string& SlavePath() const { return path_; }
+  int SlaveFd() const { return slave_; }
+
+  // What the device sends. Answers whether all of it went into the line.
+  bool DeviceWrites(const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
+      if (n < 0 && errno == EAGAIN) return false;
+      if (n < 0) return false;
+      done += static_cast<size_t>(n);
+    }
+    return true;
+  }
+  // Appends what has reached the device so far.
+  void DeviceReads(std::string& into) {
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(master_, buffer, sizeof buffer)) > 0;)
+      into.append(buffer, static_cast<size_t>(n));
+  }
+  // Hangs up the line, as a USB adapter does when it is pulled out.
+  void CloseMaster() {
+    if (master_ >= 0) ::close(master_);
+    master_ = -1;
+  }
+
+ private:
+  int master_ = -1;
+  int slave_ = -1;
+  std::string path_;
+};
+
+}  // namespace fenno::testing
