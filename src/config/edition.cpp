@@ -4,7 +4,7 @@ namespace fenno {
 namespace {
 
 constexpr std::array<HotKeyActionKind, 14> kSerialActions = {
-    HotKeyActionKind::None,         HotKeyActionKind::TransmitString,
+    HotKeyActionKind::NoAction,         HotKeyActionKind::TransmitString,
     HotKeyActionKind::IssueBreak,   HotKeyActionKind::PulseDtr,
     HotKeyActionKind::EnableTimer,  HotKeyActionKind::DisableTimer,
     HotKeyActionKind::RaiseDtr,     HotKeyActionKind::LowerDtr,
@@ -15,7 +15,7 @@ constexpr std::array<HotKeyActionKind, 14> kSerialActions = {
 
 // The TCP program has no serial lines, so its action list skips the line actions.
 constexpr std::array<HotKeyActionKind, 8> kTcpActions = {
-    HotKeyActionKind::None,        HotKeyActionKind::TransmitString,
+    HotKeyActionKind::NoAction,        HotKeyActionKind::TransmitString,
     HotKeyActionKind::EnableTimer, HotKeyActionKind::DisableTimer,
     HotKeyActionKind::Reset,       HotKeyActionKind::Suspend,
     HotKeyActionKind::Enable,      HotKeyActionKind::EnableForOneRecord,
@@ -64,7 +64,7 @@ const Edition kNetfenno{
 }  // namespace
 
 HotKeyActionKind Edition::HotKeyActionMeaning(int stored) const {
-  if (stored < 0 || stored >= hotKeyActionCount) return HotKeyActionKind::None;
+  if (stored < 0 || stored >= hotKeyActionCount) return HotKeyActionKind::NoAction;
   return hotKeyActions[static_cast<size_t>(stored)];
 }
 

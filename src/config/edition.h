@@ -14,7 +14,7 @@ enum class TransportKind { Serial, Tcp };
 // Hot-key actions in the numbering of the serial program. The TCP program stores
 // its own smaller numbering in its files; Edition::HotKeyActionMeaning maps it here.
 enum class HotKeyActionKind : int16_t {
-  None = 0,
+  NoAction = 0,
   TransmitString = 1,
   IssueBreak = 2,
   PulseDtr = 3,

@@ -66,7 +66,7 @@ TEST(EditionTable, TcpActionsMapOntoSerialActions) {
   EXPECT_EQ(net.HotKeyActionMeaning(2), HotKeyActionKind::EnableTimer);
   EXPECT_EQ(net.HotKeyActionMeaning(4), HotKeyActionKind::Reset);
   EXPECT_EQ(net.HotKeyActionMeaning(7), HotKeyActionKind::EnableForOneRecord);
-  EXPECT_EQ(net.HotKeyActionMeaning(8), HotKeyActionKind::None);
+  EXPECT_EQ(net.HotKeyActionMeaning(8), HotKeyActionKind::NoAction);
   EXPECT_EQ(ComfennoEdition().HotKeyActionMeaning(9), HotKeyActionKind::LowerRts);
 }
 
