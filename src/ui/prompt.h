@@ -5,7 +5,7 @@
 
 namespace fenno {
 
-enum class PromptIcon { None, Information, Question, Exclamation, Critical };
+enum class PromptIcon { Plain, Information, Question, Exclamation, Critical };
 enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
 enum class PromptAnswer { Ok, Cancel, Yes, No, Retry };
 
@@ -15,7 +15,7 @@ struct PromptMessage {
   std::string text;
   std::string title;
   PromptButtons buttons = PromptButtons::Ok;
-  PromptIcon icon = PromptIcon::None;
+  PromptIcon icon = PromptIcon::Plain;
 };
 
 // The first button of each set is its default: Ok, Ok, Yes, Yes, Retry.
