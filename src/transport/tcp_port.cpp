@@ -178,6 +178,7 @@ void TcpPort::PullFromSocket() {
   if (held >= options_.receiveLimit) return;
   const size_t room = options_.receiveLimit - held;
   const auto available = static_cast<size_t>(socket_->bytesAvailable());
+  if (available == 0) return;
   const size_t wanted = std::min(room, available);
   chunk_.resize(wanted);
   const qint64 got = socket_->read(chunk_.data(), static_cast<qint64>(wanted));
@@ -216,7 +217,9 @@ void TcpPort::FlushPendingOutput() {
 size_t TcpPort::Read(std::string& out, size_t maxBytes) {
   if (received_.Empty()) PullFromSocket();
   const size_t taken = received_.TakeFront(out, maxBytes);
-  PullFromSocket();
+  // Refilling only once half of the buffer is gone keeps a reader that takes one byte at
+  // a time from moving single bytes out of the socket.
+  if (received_.Size() <= options_.receiveLimit / 2) PullFromSocket();
   return taken;
 }
 

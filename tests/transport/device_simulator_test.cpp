@@ -1,0 +1,185 @@
+// The device simulator of tools/ driving the real ports end to end.
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QTcpServer>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <regex>
+
+#include "transport/serial_port.h"
+#include "transport/tcp_port.h"
+#include "transport/transport_test_support.h"
+
+namespace fenno {
+namespace {
+
+using testing::RunEventsUntil;
+
+std::string SimulatorPath() {
+  const char* source = std::getenv("FENNO_SOURCE_DIR");
+  const std::filesystem::path root =
+      source ? std::filesystem::path(source)
+             : std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+  return (root / "tools" / "device_simulator.py").string();
+}
+
+// The simulator as a child process, with the lines it announces.
+class Simulator {
+ public:
+  explicit Simulator(const QStringList& arguments) {
+    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.start("python3", QStringList{QString::fromStdString(SimulatorPath())} + arguments);
+  }
+  ~Simulator() {
+    process_.terminate();
+    if (!process_.waitForFinished(10000)) process_.kill();
+    process_.waitForFinished(10000);
+  }
+
+  // Waits for an announced line starting with `word`; answers the rest of it.
+  std::string WaitFor(const std::string& word) {
+    std::string found;
+    RunEventsUntil([&] {
+      while (process_.canReadLine()) {
+        const std::string line = process_.readLine().trimmed().toStdString();
+        if (line.rfind(word + " ", 0) == 0 || line == word) {
+          found = line.size() > word.size() ? line.substr(word.size() + 1) : "-";
+          return true;
+        }
+      }
+      return process_.state() == QProcess::NotRunning;
+    });
+    return found;
+  }
+
+ private:
+  QProcess process_;
+};
+
+// Sequence numbers of the complete records in `text` that match `pattern` (first group).
+std::vector<long> SequenceNumbers(const std::string& text, const std::regex& pattern) {
+  std::vector<long> numbers;
+  for (std::sregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it)
+    numbers.push_back(std::stol((*it)[1]));
+  return numbers;
+}
+
+bool Consecutive(const std::vector<long>& numbers) {
+  for (size_t i = 1; i < numbers.size(); ++i)
+    if (numbers[i] != numbers[i - 1] + 1) return false;
+  return true;
+}
+
+class DeviceSimulatorTest : public ::testing::Test {
+ protected:
+  DeviceSimulatorTest() : serial_(ComfennoEdition()), tcp_(NetfennoEdition()) {
+    link_ = ::testing::TempDir() + "fenno-simulated-device-" + std::to_string(::getpid());
+    serial_.settings.PortIndex = 4;
+    serial_.store.Set("Comfenno", "Ports", "COM5", link_);
+  }
+
+  testing::PortFixtureContext serial_;
+  testing::PortFixtureContext tcp_;
+  std::string link_;
+};
+
+TEST_F(DeviceSimulatorTest, AFloodOverAPseudoTerminalArrivesWholeAndInOrder) {
+  Simulator simulator(
+      {"--pty", "--link", QString::fromStdString(link_), "--device", "flood", "--count", "3000"});
+  ASSERT_FALSE(simulator.WaitFor("LINK").empty());
+  SerialPort port(serial_.context);
+  ASSERT_TRUE(port.Open());
+
+  std::string received;
+  const std::regex record("SEQ (\\d{10}) [A-Z]+\r\n");
+  ASSERT_TRUE(RunEventsUntil([&] {
+    port.Read(received, 1 << 16);
+    return received.size() >= 3000u * 64;
+  }));
+  const std::vector<long> numbers = SequenceNumbers(received, record);
+  ASSERT_EQ(numbers.size(), 3000u);
+  EXPECT_EQ(numbers.front(), 1);
+  EXPECT_TRUE(Consecutive(numbers));
+}
+
+TEST_F(DeviceSimulatorTest, APseudoTerminalRecreatedAtTheSamePathOpensAgainAfterTheLoss) {
+  Simulator simulator({"--pty", "--link", QString::fromStdString(link_), "--device", "balance",
+                       "--rate", "50", "--drop-after", "1", "--down-for", "0.5"});
+  ASSERT_FALSE(simulator.WaitFor("LINK").empty());
+  SerialPort port(serial_.context);
+  ASSERT_TRUE(port.Open());
+  std::string before;
+  ASSERT_TRUE(RunEventsUntil([&] {
+    port.Read(before, 4096);
+    return port.DeviceLost();
+  }));
+  EXPECT_EQ(serial_.prompt.messages.size(), 1u);
+
+  ASSERT_EQ(simulator.WaitFor("RESTORED"), "-");
+  ASSERT_TRUE(port.Open());
+  std::string after;
+  const std::regex weight("N(\\d{6}) +[+-][0-9.]+ g\r\n");
+  ASSERT_TRUE(RunEventsUntil([&] {
+    port.Read(after, 4096);
+    return SequenceNumbers(after, weight).size() >= 3;
+  }));
+  const std::vector<long> first = SequenceNumbers(before, weight);
+  const std::vector<long> second = SequenceNumbers(after, weight);
+  ASSERT_FALSE(first.empty());
+  EXPECT_TRUE(Consecutive(first));
+  EXPECT_GT(second.front(), first.back());
+  EXPECT_EQ(serial_.prompt.messages.size(), 1u);
+}
+
+TEST_F(DeviceSimulatorTest, TheTcpClientRidesOutADroppedDevice) {
+  Simulator simulator({"--tcp-server", "0", "--bind", "127.0.0.1", "--device", "balance", "--rate",
+                       "100", "--drop-after", "0.5", "--down-for", "0.3"});
+  const std::string listening = simulator.WaitFor("LISTENING");
+  ASSERT_FALSE(listening.empty());
+  tcp_.settings.TcpMode = 0;
+  tcp_.settings.TcpRemoteHost = "127.0.0.1";
+  tcp_.settings.TcpRemotePort = listening.substr(listening.find(' ') + 1);
+  TcpPort port(tcp_.context, TcpPortOptions{std::chrono::milliseconds(50)});
+  ASSERT_TRUE(port.Open());
+
+  std::string received;
+  ASSERT_EQ(simulator.WaitFor("DROPPED"), "-");
+  ASSERT_EQ(simulator.WaitFor("RESTORED"), "-");
+  const std::regex weight("N(\\d{6}) +[+-][0-9.]+ g\r\n");
+  size_t recordsBeforeDrop = 0;
+  ASSERT_TRUE(RunEventsUntil([&] {
+    port.Read(received, 4096);
+    const std::vector<long> numbers = SequenceNumbers(received, weight);
+    if (recordsBeforeDrop == 0) recordsBeforeDrop = numbers.size();
+    return port.IsConnected() && numbers.size() >= recordsBeforeDrop + 5;
+  }));
+  EXPECT_TRUE(tcp_.prompt.messages.empty());
+}
+
+TEST_F(DeviceSimulatorTest, AQueryDeviceCallingTheServerAnswersARequest) {
+  QTcpServer probe;
+  ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+  const uint16_t localPort = probe.serverPort();
+  probe.close();
+  tcp_.settings.TcpMode = 1;
+  tcp_.settings.TcpLocalPort = std::to_string(localPort);
+  TcpPort port(tcp_.context);
+  ASSERT_TRUE(port.Open());
+  Simulator simulator(
+      {"--tcp-client", QString("127.0.0.1:%1").arg(localPort), "--device", "query"});
+  ASSERT_TRUE(RunEventsUntil([&] { return port.IsConnected(); }));
+
+  EXPECT_EQ(port.Write("?\r"), 2u);
+  std::string reply;
+  ASSERT_TRUE(RunEventsUntil([&] {
+    port.Read(reply, 100);
+    return reply.find("\r\n") != std::string::npos;
+  }));
+  EXPECT_TRUE(std::regex_match(reply, std::regex("S000001 +\\+100\\.125 g\r\n"))) << reply;
+}
+
+}  // namespace
+}  // namespace fenno
