@@ -87,36 +87,28 @@ DateItem AmPmItem(std::string_view rest) {
   return {DateToken::Literal, 1, rest.substr(0, 1)};
 }
 
+// Placeholders that take a run of their letter, up to `longest` letters.
+struct LetterRule {
+  char letter;
+  DateToken kind;
+  size_t longest;
+};
+
+constexpr LetterRule kLetterRules[] = {
+    {'d', DateToken::Day, 6},           {'w', DateToken::Week, 2},
+    {'m', DateToken::Month, 4},         {'h', DateToken::Hour, 2},
+    {'n', DateToken::Minute, 2},        {'s', DateToken::Second, 2},
+    {'q', DateToken::Quarter, 1},       {'c', DateToken::General, 1},
+    {'/', DateToken::DateSeparator, 1}, {':', DateToken::TimeSeparator, 1}};
+
 DateItem LetterItem(std::string_view rest, char lower, size_t run) {
-  switch (lower) {
-    case 'd':
-      return {DateToken::Day, std::min<size_t>(run, 6), {}};
-    case 'w':
-      return {DateToken::Week, std::min<size_t>(run, 2), {}};
-    case 'm':
-      return {DateToken::Month, std::min<size_t>(run, 4), {}};
-    case 'y':
-      return {DateToken::Year, run >= 4 ? 4u : run >= 2 ? 2u : 1u, {}};
-    case 'h':
-      return {DateToken::Hour, std::min<size_t>(run, 2), {}};
-    case 'n':
-      return {DateToken::Minute, std::min<size_t>(run, 2), {}};
-    case 's':
-      return {DateToken::Second, std::min<size_t>(run, 2), {}};
-    case 'q':
-      return {DateToken::Quarter, 1, {}};
-    case 'c':
-      return {DateToken::General, 1, {}};
-    case 't':
-      if (run >= 5) return {DateToken::LongTime, 5, {}};
-      return {DateToken::Literal, run, rest.substr(0, run)};
-    case '/':
-      return {DateToken::DateSeparator, 1, {}};
-    case ':':
-      return {DateToken::TimeSeparator, 1, {}};
-    default:
-      return {DateToken::Literal, 1, rest.substr(0, 1)};
-  }
+  for (const LetterRule& rule : kLetterRules)
+    if (rule.letter == lower) return {rule.kind, std::min(run, rule.longest), {}};
+  if (lower == 'y') return {DateToken::Year, run >= 4 ? 4u : run >= 2 ? 2u : 1u, {}};
+  if (lower == 't' && run >= 5) return {DateToken::LongTime, 5, {}};
+  // Fewer than five t's are text, as is anything else.
+  const size_t width = lower == 't' ? run : 1;
+  return {DateToken::Literal, width, rest.substr(0, width)};
 }
 
 // Reads the item at section[i] and moves i past it.

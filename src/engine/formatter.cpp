@@ -66,6 +66,17 @@ Shown AppendDateTimeOf(std::string& out, const Subject& subject, std::string_vie
   return Shown::Text;
 }
 
+// An empty positive section (";(0)") shows the general form rather than nothing.
+Shown AppendGeneralSection(std::string& out, const Subject& subject,
+                           const RegionalSettings& regional) {
+  if (subject.moment != nullptr) {
+    AppendGeneralDateTime(out, *subject.moment, regional);
+    return Shown::Text;
+  }
+  AppendGeneralNumber(out, std::fabs(subject.number), regional.decimalSeparator);
+  return subject.number == 0 ? Shown::Zero : Shown::Number;
+}
+
 // Each kind of value reads a section its own way first: for a moment any date/time
 // placeholder makes a date section ("hh:nn:00" keeps its zeros as text), for a number any
 // digit placeholder makes a numeric one ("0 m" is a number of metres).
@@ -78,6 +89,7 @@ bool IsDateTimeSection(const Subject& subject, std::string_view section,
 // Appends one section applied to the magnitude of the subject (or to its moment).
 Shown AppendSection(std::string& out, const Subject& subject, std::string_view section,
                     const RegionalSettings& regional) {
+  if (section.empty()) return AppendGeneralSection(out, subject, regional);
   const NumericLayout layout = AnalyzeNumericSection(section);
   if (IsDateTimeSection(subject, section, layout))
     return AppendDateTimeOf(out, subject, section, regional);

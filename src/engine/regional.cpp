@@ -31,12 +31,13 @@ std::string TextOr(const char* text, const std::string& fallback) {
 
 // localeconv marks absent numbers with CHAR_MAX.
 int NumberOr(char value, int fallback) {
-  return value == CHAR_MAX ? fallback : value;
+  return value == CHAR_MAX || value < 0 ? fallback : value;
 }
 
 CurrencyPlacement PlacementOr(char precedes, char bySpace, char signPosition,
                               const CurrencyPlacement& fallback) {
-  if (precedes == CHAR_MAX || bySpace < 0 || bySpace > 2 || signPosition < 0 || signPosition > 4)
+  if (precedes == CHAR_MAX || precedes < 0 || bySpace < 0 || bySpace > 2 || signPosition < 0 ||
+      signPosition > 4)
     return fallback;
   return CurrencyPlacement{precedes != 0, bySpace, signPosition};
 }
@@ -167,63 +168,47 @@ void ReadTime(RegionalSettings& settings) {
   settings.longDatePattern = LongDateFor(settings.shortDatePattern, settings.dateSeparator);
 }
 
+// strftime conversions and their placeholders, zero-padded and with the "-" or "_" flag.
+struct Conversion {
+  char letter;
+  const char* padded;
+  const char* unpadded;
+};
+
+constexpr Conversion kConversions[] = {{'d', "dd", "d"},
+                                       {'e', "d", "d"},
+                                       {'m', "mm", "m"},
+                                       {'Y', "yyyy", "yyyy"},
+                                       {'y', "yy", "yy"},
+                                       {'H', "hh", "h"},
+                                       {'I', "hh", "h"},
+                                       {'k', "h", "h"},
+                                       {'l', "h", "h"},
+                                       {'M', "nn", "n"},
+                                       {'S', "ss", "s"},
+                                       {'p', "AMPM", "AMPM"},
+                                       {'P', "AMPM", "AMPM"},
+                                       {'a', "ddd", "ddd"},
+                                       {'A', "dddd", "dddd"},
+                                       {'b', "mmm", "mmm"},
+                                       {'h', "mmm", "mmm"},
+                                       {'B', "mmmm", "mmmm"},
+                                       {'j', "y", "y"},
+                                       {'U', "ww", "ww"},
+                                       {'D', "mm/dd/yy", "m/d/yy"},
+                                       {'F', "yyyy-mm-dd", "yyyy-m-d"},
+                                       {'R', "hh:nn", "h:nn"},
+                                       {'T', "hh:nn:ss", "h:nn:ss"},
+                                       {'r', "hh:nn:ss AMPM", "h:nn:ss AMPM"},
+                                       {'n', "\\\n", "\\\n"},
+                                       {'t', "\\\t", "\\\t"},
+                                       {'%', "\\%", "\\%"}};
+
+// Conversions without a placeholder (the time zone, for instance) show nothing.
 const char* TokenForConversion(char letter, bool unpadded) {
-  switch (letter) {
-    case 'd':
-      return unpadded ? "d" : "dd";
-    case 'e':
-      return "d";
-    case 'm':
-      return unpadded ? "m" : "mm";
-    case 'Y':
-      return "yyyy";
-    case 'y':
-      return "yy";
-    case 'H':
-    case 'I':
-      return unpadded ? "h" : "hh";
-    case 'k':
-    case 'l':
-      return "h";
-    case 'M':
-      return unpadded ? "n" : "nn";
-    case 'S':
-      return unpadded ? "s" : "ss";
-    case 'p':
-    case 'P':
-      return "AMPM";
-    case 'a':
-      return "ddd";
-    case 'A':
-      return "dddd";
-    case 'b':
-    case 'h':
-      return "mmm";
-    case 'B':
-      return "mmmm";
-    case 'j':
-      return "y";
-    case 'U':
-      return "ww";
-    case 'D':
-      return "mm/dd/yy";
-    case 'F':
-      return "yyyy-mm-dd";
-    case 'R':
-      return "hh:nn";
-    case 'T':
-      return "hh:nn:ss";
-    case 'r':
-      return "hh:nn:ss AMPM";
-    case 'n':
-      return "\\\n";
-    case 't':
-      return "\\\t";
-    case '%':
-      return "\\%";
-    default:
-      return "";  // time zone and the like: nothing to show
-  }
+  for (const Conversion& conversion : kConversions)
+    if (conversion.letter == letter) return unpadded ? conversion.unpadded : conversion.padded;
+  return "";
 }
 
 void AppendLiteral(std::string& pattern, char c) {

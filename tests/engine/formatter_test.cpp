@@ -134,6 +134,9 @@ INSTANTIATE_TEST_SUITE_P(Sections, FormatNumberTest,
                                            NumberCase{-5, "0.0;", kEn, "-5.0"},
                                            NumberCase{0, "0.0;(0.0)", kEn, "0.0"},
                                            NumberCase{-5, "0;(0);z;ignored;ignored", kEn, "(5)"},
+                                           NumberCase{1234.5, ";(0)", kEn, "1234.5"},
+                                           NumberCase{-1234.5, ";", kDe, "-1234,5"},
+                                           NumberCase{0, ";;", kEn, "0"},
                                            NumberCase{-5, "\"plus\";\"minus\"", kEn, "minus"},
                                            NumberCase{-5, "\"n/a\"", kEn, "n/a"}));
 
@@ -344,10 +347,9 @@ INSTANTIATE_TEST_SUITE_P(
         DateCase{kMoment, "yyyy\\-mm\\-dd \"at\" hh", kEn, "2026-01-05 at 15"},
         DateCase{kMoment, "dd.mm.yyyy", kEn, "05.01.2026"},
         DateCase{kMoment, "dddddddd", kEn, "Monday, January 5, 202605"},
-        DateCase{kMoment, "yyy", kEn, "265"},
-    DateCase{kMoment, "hh:nn:00", kEn, "15:04:00"},
-    DateCase{kMoment, "yyyy 0.0", kEn, "2026 0.0"},
-    DateCase{kMoment, "\\y0.0", kEn, "y46027.6"}, DateCase{kMoment, "Xtt", kEn, "Xtt"},
+        DateCase{kMoment, "yyy", kEn, "265"}, DateCase{kMoment, "hh:nn:00", kEn, "15:04:00"},
+        DateCase{kMoment, "yyyy 0.0", kEn, "2026 0.0"},
+        DateCase{kMoment, "\\y0.0", kEn, "y46027.6"}, DateCase{kMoment, "Xtt", kEn, "Xtt"},
         DateCase{LocalDateTime{105, 3, 1, 0, 0, 0, 0}, "yyyy yy", kEn, "0105 05"}));
 
 INSTANTIATE_TEST_SUITE_P(
@@ -411,7 +413,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{0.75, "", kEn, "0.75"},
                       NumberCase{0.75, "General Date", kEn, "6:00:00 PM"},
                       NumberCase{2, "c", kEn, "1/1/1900 12:00:00 AM"},
-    NumberCase{2, "0 m", kEn, "2 m"},
+                      NumberCase{2, "0 m", kEn, "2 m"},
                       NumberCase{60, "Short Date", kDe, "28.02.1900"}));
 
 TEST(DateSerial, RoundTripsAcrossTheWholeRange) {
