@@ -74,9 +74,13 @@ struct DateItem {
   std::string_view text;  // the literal, or the AM/PM letters as written
 };
 
+// How often `lower` repeats from section[i], counted up to the longest placeholder (six
+// letters) so that a long run costs no more than a short one.
 size_t RunLength(std::string_view section, size_t i, char lower) {
+  constexpr size_t kLongestPlaceholder = 6;
+  const size_t limit = std::min(section.size(), i + kLongestPlaceholder);
   size_t end = i;
-  while (end < section.size() && LowerAscii(section[end]) == lower) ++end;
+  while (end < limit && LowerAscii(section[end]) == lower) ++end;
   return end - i;
 }
 

@@ -225,6 +225,10 @@ TEST(FormatNumber, LongPatternsStayBounded) {
       FormatNumber(1e308, "0" + std::string(10000, ','), English());
   EXPECT_EQ(scaled, "0");
   EXPECT_EQ(FormatNumber(1e308, "0.0E+" + zeros, English())->size(), 3u + 2u + 10000u);
+  const LocalDateTime moment{2026, 1, 5, 15, 4, 9, 0};
+  EXPECT_EQ(FormatDateTime(moment, std::string(60000, 'd'), English())->size(), 10000u * 23u);
+  EXPECT_EQ(FormatDateTime(moment, std::string(60002, 't'), English())->size(), 12000u * 10u + 2u);
+  EXPECT_EQ(FormatDateTime(moment, std::string(65536, 'c'), English()), std::nullopt);
 }
 
 // Random patterns over the characters that mean something must never crash, and what they
