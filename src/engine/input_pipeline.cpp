@@ -35,15 +35,18 @@ FieldFilterTable::FieldFilterTable(const Settings& settings,
     const char c = static_cast<char>(b);
     tables_[kPlain][b] = preTransferDrops[b] ? Entry{} : Entry{{c, 0}, 1};
     tables_[kIgnore][b] = Entry{};
-    tables_[kNumeric][b] =
-        IsNumericStartChar(static_cast<unsigned char>(b), decimalSeparator) ? Entry{{c, 0}, 1} : Entry{};
+    tables_[kNumeric][b] = IsNumericStartChar(static_cast<unsigned char>(b), decimalSeparator)
+                               ? Entry{{c, 0}, 1}
+                               : Entry{};
     tables_[kBinaryToHex][b] = Entry{{kHexDigits[b >> 4], kHexDigits[b & 15]}, 2};
   }
   for (int field = 0; field < kFieldSlots; ++field) {
     const std::string filter = field <= kMaxFields ? settings.FieldFilter[field] : std::string();
     const char letter = filter.empty() ? 'C' : filter.front();
-    kindOfField_[field] = letter == 'I' ? kIgnore : letter == 'N' ? kNumeric
-                        : letter == 'B' ? kBinaryToHex : kPlain;
+    kindOfField_[field] = letter == 'I'   ? kIgnore
+                          : letter == 'N' ? kNumeric
+                          : letter == 'B' ? kBinaryToHex
+                                          : kPlain;
   }
 }
 
@@ -56,9 +59,16 @@ void InputPipeline::Activate(const std::array<bool, kTableSize>& preTransferDrop
   filters_ = FieldFilterTable(settings_, preTransferDrops, decimalSeparator);
   for (int b = 0; b < kTableSize; ++b) {
     const std::string& entry = settings_.PreInputTranslation[b];
-    if (entry == kIgnoreEntry) preInput_[b] = kIgnoreCode;
-    else if (entry == kVoidRecordEntry) preInput_[b] = kVoidCode;
-    else preInput_[b] = entry.empty() ? static_cast<int16_t>(b) : static_cast<unsigned char>(entry.front());
+    uint16_t action = static_cast<uint16_t>(b);
+    if (entry == kIgnoreEntry)
+      action = kIgnoredByte;
+    else if (entry == kVoidRecordEntry)
+      action |= kVoidingByte;
+    else if (!entry.empty())
+      action = static_cast<unsigned char>(entry.front());
+    if (b == kCarriageReturn && settings_.FlowControl == kFlowOptoRs)
+      action |= kOptoRsCarriageReturn;
+    byteAction_[b] = action;
     startCharSet_[b] = false;
   }
   for (char c : settings_.StartOfRecordChars) startCharSet_[static_cast<unsigned char>(c)] = true;
@@ -74,9 +84,16 @@ void InputPipeline::Activate(const std::array<bool, kTableSize>& preTransferDrop
 }
 
 void InputPipeline::DeriveFraming() {
+  delimiter_ = static_cast<unsigned char>(settings_.Delimiter);
+  fieldCount_ = settings_.FieldCount;
+  recordLength_ = settings_.RecordLength;
+  fieldLengths_.fill(0);
+  for (int field = 1; field <= kMaxFields; ++field)
+    fieldLengths_[field] = settings_.FieldLength[field];
   Mode = FramingModeFor(settings_.EndOfRecordEvent, settings_.RecordStructure);
   const bool endsByChar = Mode == FramingMode::SingleFieldByEndChar ||
-                          Mode == FramingMode::DelimitedByEndChar || Mode == FramingMode::FixedByEndChar;
+                          Mode == FramingMode::DelimitedByEndChar ||
+                          Mode == FramingMode::FixedByEndChar;
   EndOfRecordSet.clear();
   if (endsByChar) {
     EndOfRecordSet = settings_.EndOfRecordEvent == kEndSpecial ? settings_.EndOfRecordChars
@@ -96,7 +113,8 @@ void InputPipeline::ResetFraming() {
 }
 
 void InputPipeline::ClearFieldValues() {
-  for (std::string& value : FieldValues) value.clear();
+  for (int slot = 0; slot <= highestSlot_; ++slot) FieldValues[static_cast<size_t>(slot)].clear();
+  highestSlot_ = 1;
 }
 
 bool InputPipeline::TakeOversizeRecordNotice() {
@@ -105,34 +123,47 @@ bool InputPipeline::TakeOversizeRecordNotice() {
   return true;
 }
 
-bool InputPipeline::PassesStartFilter(unsigned char b) const {
+// The helpers of the per-byte path are inline so that FeedBytes runs as one tight loop.
+
+inline bool InputPipeline::PassesStartFilter(unsigned char b) const {
   switch (settings_.StartOfRecordEvent) {
-    case kStartAlphaNumeric: return b >= 32 && b <= 126;
-    case kStartNumeric: return IsNumericStartChar(b, decimalSeparator_);
-    case kStartSpecial: return startCharSet_[b];
-    default: return true;
+    case kStartAlphaNumeric:
+      return b >= 32 && b <= 126;
+    case kStartNumeric:
+      return IsNumericStartChar(b, decimalSeparator_);
+    case kStartSpecial:
+      return startCharSet_[b];
+    default:
+      return true;
   }
 }
 
-bool InputPipeline::FeedByte(unsigned char received) {
-  if (received == kCarriageReturn && settings_.FlowControl == kFlowOptoRs) {
-    if (!OptoRsQueryPending) {
-      sink_.QueueOutput("?\r");
-      OptoRsQueryPending = true;
-    } else {
-      if (InRecord) VoidRecord = true;
-      OptoRsQueryPending = false;
-    }
-  }
+inline void InputPipeline::AppendToField(int slot, unsigned char b) {
+  filters_.Append(CurrentField, b, FieldValues[static_cast<size_t>(slot)]);
+  ++recordBytes_;
+}
 
-  const int16_t translated = preInput_[received];
-  if (translated == kIgnoreCode) {
+inline void InputPipeline::NextField() {
+  if (++CurrentField > kLastSlot) CurrentField = kLastSlot;
+  if (CurrentField > highestSlot_) highestSlot_ = CurrentField;
+}
+
+inline void InputPipeline::CountFixedFieldByte() {
+  if (++FieldCharCount != fieldLengths_[static_cast<size_t>(CurrentField)]) return;
+  NextField();
+  FieldCharCount = 0;
+}
+
+bool InputPipeline::FeedByte(unsigned char received) {
+  const uint16_t action = byteAction_[received];
+  if (action & kOptoRsCarriageReturn) HandleOptoRsCarriageReturn();
+  if (action & kIgnoredByte) {
     LastWasSpace = received == kSpace;
     return false;
   }
-  const bool voiding = translated == kVoidCode;
+  const bool voiding = (action & kVoidingByte) != 0;
   if (voiding && InRecord) VoidRecord = true;
-  const unsigned char b = voiding ? received : static_cast<unsigned char>(translated);
+  const auto b = static_cast<unsigned char>(action & 0xFF);
 
   bool endTick = false;
   if (InRecord || PassesStartFilter(b)) {
@@ -144,17 +175,24 @@ bool InputPipeline::FeedByte(unsigned char received) {
   return endTick;
 }
 
-void InputPipeline::AppendToField(int slot, unsigned char b) {
-  filters_.Append(CurrentField, b, FieldValues[static_cast<size_t>(slot)]);
-  ++recordBytes_;
+size_t InputPipeline::FeedBytes(std::string_view bytes, bool& endTick) {
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (FeedByte(static_cast<unsigned char>(bytes[i]))) {
+      endTick = true;
+      return i + 1;
+    }
+  }
+  return bytes.size();
 }
 
-void InputPipeline::NextField() {
-  if (++CurrentField > kLastSlot) CurrentField = kLastSlot;
-}
-
-int16_t InputPipeline::FieldLengthOf(int field) const {
-  return field >= 1 && field <= kMaxFields ? settings_.FieldLength[static_cast<size_t>(field)] : 0;
+void InputPipeline::HandleOptoRsCarriageReturn() {
+  if (!OptoRsQueryPending) {
+    sink_.QueueOutput("?\r");
+    OptoRsQueryPending = true;
+  } else {
+    if (InRecord) VoidRecord = true;
+    OptoRsQueryPending = false;
+  }
 }
 
 bool InputPipeline::Frame(unsigned char b) {
@@ -177,7 +215,7 @@ std::optional<bool> InputPipeline::FrameByMode(unsigned char b) {
       AppendToField(CurrentField, b);
       ++RecordCharCount;
       CountFixedFieldByte();
-      if (RecordCharCount != settings_.RecordLength) return std::nullopt;
+      if (RecordCharCount != recordLength_) return std::nullopt;
       CurrentField = 1;
       RecordCharCount = 0;
       // Field lengths that do not add up to the record length must not shift the
@@ -186,8 +224,10 @@ std::optional<bool> InputPipeline::FrameByMode(unsigned char b) {
       return EndRecord();
     case FramingMode::DelimitedByTimeGap:
       IdleTicks = 0;
-      if (b != static_cast<unsigned char>(settings_.Delimiter)) AppendToField(CurrentField, b);
-      else if (!(b == kSpace && LastWasSpace)) NextField();
+      if (b != delimiter_)
+        AppendToField(CurrentField, b);
+      else if (!(b == kSpace && LastWasSpace))
+        NextField();
       return std::nullopt;
     case FramingMode::FixedByTimeGap:
       IdleTicks = 0;
@@ -208,21 +248,15 @@ std::optional<bool> InputPipeline::FrameByMode(unsigned char b) {
   return std::nullopt;
 }
 
-void InputPipeline::CountFixedFieldByte() {
-  if (++FieldCharCount != FieldLengthOf(CurrentField)) return;
-  NextField();
-  FieldCharCount = 0;
-}
-
 std::optional<bool> InputPipeline::FrameEndChar(unsigned char b) {
-  const bool isDelimiter = b == static_cast<unsigned char>(settings_.Delimiter);
-  if (!isDelimiter || settings_.FieldCount < 2) {
+  const bool isDelimiter = b == delimiter_;
+  if (!isDelimiter || fieldCount_ < 2) {
     AppendToField(CurrentField, b);
     // A delimiter that is data (single-field records) does not end the record.
     if (isDelimiter || !IsEndChar(b)) return std::nullopt;
   } else {
     if (!(b == kSpace && LastWasSpace)) NextField();
-    if (CurrentField <= settings_.FieldCount || !IsEndChar(b)) return std::nullopt;
+    if (CurrentField <= fieldCount_ || !IsEndChar(b)) return std::nullopt;
   }
   CurrentField = 1;
   return EndRecord();

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "config/settings.h"
 
@@ -47,7 +48,10 @@ class FieldFilterTable {
   // Appends FilterChar(b) for field `field` (1..41) to `out`.
   void Append(int field, unsigned char b, std::string& out) const {
     const Entry& entry = tables_[kindOfField_[static_cast<size_t>(field)]][b];
-    out.append(entry.text, entry.length);
+    if (entry.length == 1)
+      out.push_back(entry.text[0]);
+    else if (entry.length != 0)
+      out.append(entry.text, entry.length);
   }
 
  private:
@@ -79,6 +83,9 @@ class InputPipeline {
   void IdleTick() { IdleTicks = static_cast<uint8_t>(IdleTicks + 1); }
   // Feeds one byte; answers true when ProcessRecord ended the tick.
   bool FeedByte(unsigned char b);
+  // Feeds bytes until all are used or ProcessRecord ends the tick (then `endTick` is
+  // set); answers how many were used.
+  size_t FeedBytes(std::string_view bytes, bool& endTick);
   // Called when a read found nothing; answers true when ProcessRecord ended the tick.
   bool TimeGapCheck();
 
@@ -86,6 +93,8 @@ class InputPipeline {
   std::array<std::string, kFieldSlots> FieldValues;
   // Empties every slot the framing may have written.
   void ClearFieldValues();
+  // The highest slot written since the values were last emptied.
+  int HighestSlot() const { return highestSlot_; }
 
   // True once per activation when a record was ended by the size limit rather than by
   // its configured end; the engine reports that once.
@@ -104,6 +113,7 @@ class InputPipeline {
   bool LastWasSpace = false;
 
  private:
+  void HandleOptoRsCarriageReturn();
   bool Frame(unsigned char b);
   // Each answers, when the byte ended the record, whether the tick must end.
   std::optional<bool> FrameByMode(unsigned char b);
@@ -112,7 +122,6 @@ class InputPipeline {
   bool EndRecord();
   void AppendToField(int slot, unsigned char b);
   void NextField();
-  int16_t FieldLengthOf(int field) const;
   bool PassesStartFilter(unsigned char b) const;
   bool IsEndChar(unsigned char b) const { return endCharSet_[b]; }
 
@@ -121,12 +130,20 @@ class InputPipeline {
   FieldFilterTable filters_;
   std::array<bool, kTableSize> endCharSet_{};
   std::array<bool, kTableSize> startCharSet_{};
-  // Pre-input translation: 0..255 replacement code, or one of the two markers below.
-  static constexpr int16_t kIgnoreCode = -1;
-  static constexpr int16_t kVoidCode = -2;
-  std::array<int16_t, kTableSize> preInput_{};
+  // What to do with each received byte: the low 8 bits are the byte after pre-input
+  // translation, the flags mark the rarer cases.
+  static constexpr uint16_t kIgnoredByte = 0x100;
+  static constexpr uint16_t kVoidingByte = 0x200;
+  static constexpr uint16_t kOptoRsCarriageReturn = 0x400;
+  std::array<uint16_t, kTableSize> byteAction_{};
   char decimalSeparator_ = '.';
+  // Settings read for every byte, copied at activation so the hot path stays in cache.
+  unsigned char delimiter_ = ',';
+  int16_t fieldCount_ = 1;
+  int16_t recordLength_ = 0;
+  std::array<int16_t, kFieldSlots> fieldLengths_{};  // 0 beyond the defined fields
   size_t recordBytes_ = 0;
+  int highestSlot_ = kFieldSlots - 1;
   bool oversizeSeen_ = false;
   bool oversizeReported_ = false;
 };

@@ -24,7 +24,8 @@ class CollectingSink : public RecordSink {
 
   bool ProcessRecord() override {
     Record record;
-    for (int i = 1; i <= settings_.FieldCount + 1; ++i) record.fields.push_back(pipeline->FieldValues[i]);
+    for (int i = 1; i <= settings_.FieldCount + 1; ++i)
+      record.fields.push_back(pipeline->FieldValues[i]);
     record.isVoid = pipeline->VoidRecord;
     pipeline->VoidRecord = false;
     pipeline->ClearFieldValues();
@@ -39,7 +40,10 @@ class CollectingSink : public RecordSink {
 
 class PipelineTest : public ::testing::Test {
  protected:
-  PipelineTest() : settings(Settings::Defaults(ComfennoEdition(), "/tmp")), sink(settings), pipeline(settings, sink) {
+  PipelineTest()
+      : settings(Settings::Defaults(ComfennoEdition(), "/tmp")),
+        sink(settings),
+        pipeline(settings, sink) {
     sink.pipeline = &pipeline;
     settings.OutputMethod = kLogToDisk;  // keeps every byte unless a test drops some
   }
@@ -264,8 +268,13 @@ TEST_F(PipelineTest, PreInputTranslation) {
   settings.EndOfRecordChars = "A";
   Activate();
   Feed(std::string("\0x\0yaz", 6));  // NUL ignored everywhere; translated a ends the record
-  Feed("1\x15" "2\r3A");              // NAK voids the record holding it
-  Feed("\x15" "B" "A");               // a voiding byte that starts a record voids it too
+  Feed(
+      "1\x15"
+      "2\r3A");  // NAK voids the record holding it
+  Feed(
+      "\x15"
+      "B"
+      "A");  // a voiding byte that starts a record voids it too
   ASSERT_EQ(sink.records.size(), 3u);
   EXPECT_EQ(Fields(0)[0], "xyA");
   EXPECT_FALSE(sink.records[0].isVoid);

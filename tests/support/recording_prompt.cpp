@@ -4,6 +4,7 @@ namespace fenno::testing {
 
 PromptAnswer RecordingPrompt::Show(const PromptMessage& message) {
   messages.push_back(message);
+  if (onShow) onShow(message);
   if (script_.empty()) return DefaultAnswer(message.buttons);
   const PromptAnswer answer = script_.front();
   script_.pop_front();

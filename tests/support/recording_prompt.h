@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@ class RecordingPrompt : public Prompt {
 
   std::vector<PromptMessage> messages;
   int beeps = 0;
+  // Runs while a message is shown, as the user would act before answering.
+  std::function<void(const PromptMessage&)> onShow;
 
  private:
   std::deque<PromptAnswer> script_;

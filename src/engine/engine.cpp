@@ -1,0 +1,630 @@
+#include "engine/engine.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "dde/dde_client.h"
+#include "engine/date_time_tags.h"
+#include "engine/engine_text_ids.h"
+#include "engine/formatter.h"
+#include "transport/port.h"
+#include "ui/prompt.h"
+#include "ui/string_ids.h"
+#include "ui/string_table.h"
+
+namespace fenno {
+namespace {
+
+constexpr size_t kReadChunk = 64 * 1024;
+
+// Guards the tick against re-entry from events handled while delivery waits.
+class TickScope {
+ public:
+  explicit TickScope(bool& flag) : flag_(flag) { flag_ = true; }
+  ~TickScope() { flag_ = false; }
+  TickScope(const TickScope&) = delete;
+  TickScope& operator=(const TickScope&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
+
+Engine::Engine(const Edition& edition, Settings& settings, const WorkingValues& working,
+               ActivationMode mode, EngineServices services)
+    : edition_(edition),
+      settings_(settings),
+      working_(working),
+      mode_(mode),
+      services_(services),
+      pipeline_(settings, *this),
+      completion_(settings, working, services.regional) {}
+
+Engine::~Engine() = default;
+
+// ---------------------------------------------------------------------------------------
+// Activation
+
+void Engine::Start() {
+  decimalSeparator_ = DecimalSeparatorOf(services_.regional);
+  RunningTimerFlags = settings_.TimerFlags;
+  TimedOutputBase = 0;
+  suspended_ = false;
+  resumeForOneRecord_ = false;
+  ExitRequest = 0;
+  SetCaption(ActivationCaption());
+
+  timedOutputMenuEnabled_ = true;
+  if (settings_.TimerInterval == 0) {
+    RunningTimerFlags = static_cast<int16_t>(RunningTimerFlags & ~kTimerOnAtStart);
+    timedOutputMenuEnabled_ = false;
+  }
+
+  for (int field = 1; field <= kMaxFields; ++field) fieldTexts_[field].clear();
+  for (Value& value : values_) value.Clear();
+  recordNumberText_.clear();
+  recordNumber_ = 0;
+  pendingInput_.clear();
+  pendingPos_ = 0;
+
+  BuildPreTransferTable();
+  const bool dropsControl = settings_.OutputMethod != kLogToDisk;
+  std::array<bool, kTableSize> drops{};
+  for (int code = 0; code < kTableSize; ++code)
+    drops[code] = dropsControl && PreTransferTable[code] == std::string(1, '\0');
+  pipeline_.Activate(drops, decimalSeparator_);
+  completion_.SetPreTransferTable(PreTransferTable, dropsControl);
+
+  DdeCommandsWanted = false;
+  if (settings_.OutputMethod == kDdeServer) {
+    DdeCommandsWanted = !settings_.RecordPreamble.empty();
+    for (int field = 1; field <= settings_.FieldCount && !DdeCommandsWanted; ++field)
+      DdeCommandsWanted = !settings_.FieldPostamble[field].empty();
+  }
+
+  dateTimeShown_ = false;
+  dateTimeText_.clear();
+  started_ = true;
+  for (EngineObserver* observer : observers_) {
+    for (int field = 1; field <= settings_.FieldCount; ++field) observer->OnFieldText(field, "");
+    observer->OnRecordNumber("");
+  }
+
+  if (services_.links) {
+    if (!settings_.CommandLinkApp.empty() && !settings_.CommandLinkTopic.empty() &&
+        settings_.CommandLinkAuto)
+      services_.links->EstablishCommandLink();
+    if (!settings_.BufferLinkApp.empty() && !settings_.BufferLinkTopic.empty() &&
+        settings_.BufferLinkAuto)
+      services_.links->EstablishBufferLink();
+  }
+  if (settings_.StartSuspended) ToggleSuspend();
+  NotifyMenuState();
+}
+
+void Engine::BuildPreTransferTable() {
+  for (int code = 0; code < kTableSize; ++code) {
+    switch (settings_.OutputMethod) {
+      case kSendKeystrokes: {
+        const std::string& entry = settings_.KeystrokeTranslation[code];
+        PreTransferTable[code] = entry == kNulEntry ? std::string(1, '\0') : entry;
+        break;
+      }
+      case kDdeServer:
+        PreTransferTable[code] =
+            std::string(1, settings_.DdeTranslation[static_cast<size_t>(code)]);
+        break;
+      default:
+        PreTransferTable[code] =
+            std::string(1, settings_.LogTranslation[static_cast<size_t>(code)]);
+        break;
+    }
+  }
+}
+
+void Engine::Close() {
+  if (!started_) return;
+  WriteOutLog();
+  if (services_.ddeClient) services_.ddeClient->Disconnect();
+  if (services_.links) services_.links->DropLinks();
+  if (mode_ != ActivationMode::Virtual) services_.port.Close();
+  started_ = false;
+}
+
+void Engine::Restart() {
+  RunOutsideTick([this] {
+    WriteOutLog();
+    if (services_.ddeClient) services_.ddeClient->Disconnect();
+    if (mode_ != ActivationMode::Virtual) {
+      services_.port.Close();
+      services_.port.Open();
+    }
+    Start();
+  });
+}
+
+// ---------------------------------------------------------------------------------------
+// The tick
+
+void Engine::Tick() {
+  if (inTick_ || !started_) return;
+  {
+    TickScope scope(inTick_);
+    RunTick();
+    WriteOutLog();
+  }
+  std::vector<std::function<void()>> actions;
+  actions.swap(afterTick_);
+  for (auto& action : actions) action();
+}
+
+void Engine::RunTick() {
+  if (resetRequest_) {
+    resetRequest_ = false;
+    ResetNow();
+  }
+  HandleLinkRequests();
+  CountDownBreak();
+  RefreshClock();
+  RunTimedOutput();
+  WriteOutput();
+  if (suspended_) return;
+  pipeline_.IdleTick();
+  if (!ReadInput()) return;
+  CountExitRequest();
+}
+
+void Engine::HandleLinkRequests() {
+  if (CommandLinkRequest) {
+    CommandLinkRequest = false;
+    if (services_.links) services_.links->EstablishCommandLink();
+  }
+  if (BufferLinkRequest) {
+    BufferLinkRequest = false;
+    if (services_.links) services_.links->EstablishBufferLink();
+  }
+}
+
+void Engine::CountDownBreak() {
+  if (BreakTicks == 0 || !edition_.IsSerial()) return;
+  if (--BreakTicks == 0 && LinesAvailable()) services_.port.SetBreak(false);
+}
+
+void Engine::RefreshClock() {
+  if (!settings_.ShowDateTime) return;
+  LocalDateTime now = Now();
+  now.millisecond = 0;
+  if (dateTimeShown_ && now == lastDateTimeShown_) return;
+  lastDateTimeShown_ = now;
+  dateTimeShown_ = true;
+  const std::optional<std::string> text =
+      FormatDateTime(now, settings_.DateTimeFormat, services_.regional);
+  if (!text || *text == dateTimeText_) return;
+  dateTimeText_ = *text;
+  for (EngineObserver* observer : observers_) observer->OnDateTime(dateTimeText_);
+}
+
+void Engine::RunTimedOutput() {
+  if (!TimedOutputRunning()) {
+    TimedOutputBase = 0;
+    return;
+  }
+  // The tick counter is taken as a signed 32-bit value, as the schedule has always
+  // been kept; the elapsed time is computed modulo 2^32 so a counter that wraps does
+  // not stall the schedule.
+  const uint32_t now = static_cast<uint32_t>(services_.clock.TickMs());
+  if (TimedOutputBase == 0) {
+    TimedOutputBase = static_cast<int32_t>(now);
+    return;
+  }
+  const uint32_t elapsed = now - static_cast<uint32_t>(TimedOutputBase);
+  if (elapsed > static_cast<uint32_t>(std::numeric_limits<int32_t>::max()) ||
+      static_cast<int64_t>(elapsed) < settings_.TimerInterval)
+    return;
+
+  const bool virtualMode = mode_ == ActivationMode::Virtual;
+  if (!edition_.IsSerial()) {
+    QueueOutput(settings_.TimerString);
+  } else if (RunningTimerFlags & kTimerPulsesDtr) {
+    if (!virtualMode) PulseDtr();
+  } else if (!(RunningTimerFlags & kTimerIssuesBreak)) {
+    QueueOutput(settings_.TimerString);
+  } else if (!virtualMode) {
+    StartBreak();
+  }
+  // The next action is due one interval after this one was, however late this tick is.
+  const int64_t next = static_cast<int64_t>(TimedOutputBase) + settings_.TimerInterval;
+  TimedOutputBase = next > std::numeric_limits<int32_t>::max() ? 0 : static_cast<int32_t>(next);
+}
+
+void Engine::WriteOutput() {
+  if (PortOutputQueue.empty()) return;
+  const size_t written = services_.port.Write(PortOutputQueue);
+  PortOutputQueue.erase(0, std::min(written, PortOutputQueue.size()));
+}
+
+bool Engine::ReadInput() {
+  for (;;) {
+    if (pendingPos_ == pendingInput_.size()) {
+      pendingInput_.clear();
+      pendingPos_ = 0;
+      if (services_.port.Read(pendingInput_, kReadChunk) == 0) {
+        return !pipeline_.TimeGapCheck();
+      }
+    }
+    bool endTick = false;
+    pendingPos_ +=
+        pipeline_.FeedBytes(std::string_view(pendingInput_).substr(pendingPos_), endTick);
+    if (endTick) return false;
+  }
+}
+
+void Engine::CountExitRequest() {
+  if (ExitRequest == 0) return;
+  ExitRequest = static_cast<int16_t>(ExitRequest + 2);
+  if (ExitRequest > 2) {
+    ExitRequest = 0;
+    for (EngineObserver* observer : observers_) observer->OnQuitRequested();
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Records
+
+bool Engine::ProcessRecord() {
+  if (settings_.OutputMethod == kLogToDisk) logQueueMarks_.push_back(PortOutputQueue.size());
+  QueueOutput(settings_.AckString);
+  if (settings_.BeepOnInput) services_.prompt.Beep();
+  ReportOversizeRecord();
+  if (pipeline_.VoidRecord) {
+    pipeline_.ClearFieldValues();
+    pipeline_.VoidRecord = false;
+    if (settings_.OutputMethod == kLogToDisk) logQueueMarks_.pop_back();
+    return false;
+  }
+  // Every slot up to the highest the framing wrote, and every field, takes part.
+  const int lastSlot = std::max(pipeline_.HighestSlot(), static_cast<int>(settings_.FieldCount));
+  for (int slot = 1; slot <= lastSlot; ++slot) {
+    std::string& raw = pipeline_.FieldValues[static_cast<size_t>(slot)];
+    values_[static_cast<size_t>(slot)].AssignText(raw);
+    if (raw.empty()) values_[static_cast<size_t>(slot)].Clear();
+  }
+  pipeline_.ClearFieldValues();
+  completion_.CompleteFields(values_);
+  DeliverRecord();
+  for (int slot = 1; slot <= lastSlot; ++slot) values_[static_cast<size_t>(slot)].Clear();
+  if (log_.ShouldWriteOut()) WriteOutLog();
+
+  if (resumeForOneRecord_) {
+    ToggleSuspend();
+    resumeForOneRecord_ = false;
+  }
+  // Suspended by now (one record only, or a hot key, command or log error while the
+  // record was delivered): the rest of the input waits for the resume.
+  return suspended_;
+}
+
+void Engine::ReportOversizeRecord() {
+  if (!pipeline_.TakeOversizeRecordNotice()) return;
+  const StringTable& strings = services_.strings;
+  services_.prompt.Show(
+      {strings.Format(str::kRecordTooLong, {std::to_string(InputPipeline::kMaxRecordBytes)}),
+       strings.Text(str::kRecordTooLongTitle), PromptButtons::Ok, PromptIcon::Exclamation});
+}
+
+void Engine::DeliverRecord() {
+  switch (settings_.OutputMethod) {
+    case kSendKeystrokes:
+      DeliverAsKeystrokes();
+      break;
+    case kDdeServer:
+      DeliverToItems();
+      break;
+    default:
+      DeliverToLog();
+      break;
+  }
+}
+
+void Engine::DeliverAsKeystrokes() {
+  for (int field = 1; field <= settings_.FieldCount; ++field)
+    ShowField(field, values_[static_cast<size_t>(field)].ToText());
+  AdvanceRecordNumber();
+  if (!services_.keystrokes || !services_.keystrokes->Activate(settings_)) return;
+  const std::string text = RecordText(true);
+  services_.keystrokes->Type(text, settings_.InterCharDelay);
+  services_.keystrokes->Restore();
+}
+
+void Engine::DeliverToItems() {
+  DdeClient* client = services_.ddeClient;
+  if (client && DdeCommandsWanted && !client->IsConnected())
+    client->Connect(settings_.DdeTargetApp, settings_.DdeTargetTopic);
+  const bool connected = client && client->IsConnected();
+  if (connected && !settings_.RecordPreamble.empty()) client->Execute(settings_.RecordPreamble);
+  for (int field = 1; field <= settings_.FieldCount; ++field) {
+    ShowField(field, values_[static_cast<size_t>(field)].ToText());
+    if (field == settings_.FieldCount) AdvanceRecordNumber();
+    const std::string& postamble = settings_.FieldPostamble[field];
+    if (client && client->IsConnected() && !postamble.empty()) client->Execute(postamble);
+  }
+}
+
+void Engine::DeliverToLog() {
+  std::string line = RecordText(true);
+  for (int field = 1; field <= settings_.FieldCount; ++field)
+    ShowField(field, values_[static_cast<size_t>(field)].ToText());
+  line += "\r\n";
+  log_.Append(line);
+  AdvanceRecordNumber();
+}
+
+std::string Engine::RecordText(bool expandTags) {
+  const LocalDateTime now = Now();
+  std::string text;
+  if (!settings_.RecordPreamble.empty())
+    text =
+        expandTags ? ExpandDateTimeTags(settings_.RecordPreamble, now) : settings_.RecordPreamble;
+  for (int field = 1; field <= settings_.FieldCount; ++field) {
+    values_[static_cast<size_t>(field)].AppendTextTo(text);
+    const std::string& postamble = settings_.FieldPostamble[field];
+    if (!postamble.empty()) text += expandTags ? ExpandDateTimeTags(postamble, now) : postamble;
+  }
+  return text;
+}
+
+void Engine::ShowField(int field, const std::string& text) {
+  if (field < 1 || field > kMaxFields) return;
+  std::string& shown = fieldTexts_[static_cast<size_t>(field)];
+  if (shown == text) return;
+  shown = text;
+  for (EngineObserver* observer : observers_) observer->OnFieldText(field, shown);
+}
+
+const std::string& Engine::FieldText(int field) const {
+  static const std::string kNone;
+  return field >= 1 && field <= kMaxFields ? fieldTexts_[static_cast<size_t>(field)] : kNone;
+}
+
+void Engine::AdvanceRecordNumber() {
+  recordNumberText_ = std::to_string(++recordNumber_);
+  for (EngineObserver* observer : observers_) observer->OnRecordNumber(recordNumberText_);
+}
+
+// ---------------------------------------------------------------------------------------
+// The data log
+
+void Engine::WriteOutLog() {
+  while (log_.HasPending()) {
+    const std::optional<DataLog::Failure> failure = log_.WriteOut(settings_.LogFilePath);
+    if (!failure) break;
+    if (!AskLogRetry(*failure)) {
+      CancelLogRecords(failure->record);
+      break;
+    }
+  }
+  if (!log_.HasPending()) logQueueMarks_.clear();
+}
+
+bool Engine::AskLogRetry(const DataLog::Failure& failure) {
+  const StringTable& strings = services_.strings;
+  PromptMessage message{
+      strings.Text(str::kLogWriteError) + " " + settings_.LogFilePath + "\r" + failure.reason,
+      strings.Format(str::kLogWriteErrorTitle, {std::to_string(settings_.PortIndex + 1)}),
+      PromptButtons::RetryCancel, PromptIcon::Exclamation};
+  if (!services_.unattended) {
+    services_.prompt.Beep();
+    return services_.prompt.Show(message) == PromptAnswer::Retry;
+  }
+  // Nobody to ask: say it once, then try again every second until the file can be
+  // written (a full disk or a missing folder recovers without losing the record).
+  if (message.text != lastUnattendedLogMessage_) {
+    services_.prompt.Beep();
+    services_.prompt.Show(message);
+    lastUnattendedLogMessage_ = message.text;
+  }
+  WaitMilliseconds(services_.clock, services_.events, 1000);
+  return !stopRequested_;
+}
+
+void Engine::CancelLogRecords(size_t failedRecord) {
+  if (stopRequested_) {
+    ReportLostLogRecords();
+    log_.DiscardFrom(0);
+    logQueueMarks_.clear();
+    return;
+  }
+  // As if processing had stopped at the failed record: the records after it never
+  // happened, so their acknowledgements are withdrawn before they reach the device.
+  if (failedRecord + 1 < logQueueMarks_.size()) {
+    const size_t from = std::min(logQueueMarks_[failedRecord + 1], PortOutputQueue.size());
+    PortOutputQueue.erase(from);
+  }
+  log_.DiscardFrom(failedRecord);
+  logQueueMarks_.clear();
+  lastUnattendedLogMessage_.clear();
+  ResetNow();
+  if (!suspended_) ToggleSuspend();
+}
+
+void Engine::ReportLostLogRecords() {
+  const size_t lost = log_.PendingRecords();
+  if (lost == 0) return;
+  services_.prompt.Show({services_.strings.Format(str::kLogRecordsLost,
+                                                  {std::to_string(lost), settings_.LogFilePath}),
+                         services_.strings.Format(str::kLogWriteErrorTitle,
+                                                  {std::to_string(settings_.PortIndex + 1)}),
+                         PromptButtons::Ok, PromptIcon::Exclamation});
+}
+
+// ---------------------------------------------------------------------------------------
+// Reset, suspend, timed output, buttons
+
+void Engine::Reset() {
+  RunOutsideTick([this] { ResetNow(); });
+}
+
+void Engine::ResetNow() {
+  // Discards what waits in the driver, or the virtual device's unread input.
+  services_.port.Purge();
+  pendingInput_.clear();
+  pendingPos_ = 0;
+  pipeline_.ResetFraming();
+  pipeline_.ClearFieldValues();
+  pipeline_.VoidRecord = false;
+  for (int field = 1; field <= settings_.FieldCount; ++field) {
+    values_[static_cast<size_t>(field)].Clear();
+    ShowField(field, "");
+  }
+  TimedOutputBase = 0;
+  recordNumber_ = 0;
+  recordNumberText_.clear();
+  for (EngineObserver* observer : observers_) observer->OnRecordNumber("");
+  if (suspended_) ToggleSuspend();
+  if (settings_.StartSuspended) ToggleSuspend();
+  resumeForOneRecord_ = false;
+}
+
+void Engine::ToggleSuspend() {
+  if (suspended_) {
+    TimedOutputBase = 0;
+    suspended_ = false;
+  } else {
+    suspended_ = true;
+  }
+  SetCaption(SuspendCaption());
+  NotifyMenuState();
+}
+
+void Engine::ResumeForOneRecord() {
+  resumeForOneRecord_ = true;
+  ToggleSuspend();
+}
+
+void Engine::ToggleTimedOutput() {
+  RunningTimerFlags = static_cast<int16_t>(RunningTimerFlags ^ kTimerOnAtStart);
+  NotifyMenuState();
+}
+
+void Engine::SetTimedOutputRunning(bool running) {
+  if (running != TimedOutputRunning()) ToggleTimedOutput();
+}
+
+void Engine::SetTimerInterval(int32_t milliseconds) {
+  if (milliseconds > 0) {
+    settings_.TimerInterval = milliseconds;
+    TimedOutputBase = 0;
+    timedOutputMenuEnabled_ =
+        !((RunningTimerFlags & kTimerSendsString) && settings_.TimerString.empty());
+  } else {
+    settings_.TimerInterval = 0;
+    if (TimedOutputRunning()) ToggleTimedOutput();
+    timedOutputMenuEnabled_ = false;
+  }
+  NotifyMenuState();
+}
+
+void Engine::PushButton(int button) {
+  if (button >= 1 && button <= kOutputStrings) QueueOutput(settings_.ButtonString[button]);
+}
+
+bool Engine::ButtonVisible(int button) const {
+  return button >= 1 && button <= kOutputStrings && !settings_.ButtonString[button].empty();
+}
+
+void Engine::ClearFields() {
+  for (int field = 1; field <= settings_.FieldCount; ++field) ShowField(field, "");
+}
+
+void Engine::RequestExit() {
+  ExitRequest = -1;
+}
+
+void Engine::OutputBufferChanged(std::string text) {
+  if (settings_.StripCrLf && text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
+    text.resize(text.size() - 2);
+  if (!text.empty()) QueueOutput(text);
+}
+
+void Engine::RunOutsideTick(std::function<void()> action) {
+  if (inTick_)
+    afterTick_.push_back(std::move(action));
+  else
+    action();
+}
+
+// ---------------------------------------------------------------------------------------
+// Serial lines
+
+bool Engine::LinesAvailable() const {
+  return mode_ != ActivationMode::Virtual && services_.port.HasLines();
+}
+
+void Engine::StartBreak() {
+  if (!LinesAvailable()) return;
+  services_.port.SetBreak(true);
+  BreakTicks = kBreakTicks;
+}
+
+void Engine::PulseDtr() {
+  if (LinesAvailable()) services_.port.PulseDtr();
+}
+
+void Engine::SetDtr(bool on) {
+  if (LinesAvailable()) services_.port.SetDtr(on);
+}
+
+void Engine::SetRts(bool on) {
+  if (LinesAvailable()) services_.port.SetRts(on);
+}
+
+// ---------------------------------------------------------------------------------------
+// What the window shows
+
+std::string Engine::ActivationCaption() const {
+  std::string caption = std::string(edition_.engineCaptionPrefix) + working_.PortName;
+  if (mode_ == ActivationMode::Virtual)
+    caption += " " + services_.strings.Text(str::kVirtualDeviceSuffix);
+  return caption;
+}
+
+std::string Engine::SuspendCaption() const {
+  std::string caption = std::string(edition_.suspendCaptionPrefix) + working_.PortName;
+  if (suspended_) caption += " (S)";
+  if (mode_ == ActivationMode::Virtual)
+    caption += " (" + services_.strings.Text(str::kVirtualDeviceSuffix) + ")";
+  return caption;
+}
+
+void Engine::SetCaption(const std::string& caption) {
+  if (caption == caption_) return;
+  caption_ = caption;
+  for (EngineObserver* observer : observers_) observer->OnCaption(caption_);
+}
+
+void Engine::NotifyMenuState() {
+  for (EngineObserver* observer : observers_) observer->OnMenuState();
+}
+
+std::string Engine::SuspendMenuCaption() const {
+  return services_.strings.Text(suspended_ ? str::kResumeMenu : str::kSuspendMenu);
+}
+
+std::string Engine::TimedOutputMenuCaption() const {
+  return services_.strings.Text(TimedOutputRunning() ? str::kDisableTimedOutput
+                                                     : str::kEnableTimedOutput);
+}
+
+std::string Engine::ServerTopic() const {
+  if (!settings_.DDETopic.empty()) return settings_.DDETopic;
+  return working_.PortName;
+}
+
+bool Engine::Idle() const {
+  if (pendingPos_ < pendingInput_.size() || !PortOutputQueue.empty() || log_.HasPending())
+    return false;
+  return !(pipeline_.InRecord && settings_.EndOfRecordEvent == kEndTimeGap);
+}
+
+}  // namespace fenno

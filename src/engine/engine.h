@@ -1,0 +1,221 @@
+#pragma once
+
+// The running half of the program: activated from the settings, driven by a 50 ms tick
+// from its owner, it reads the device, cuts records, completes their fields, delivers
+// them, and writes whatever waits to go to the device. Menu commands, buttons, hot keys
+// and live-data commands call its operations. Plain C++: it reaches the outside world
+// only through the interfaces it is given.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "config/edition.h"
+#include "config/settings.h"
+#include "engine/clock.h"
+#include "engine/data_log.h"
+#include "engine/engine_observer.h"
+#include "engine/field_completion.h"
+#include "engine/input_pipeline.h"
+#include "engine/keystroke_target.h"
+#include "engine/regional.h"
+
+namespace fenno {
+
+class DdeClient;
+class DdeLinks;
+class Port;
+class Prompt;
+class StringTable;
+
+enum class ActivationMode : int16_t { Inactive = 0, Normal = 1, Virtual = 2, Test = 3 };
+
+// Everything outside the engine that it uses. Pointers may be null where a service is
+// absent (no display for keystrokes, no session bus).
+struct EngineServices {
+  Port& port;
+  const Clock& clock;
+  EventPump& events;
+  Prompt& prompt;
+  const StringTable& strings;
+  const RegionalSettings& regional;
+  KeystrokeTarget* keystrokes = nullptr;
+  DdeClient* ddeClient = nullptr;
+  DdeLinks* links = nullptr;
+  // True when nobody can answer a question (headless): a failed log write is then retried
+  // every second instead of asking, and its message is printed once.
+  bool unattended = false;
+};
+
+class Engine : private RecordSink {
+ public:
+  static constexpr int kTickMs = 50;
+  static constexpr int kBreakTicks = 2;
+
+  Engine(const Edition& edition, Settings& settings, const WorkingValues& working,
+         ActivationMode mode, EngineServices services);
+  ~Engine() override;
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+
+  void AddObserver(EngineObserver* observer) { observers_.push_back(observer); }
+
+  // Activation set-up: timers, framing, translation, buttons, links, initial suspend.
+  void Start();
+  // The 50 ms tick. A tick that falls due while an earlier one waits inside delivery is
+  // skipped.
+  void Tick();
+  // Unload: ends the command conversation and the links, writes out the log, closes the
+  // device.
+  void Close();
+  // The program is ending (a signal, the Quit menu): a log write that is being retried
+  // unattended gives up, and nothing starts to wait any more.
+  void RequestStop() { stopRequested_ = true; }
+  // Re-runs activation after a new configuration was read into the settings ("{CONFIG(").
+  void Restart();
+
+  // Engine menu and window operations.
+  void ToggleSuspend();       // Suspend / resume
+  void ResumeForOneRecord();  // resume until the next record is delivered
+  void Reset();
+  void ToggleTimedOutput();
+  void SetTimedOutputRunning(bool running);
+  void PushButton(int button);  // output-string button 1..20 released over itself
+  void ClearFields();           // "{CLEAR}"
+  void RequestExit();           // "{APPEXIT}": quits in the second tick from now
+  // The live-data commands that change the timed output interval.
+  void SetTimerInterval(int32_t milliseconds);
+
+  // Appends to what goes to the device with the next tick.
+  void QueueOutput(std::string_view text) override { PortOutputQueue.append(text); }
+  // Device line operations; they do nothing in virtual mode or without serial lines.
+  void StartBreak();
+  void PulseDtr();
+  void SetDtr(bool on);
+  void SetRts(bool on);
+
+  // Value written by the output-buffer link: a trailing CR LF is stripped when
+  // StripCrLf is set, the rest goes to the device.
+  void OutputBufferChanged(std::string text);
+  // Ask the next tick to (re)establish the command-source or output-buffer link.
+  void RequestCommandLink() { CommandLinkRequest = true; }
+  void RequestBufferLink() { BufferLinkRequest = true; }
+  // Netfenno: the transport asks for a reset, run at the start of the next tick.
+  void RequestReset() { resetRequest_ = true; }
+
+  // Runs `action` now, or, when called from inside a tick (an event handled while
+  // delivery waits), as soon as the tick has ended.
+  void RunOutsideTick(std::function<void()> action);
+
+  // What the engine window shows.
+  bool Suspended() const { return suspended_; }
+  bool TimedOutputRunning() const { return (RunningTimerFlags & kTimerOnAtStart) != 0; }
+  bool TimedOutputMenuEnabled() const { return timedOutputMenuEnabled_; }
+  bool TimedOutputMenuVisible() const {
+    return settings_.TimerInterval != 0 || timedOutputMenuEnabled_;
+  }
+  bool ResumeForOneRecordShown() const { return suspended_; }
+  const std::string& FieldText(int field) const;
+  const std::string& RecordNumberText() const { return recordNumberText_; }
+  const std::string& DateTimeText() const { return dateTimeText_; }
+  const std::string& Caption() const { return caption_; }
+  std::string SuspendMenuCaption() const;
+  std::string TimedOutputMenuCaption() const;
+  bool ButtonVisible(int button) const;
+  ActivationMode Mode() const { return mode_; }
+  const std::string& PortName() const { return working_.PortName; }
+  Settings& settings() { return settings_; }
+  // The DDE topic: DDETopic, or the port name (Netfenno: the remote host).
+  std::string ServerTopic() const;
+  // True when nothing is waiting: no unread input, no unfinished time-gap record, no
+  // output queued. The headless runner ends at the end of its input once this holds.
+  bool Idle() const;
+  bool InsideTick() const { return inTick_; }
+
+  // Run-time state (names as the engine window has always called them).
+  std::string PortOutputQueue;
+  int16_t BreakTicks = 0;
+  int16_t ExitRequest = 0;
+  int16_t RunningTimerFlags = 0;
+  int32_t TimedOutputBase = 0;
+  bool DdeCommandsWanted = false;
+  bool CommandLinkRequest = false;
+  bool BufferLinkRequest = false;
+  std::array<std::string, kTableSize> PreTransferTable;
+
+ private:
+  bool ProcessRecord() override;
+
+  void BuildPreTransferTable();
+  void RunTick();
+  void HandleLinkRequests();
+  void CountDownBreak();
+  void RefreshClock();
+  void RunTimedOutput();
+  void WriteOutput();
+  // Feeds the waiting input; false when the tick must end at once.
+  bool ReadInput();
+  void CountExitRequest();
+
+  void DeliverRecord();
+  void DeliverAsKeystrokes();
+  void DeliverToItems();
+  void DeliverToLog();
+  std::string RecordText(bool expandTags);
+  void ShowField(int field, const std::string& text);
+  void AdvanceRecordNumber();
+  void WriteOutLog();
+  bool AskLogRetry(const DataLog::Failure& failure);
+  void CancelLogRecords(size_t failedRecord);
+
+  void ResetNow();
+  void SetCaption(const std::string& caption);
+  void NotifyMenuState();
+  std::string ActivationCaption() const;
+  std::string SuspendCaption() const;
+  void ReportLostLogRecords();
+  bool LinesAvailable() const;
+  void ReportOversizeRecord();
+  LocalDateTime Now() const { return services_.clock.Now(); }
+
+  const Edition& edition_;
+  Settings& settings_;
+  const WorkingValues& working_;
+  ActivationMode mode_;
+  EngineServices services_;
+  std::vector<EngineObserver*> observers_;
+
+  InputPipeline pipeline_;
+  FieldCompletion completion_;
+  FieldValueSlots values_;
+  DataLog log_;
+  // Length of PortOutputQueue before each collected log record was processed, so the
+  // output of records that never reached the log can be withdrawn on Cancel.
+  std::vector<size_t> logQueueMarks_;
+
+  std::string pendingInput_;  // taken from the device, not yet framed
+  size_t pendingPos_ = 0;
+
+  bool suspended_ = false;
+  bool resumeForOneRecord_ = false;
+  bool timedOutputMenuEnabled_ = true;
+  bool resetRequest_ = false;
+  bool inTick_ = false;
+  bool started_ = false;
+  bool stopRequested_ = false;
+  std::vector<std::function<void()>> afterTick_;
+
+  std::array<std::string, kMaxFields + 1> fieldTexts_;
+  std::string recordNumberText_;
+  int64_t recordNumber_ = 0;
+  std::string dateTimeText_;
+  LocalDateTime lastDateTimeShown_{};
+  bool dateTimeShown_ = false;
+  std::string caption_;
+  std::string lastUnattendedLogMessage_;
+  char decimalSeparator_ = '.';
+};
+
+}  // namespace fenno

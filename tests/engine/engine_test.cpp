@@ -1,0 +1,545 @@
+#include "engine/engine.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+#include "dde/dde_client.h"
+#include "support/fake_clock.h"
+#include "support/fake_port.h"
+#include "support/recording_prompt.h"
+#include "ui/string_table.h"
+
+namespace fenno {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakeClock;
+using testing::FakeEventPump;
+using testing::FakePort;
+using testing::RecordingPrompt;
+
+class FakeKeystrokes : public KeystrokeTarget {
+ public:
+  bool Activate(Settings&) override { return accept; }
+  void Type(std::string_view text, int32_t) override {
+    typed.emplace_back(text);
+    if (whileTyping) whileTyping();
+  }
+  void Restore() override { ++restores; }
+
+  bool accept = true;
+  std::vector<std::string> typed;
+  int restores = 0;
+  std::function<void()> whileTyping;
+};
+
+class FakeDdeClient : public DdeClient {
+ public:
+  explicit FakeDdeClient(std::vector<std::string>& events) : events_(events) {}
+  bool Connect(const std::string& app, const std::string& topic) override {
+    events_.push_back("connect " + app + "|" + topic);
+    connected = targetRunning;
+    return connected;
+  }
+  bool IsConnected() const override { return connected; }
+  void Execute(std::string_view command) override {
+    events_.push_back("execute " + std::string(command));
+  }
+  void Disconnect() override { connected = false; }
+
+  bool targetRunning = true;
+  bool connected = false;
+
+ private:
+  std::vector<std::string>& events_;
+};
+
+// Records what a window (and the live-data server) would be told, in order.
+class RecordingObserver : public EngineObserver {
+ public:
+  explicit RecordingObserver(std::vector<std::string>& events) : events_(events) {}
+  void OnFieldText(int field, const std::string& text) override {
+    events_.push_back("Field(" + std::to_string(field) + ")=" + text);
+  }
+  void OnRecordNumber(const std::string& text) override {
+    events_.push_back("RecordNumber=" + text);
+  }
+  void OnQuitRequested() override { ++quits; }
+  int quits = 0;
+
+ private:
+  std::vector<std::string>& events_;
+};
+
+class EngineTest : public ::testing::Test {
+ protected:
+  EngineTest()
+      : settings(Settings::Defaults(ComfennoEdition(), "/tmp")),
+        strings(EditionKind::Comfenno, Language::English),
+        regional(RegionalSettings::English()),
+        events(clock),
+        dde(itemEvents),
+        observer(itemEvents) {
+    working.PortName = "COM1";
+    for (int k = 1; k <= kNamedFormats; ++k) working.FormatDisplayNames[k] = FixedFormatNames()[k];
+    logFolder = fs::temp_directory_path() / ("fenno-engine-" + std::to_string(::getpid()));
+    fs::remove_all(logFolder);
+    fs::create_directories(logFolder);
+    settings.LogFilePath = (logFolder / "data.log").string();
+  }
+  ~EngineTest() override {
+    ::chmod(logFolder.c_str(), 0755);
+    fs::remove_all(logFolder);
+  }
+
+  Engine& Start(ActivationMode mode = ActivationMode::Normal,
+                const Edition& edition = ComfennoEdition()) {
+    EngineServices services{port, clock, events, prompt, strings, regional};
+    services.keystrokes = &keys;
+    services.ddeClient = &dde;
+    engine = std::make_unique<Engine>(edition, settings, working, mode, services);
+    engine->AddObserver(&observer);
+    engine->Start();
+    itemEvents.clear();
+    return *engine;
+  }
+  void Tick(int count = 1) {
+    for (int i = 0; i < count; ++i) {
+      clock.Advance(Engine::kTickMs);
+      engine->Tick();
+    }
+  }
+  std::string LogText() const {
+    std::ifstream in(settings.LogFilePath, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  Settings settings;
+  WorkingValues working;
+  StringTable strings;
+  RegionalSettings regional;
+  FakePort port;
+  FakeClock clock;
+  FakeEventPump events;
+  RecordingPrompt prompt;
+  FakeKeystrokes keys;
+  std::vector<std::string> itemEvents;
+  FakeDdeClient dde;
+  RecordingObserver observer;
+  fs::path logFolder;
+  std::unique_ptr<Engine> engine;
+};
+
+// --- Delivery -------------------------------------------------------------------------
+
+TEST_F(EngineTest, KeystrokeModeTypesEachRecordWithTheDefaultTable) {
+  Start();
+  port.input = "12.5\r\n13.0\r\n";
+  Tick();
+  EXPECT_EQ(keys.typed, (std::vector<std::string>{"12.5{ENTER}", "13.0{ENTER}"}));
+  EXPECT_EQ(keys.restores, 2);
+  EXPECT_EQ(engine->RecordNumberText(), "2");
+  EXPECT_EQ(engine->FieldText(1), "13.0{ENTER}");
+}
+
+TEST_F(EngineTest, KeystrokeRecordTextExpandsTagsInPreambleAndPostambles) {
+  settings.RecordStructure = kDelimitedFields;
+  settings.FieldCount = 2;
+  settings.FieldFilter[2] = "N";
+  settings.RecordPreamble = "{YEAR}{MONTH}{DAY}{TAB}";
+  settings.FieldPostamble[1] = "{TAB}";
+  settings.FieldPostamble[2] = "{ENTER}";
+  Start();
+  port.input = "12.5,3\r";
+  Tick();
+  EXPECT_EQ(keys.typed, (std::vector<std::string>{"261205{TAB}12.5{TAB}3{ENTER}"}));
+}
+
+TEST_F(EngineTest, ADiscardedKeystrokeRecordIsNotTypedButCounted) {
+  keys.accept = false;
+  Start();
+  port.input = "1\r";
+  Tick();
+  EXPECT_TRUE(keys.typed.empty());
+  EXPECT_EQ(keys.restores, 0);
+  EXPECT_EQ(engine->RecordNumberText(), "1");
+}
+
+TEST_F(EngineTest, ItemsAreInPlaceBeforeTheLastPostambleCommand) {
+  settings.OutputMethod = kDdeServer;
+  settings.RecordStructure = kDelimitedFields;
+  settings.FieldCount = 2;
+  settings.RecordPreamble = "[NEW]";
+  settings.FieldPostamble[2] = "[RUN(\"Fetch\")]";
+  Start();
+  port.input = "12.5,3\r\n";
+  Tick();
+  EXPECT_EQ(itemEvents,
+            (std::vector<std::string>{"connect Excel|System", "execute [NEW]", "Field(1)=12.5",
+                                      "Field(2)=3", "RecordNumber=1", "execute [RUN(\"Fetch\")]"}));
+}
+
+TEST_F(EngineTest, ItemsWithoutCommandsNeverConnectAndAMissingTargetIsRetriedPerRecord) {
+  settings.OutputMethod = kDdeServer;
+  Start();
+  port.input = "7\r";
+  Tick();
+  EXPECT_EQ(itemEvents, (std::vector<std::string>{"Field(1)=7", "RecordNumber=1"}));
+
+  settings.FieldPostamble[1] = "[GO]";
+  dde.targetRunning = false;
+  Start();
+  port.input = "8\r9\r";
+  Tick();
+  EXPECT_EQ(itemEvents,
+            (std::vector<std::string>{"connect Excel|System", "Field(1)=8", "RecordNumber=1",
+                                      "connect Excel|System", "Field(1)=9", "RecordNumber=2"}));
+}
+
+TEST_F(EngineTest, LogModeWritesOneLinePerRecordAndNothingForVoidRecords) {
+  settings.OutputMethod = kLogToDisk;
+  settings.RecordPreamble = "{HOUR}:{MINUTE}:{SECOND},";
+  settings.AckString = "\x06";
+  settings.PreInputTranslation[21] = kVoidRecordEntry;
+  Start();
+  port.input = "12.5\rbad\x15\r13\r";
+  Tick();
+  EXPECT_EQ(LogText(), "14:03:09,12.5\r\r\n14:03:09,13\r\r\n");
+  EXPECT_EQ(engine->RecordNumberText(), "2");
+  Tick();
+  EXPECT_EQ(port.output, "\x06\x06\x06");  // the void record is acknowledged too
+}
+
+TEST_F(EngineTest, FieldsAreCompletedInOrder) {
+  settings.OutputMethod = kLogToDisk;
+  settings.RecordStructure = kDelimitedFields;
+  settings.FieldCount = 3;
+  settings.Delimiter = ';';
+  settings.FieldFilter[3] = "N";
+  settings.FieldFormat[1] = "Fixed";
+  settings.FieldMathExpr[2] = "field(1)*2";  // sees field 1 finished
+  settings.FieldMathExpr[1] = "field(3)+1";  // sees field 3 as it arrived
+  settings.FieldPostamble[1] = ";";
+  settings.FieldPostamble[2] = ";";
+  Start();
+  port.input = "3;x;4\r";
+  Tick();
+  // Field 1 computes from field 3 as it arrived (4 + 1, then "Fixed"); field 2 sees
+  // field 1 finished ("5.00" * 2).
+  EXPECT_EQ(LogText(), "5.00;10;4\r\n");
+}
+
+TEST_F(EngineTest, FormattedFieldFeedsALaterExpression) {
+  settings.OutputMethod = kLogToDisk;
+  settings.RecordStructure = kDelimitedFields;
+  settings.FieldCount = 2;
+  settings.FieldFilter[2] = "N";
+  settings.FieldFormat[1] = "Fixed";
+  settings.FieldMathExpr[2] = "field(1)+\"\"";
+  settings.FieldMathExpr[2] = "field(1)";
+  settings.FieldPostamble[1] = "|";
+  Start();
+  port.input = "3,5\r";
+  Tick();
+  EXPECT_EQ(LogText(), "3.00|3.00\r\n");
+}
+
+// --- The data log's error handling ----------------------------------------------------
+
+TEST_F(EngineTest, RetryWritesTheSameRecordOnceThePathWorks) {
+  settings.OutputMethod = kLogToDisk;
+  settings.LogFilePath = (logFolder / "later" / "data.log").string();
+  prompt.ScriptAnswer(PromptAnswer::Retry);
+  prompt.onShow = [&](const PromptMessage&) { fs::create_directories(logFolder / "later"); };
+  Start();
+  port.input = "1\r2\r";
+  Tick();
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].buttons, PromptButtons::RetryCancel);
+  EXPECT_EQ(prompt.messages[0].title, "Comfenno - COM1 ERROR!");
+  EXPECT_EQ(
+      prompt.messages[0].text.rfind("File I/O Error Writing To: " + settings.LogFilePath + "\r", 0),
+      0u);
+  EXPECT_EQ(LogText(), "1\r\r\n2\r\r\n");
+}
+
+TEST_F(EngineTest, CancelResetsAndSuspendsAndTheLaterRecordsNeverHappened) {
+  settings.OutputMethod = kLogToDisk;
+  settings.AckString = "A";
+  settings.LogFilePath = (logFolder / "missing" / "data.log").string();
+  prompt.ScriptAnswer(PromptAnswer::Cancel);
+  Start();
+  port.input = "1\r2\r3\r";
+  Tick();
+  EXPECT_TRUE(engine->Suspended());
+  EXPECT_EQ(engine->RecordNumberText(), "");
+  EXPECT_EQ(prompt.messages.size(), 1u);
+  Tick();
+  // Only the first record's acknowledgement: processing stopped at the failed record.
+  EXPECT_EQ(port.output, "A");
+}
+
+TEST_F(EngineTest, UnattendedLogWritesRetryEverySecondAndSayItOnce) {
+  settings.OutputMethod = kLogToDisk;
+  settings.LogFilePath = (logFolder / "mount" / "data.log").string();
+  EngineServices services{port, clock, events, prompt, strings, regional};
+  services.unattended = true;
+  engine = std::make_unique<Engine>(ComfennoEdition(), settings, working, ActivationMode::Normal,
+                                    services);
+  engine->Start();
+  int waits = 0;
+  events.onEvents = [&] {
+    if (++waits == 60) fs::create_directories(logFolder / "mount");  // a minute later
+  };
+  port.input = "1\r2\r";
+  Tick();
+  EXPECT_EQ(prompt.messages.size(), 1u);
+  EXPECT_FALSE(engine->Suspended());
+  EXPECT_EQ(LogText(), "1\r\r\n2\r\r\n");
+}
+
+TEST_F(EngineTest, StoppingGivesUpAnUnattendedRetryAndSaysWhatWasLost) {
+  settings.OutputMethod = kLogToDisk;
+  settings.LogFilePath = (logFolder / "never" / "data.log").string();
+  EngineServices services{port, clock, events, prompt, strings, regional};
+  services.unattended = true;
+  engine = std::make_unique<Engine>(ComfennoEdition(), settings, working, ActivationMode::Normal,
+                                    services);
+  engine->Start();
+  events.onEvents = [&] { engine->RequestStop(); };
+  port.input = "1\r2\r";
+  Tick();
+  ASSERT_EQ(prompt.messages.size(), 2u);
+  EXPECT_NE(prompt.messages[1].text.find("2 records"), std::string::npos);
+}
+
+// --- Run states -----------------------------------------------------------------------
+
+TEST_F(EngineTest, ResumeForOneRecordDeliversOneAndLeavesTheRestWaiting) {
+  settings.OutputMethod = kLogToDisk;
+  Start();
+  engine->ToggleSuspend();
+  port.input = "1\r2\r3\r";
+  Tick();
+  EXPECT_EQ(LogText(), "");
+  engine->ResumeForOneRecord();
+  Tick();
+  EXPECT_EQ(LogText(), "1\r\r\n");
+  EXPECT_TRUE(engine->Suspended());
+  EXPECT_TRUE(engine->ResumeForOneRecordShown());
+  engine->ToggleSuspend();
+  Tick();
+  EXPECT_EQ(LogText(), "1\r\r\n2\r\r\n3\r\r\n");
+}
+
+TEST_F(EngineTest, AVoidRecordDoesNotEndAOneRecordResumption) {
+  settings.OutputMethod = kLogToDisk;
+  settings.PreInputTranslation['!'] = kVoidRecordEntry;
+  Start();
+  engine->ToggleSuspend();
+  port.input = "!\r5\r6\r";
+  engine->ResumeForOneRecord();
+  Tick();
+  EXPECT_EQ(LogText(), "5\r\r\n");
+  EXPECT_TRUE(engine->Suspended());
+}
+
+TEST_F(EngineTest, ResetWhileSuspendedResumesAndRestartsTheCounter) {
+  settings.OutputMethod = kLogToDisk;
+  Start();
+  port.input = "1\r";
+  Tick();
+  engine->ToggleSuspend();
+  EXPECT_EQ(engine->Caption(), "Comfenno - COM1 (S)");
+  engine->Reset();
+  EXPECT_FALSE(engine->Suspended());
+  EXPECT_EQ(engine->RecordNumberText(), "");
+  EXPECT_EQ(engine->Caption(), "Comfenno - COM1");
+  port.input = "2\r";
+  Tick();
+  EXPECT_EQ(engine->RecordNumberText(), "1");
+  EXPECT_EQ(port.operations.back(), "purge");
+
+  settings.StartSuspended = true;
+  engine->Reset();
+  EXPECT_TRUE(engine->Suspended());
+}
+
+TEST_F(EngineTest, CaptionsInVirtualMode) {
+  Start(ActivationMode::Virtual);
+  EXPECT_EQ(engine->Caption(), "Comfenno - COM1 Virtual Device");
+  engine->ToggleSuspend();
+  EXPECT_EQ(engine->Caption(), "Comfenno - COM1 (S) (Virtual Device)");
+  EXPECT_EQ(engine->SuspendMenuCaption(), "Re&sume Comfenno");
+}
+
+TEST_F(EngineTest, ExitIsRequestedOnTheSecondTickButNotWhileSuspended) {
+  Start();
+  engine->ToggleSuspend();
+  engine->RequestExit();
+  Tick(3);
+  EXPECT_EQ(observer.quits, 0);
+  engine->ToggleSuspend();
+  Tick();
+  EXPECT_EQ(observer.quits, 0);
+  Tick();
+  EXPECT_EQ(observer.quits, 1);
+}
+
+// --- Output to the device -------------------------------------------------------------
+
+TEST_F(EngineTest, APartialWriteKeepsTheRestQueuedInOrder) {
+  Start();
+  port.writeLimit = 3;
+  engine->QueueOutput("ABCDEFG");
+  Tick();
+  EXPECT_EQ(port.output, "ABC");
+  EXPECT_EQ(engine->PortOutputQueue, "DEFG");
+  engine->PushButton(1);  // empty string: nothing
+  settings.ButtonString[2] = "xy";
+  engine->PushButton(2);
+  Tick(2);
+  EXPECT_EQ(port.output, "ABCDEFGxy");
+}
+
+TEST_F(EngineTest, TimedOutputKeepsItsPhaseWhenTicksAreLate) {
+  settings.TimerInterval = 1000;
+  settings.TimerFlags = kTimerOnAtStart | kTimerSendsString;
+  settings.TimerString = "T";
+  Start();
+  clock.tickMs = 10000;
+  engine->Tick();  // armed at 10000
+  const int64_t tickTimes[] = {10999, 11000, 11980, 12030, 12990, 13100, 13500};
+  const char* expected[] = {"", "T", "T", "TT", "TT", "TTT", "TTT"};
+  for (size_t i = 0; i < std::size(tickTimes); ++i) {
+    clock.tickMs = tickTimes[i];
+    engine->Tick();
+    EXPECT_EQ(port.output, expected[i]) << "at " << tickTimes[i];
+  }
+}
+
+TEST_F(EngineTest, TimedOutputRearmsWhenItsBaseWouldOverflowAndSurvivesACounterWrap) {
+  settings.TimerInterval = 1000;
+  settings.TimerFlags = kTimerOnAtStart | kTimerSendsString;
+  settings.TimerString = "T";
+  Start();
+  const int64_t top = std::numeric_limits<int32_t>::max();
+  clock.tickMs = top - 600;
+  engine->Tick();            // armed
+  clock.tickMs = top + 400;  // the 32-bit counter has wrapped, and the action is due
+  engine->Tick();
+  EXPECT_EQ(port.output, "T");
+  EXPECT_EQ(engine->TimedOutputBase, 0);  // the next base would pass the top: re-arm
+  clock.tickMs = top + 450;
+  engine->Tick();
+  clock.tickMs = top + 1449;
+  engine->Tick();
+  EXPECT_EQ(port.output, "T");
+  clock.tickMs = top + 1450;
+  engine->Tick();
+  EXPECT_EQ(port.output, "TT");
+}
+
+TEST_F(EngineTest, TimedActionsOfTheSerialLines) {
+  settings.TimerInterval = 1000;
+  settings.TimerFlags = kTimerOnAtStart | kTimerIssuesBreak;
+  Start();
+  Tick(21);  // arm, then due twenty ticks later
+  EXPECT_EQ(port.operations, (std::vector<std::string>{"break on"}));
+  Tick(2);
+  EXPECT_EQ(port.operations, (std::vector<std::string>{"break on", "break off"}));
+
+  port.operations.clear();
+  Start(ActivationMode::Virtual);
+  Tick(21);
+  EXPECT_TRUE(port.operations.empty());
+
+  settings.TimerFlags = kTimerOnAtStart | kTimerPulsesDtr;
+  settings.TimerString = "T";
+  Start(ActivationMode::Normal, NetfennoEdition());
+  port.output.clear();
+  Tick(21);
+  EXPECT_TRUE(port.operations.empty());
+  EXPECT_FALSE(port.output.empty());  // the TCP program always sends the timer string
+}
+
+TEST_F(EngineTest, TimerIntervalCommandsAndTheMenu) {
+  Start();
+  EXPECT_FALSE(engine->TimedOutputMenuEnabled());  // no interval at activation
+  settings.TimerString = "x";
+  engine->SetTimerInterval(500);
+  EXPECT_TRUE(engine->TimedOutputMenuEnabled());
+  engine->SetTimedOutputRunning(true);
+  EXPECT_EQ(engine->TimedOutputMenuCaption(), "&Disable Timed Output");
+  engine->SetTimerInterval(0);
+  EXPECT_FALSE(engine->TimedOutputRunning());
+  EXPECT_FALSE(engine->TimedOutputMenuEnabled());
+}
+
+TEST_F(EngineTest, OptoRsQueryGoesOutWithTheNextTick) {
+  settings.FlowControl = kFlowOptoRs;
+  settings.OutputMethod = kLogToDisk;
+  Start();
+  port.input = "12.5\r?\r";
+  Tick(2);
+  EXPECT_EQ(port.output, "?\r");
+  EXPECT_EQ(LogText(), "12.5\r\r\n");
+}
+
+TEST_F(EngineTest, OutputBufferLinkStripsOneTrailingCrLf) {
+  Start();
+  engine->OutputBufferChanged("ABC\r\n");
+  engine->OutputBufferChanged("\r\n");
+  settings.StripCrLf = false;
+  engine->OutputBufferChanged("D\r\n");
+  Tick();
+  EXPECT_EQ(port.output, "ABCD\r\n");
+}
+
+TEST_F(EngineTest, LineOperationsDoNothingInVirtualMode) {
+  Start(ActivationMode::Virtual);
+  engine->StartBreak();
+  engine->PulseDtr();
+  engine->SetRts(true);
+  EXPECT_TRUE(port.operations.empty());
+  EXPECT_EQ(engine->BreakTicks, 0);
+}
+
+// --- Re-entry while delivery waits ----------------------------------------------------
+
+TEST_F(EngineTest, EventsDuringDeliveryDoNotReenterTheTickAndResetWaitsForItsEnd) {
+  Start();
+  port.input = "1\r2\r";
+  keys.whileTyping = [&] {
+    engine->Tick();   // a timer that falls due while typing: skipped
+    engine->Reset();  // a command in the middle of a record: after the tick
+    engine->QueueOutput("S");
+  };
+  Tick();
+  EXPECT_EQ(keys.typed.size(), 2u);
+  EXPECT_EQ(engine->RecordNumberText(), "");  // reset ran after both records
+}
+
+TEST_F(EngineTest, IdleOnlyWhenNothingWaits) {
+  settings.EndOfRecordEvent = kEndTimeGap;
+  settings.RecordTimeGap = 2;
+  settings.OutputMethod = kLogToDisk;
+  Start();
+  port.input = "AB";
+  Tick();
+  EXPECT_FALSE(engine->Idle());  // a time-gap record is open
+  Tick(2);
+  EXPECT_TRUE(engine->Idle());
+  EXPECT_EQ(LogText(), "AB\r\n");
+}
+
+}  // namespace
+}  // namespace fenno
