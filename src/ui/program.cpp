@@ -7,6 +7,9 @@
 #include "config/command_line.h"
 #include "config/print_config.h"
 #include "fenno_version.h"
+#include "ui/headless_runner.h"
+#include "ui/program_text_ids.h"
+#include "ui/string_table.h"
 
 namespace fenno {
 namespace {
@@ -28,16 +31,18 @@ int RunProgram(const Edition& edition, int argc, char** argv) {
       Print(stdout, std::string(edition.executableName) + " " + kFennoVersion + "\n");
       return kExitOk;
     case CommandLine::Action::UsageError:
-      Print(stderr, std::string(edition.executableName) + ": " + command.error + "\n" +
-                        UsageText(edition));
+      Print(stderr,
+            std::string(edition.executableName) + ": " + command.error + "\n" + UsageText(edition));
       return kExitUsage;
     case CommandLine::Action::PrintConfig:
       return RunPrintConfig(edition, command.configPath);
     case CommandLine::Action::RunHeadless:
+      return RunHeadless(edition, command, argc, argv);
     case CommandLine::Action::RunWindows:
       break;
   }
-  Print(stderr, std::string(edition.executableName) + ": this mode is not available yet\n");
+  const StringTable strings(edition.kind, LanguageFromEnvironment());
+  Print(stderr, strings.Format(str::kWindowsNotAvailable, {edition.executableName}) + "\n");
   return kExitUsage;
 }
 
