@@ -58,6 +58,17 @@ const BinaryRule* FindRule(TokenKind token, int level) {
   return rule != nullptr && rule->maxLevel >= level ? rule : nullptr;
 }
 
+class DepthGuard {
+ public:
+  explicit DepthGuard(int& depth) : depth_(depth) { ++depth_; }
+  ~DepthGuard() { --depth_; }
+  DepthGuard(const DepthGuard&) = delete;
+  DepthGuard& operator=(const DepthGuard&) = delete;
+
+ private:
+  int& depth_;
+};
+
 // One evaluation: the tokenizer's position, the current token and the failure flag.
 class Parser {
  public:
@@ -78,6 +89,11 @@ class Parser {
 
   // A step that fails while running ends its level with Empty.
   Value ParseLevel(int level) {
+    if (depth_ == ExpressionEvaluator::kMaxDepth) {
+      failed_ = tooDeep_ = true;
+      return Value();
+    }
+    const DepthGuard guard(depth_);
     Outcome value = ParsePrimary();
     while (value && !failed_) {
       const BinaryRule* rule = FindRule(token_.kind, level);
@@ -93,32 +109,19 @@ class Parser {
     return std::move(*value);
   }
 
-  // Operands of prefix operators, groups and function arguments are where nesting grows;
-  // the binary operators of one level add at most twelve levels more.
-  Value ParseNested(int level) {
-    if (nesting_ >= ExpressionEvaluator::kMaxNesting) {
-      failed_ = tooDeep_ = true;
-      return Value();
-    }
-    ++nesting_;
-    Value value = ParseLevel(level);
-    --nesting_;
-    return value;
-  }
-
   Outcome ParsePrimary() {
     switch (token_.kind) {
       case TokenKind::Number:
         return ParseNumber();
       case TokenKind::Minus:
         Advance();
-        return Negate(ParseNested(kPrefixOperandLevel));
+        return Negate(ParseLevel(kPrefixOperandLevel));
       case TokenKind::HexPrefix:
         Advance();
-        return HexPrefixed(ParseNested(kPrefixOperandLevel));
+        return HexPrefixed(ParseLevel(kPrefixOperandLevel));
       case TokenKind::Not:
         Advance();
-        return Complement(ParseNested(kNotOperandLevel));
+        return Complement(ParseLevel(kNotOperandLevel));
       case TokenKind::OpenParen:
         return ParseGroup();
       case TokenKind::Identifier:
@@ -138,7 +141,7 @@ class Parser {
 
   Outcome ParseGroup() {
     Advance();
-    Value value = ParseNested(kLoosestLevel);
+    Value value = ParseLevel(kLoosestLevel);
     ExpectAndSkip(TokenKind::CloseParen);
     return value;
   }
@@ -147,7 +150,7 @@ class Parser {
     const std::string_view name = token_.text;
     Advance();
     ExpectAndSkip(TokenKind::OpenParen);
-    Value argument = ParseNested(kLoosestLevel);
+    Value argument = ParseLevel(kLoosestLevel);
     ExpectAndSkip(TokenKind::CloseParen);
     const BuiltinFunction function = FindBuiltinFunction(name);
     if (function == nullptr) {
@@ -166,7 +169,7 @@ class Parser {
   Tokenizer tokenizer_;
   FunctionContext context_;
   Token token_;
-  int nesting_ = 0;
+  int depth_ = 0;
   bool failed_ = false;
   bool tooDeep_ = false;
 };

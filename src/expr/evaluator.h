@@ -20,9 +20,11 @@ namespace fenno {
 
 class ExpressionEvaluator {
  public:
-  // Parentheses, function arguments and prefix operators nested deeper than this make the
-  // whole expression fail with an Empty value, so that no expression can exhaust the stack.
-  static constexpr int kMaxNesting = 200;
+  // How deep an expression may nest. A parenthesis, a function argument, a prefix operator
+  // and the right operand of a binary operator each go one level deeper than where they
+  // stand (so 255 parentheses can nest, and a long flat expression stays shallow). A
+  // deeper expression fails with an Empty value, so that none can exhaust the stack.
+  static constexpr int kMaxDepth = 256;
 
   // Evaluates `expression` over `fields` and stores its value into fields[slot] whether or
   // not it failed; returns true when it did not fail. A slot outside the array is left

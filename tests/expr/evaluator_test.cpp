@@ -281,13 +281,14 @@ std::string Repeated(std::string_view piece, int count) {
 }
 
 TEST(ExpressionNesting, DepthLimitFailsCleanly) {
-  constexpr int kLimit = ExpressionEvaluator::kMaxNesting;
+  constexpr int kLimit = ExpressionEvaluator::kMaxDepth - 1;  // the whole is one level
   ExpectAll({
       {Repeated("(", kLimit) + "1" + Repeated(")", kLimit), {}, D(1)},
       {Repeated("abs(", kLimit - 1) + "-1" + Repeated(")", kLimit - 1), {}, D(1)},
   });
   const std::vector<std::string> tooDeep = {
       Repeated("(", kLimit + 1) + "1" + Repeated(")", kLimit + 1),
+      Repeated("1 imp 1 eqv 1 xor 1 or 1 and 1 = 1 + 1 mod 1 \\ 1 * 1 ^ (", 30),
       Repeated("-", 100000) + "1",
       Repeated("not ", 100000) + "1",
       Repeated("(", 100000),
