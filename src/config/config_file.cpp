@@ -1,5 +1,6 @@
 #include "config/config_file.h"
 
+#include <algorithm>
 #include <map>
 #include <string_view>
 
@@ -14,7 +15,6 @@ namespace {
 constexpr size_t kMaxNumberItem = 32;
 // The InterCharDelay line is read leniently; anything this long is not a delay.
 constexpr size_t kMaxTailNumberLine = 64;
-constexpr ValueRange kPortIndexRange{0, kAnyInteger.max};
 
 // A decimal integer with an optional sign and nothing else.
 bool ParseInteger(std::string_view text, int64_t& value) {
@@ -230,7 +230,7 @@ void CompleteConfigRead(ReadResult result, WorkingValues& working, const StringT
 void ShowOldFileMessage(const StringTable& strings, Prompt& prompt) {
   prompt.Beep();
   prompt.Show({strings.Text(str::kOldConfigFile), strings.Text(str::kOldConfigFileTitle),
-               PromptButtons::Ok, PromptIcon::None});
+               PromptButtons::Ok, PromptIcon::Plain});
 }
 
 void ShowFileErrorMessage(const std::string& path, const StringTable& strings, Prompt& prompt) {

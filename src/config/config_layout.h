@@ -47,6 +47,8 @@ inline constexpr ValueRange kCharCodeRange{0, 255};
 inline constexpr ValueRange kPositiveLong{1, std::numeric_limits<int32_t>::max()};
 inline constexpr ValueRange kNonNegativeLong{0, std::numeric_limits<int32_t>::max()};
 inline constexpr ValueRange kFieldCountRange{1, kMaxFields};
+// The header check answers PortIndex, and a negative answer means "no configuration file".
+inline constexpr ValueRange kPortIndexRange{0, kAnyInteger.max};
 
 // Choices from fixed lists: each part of the program switches on these, and a value it
 // does not know would leave it doing nothing (for OutputMethod: losing every record).
@@ -63,7 +65,7 @@ inline bool IsPreInputWord(std::string_view entry) {
 // references.
 template <class S, class V>
 void WalkPortSection(S& s, const Edition& edition, V& v) {
-  v.Integer({"PortIndex"}, s.PortIndex, ValueRange{0, kAnyInteger.max});
+  v.Integer({"PortIndex"}, s.PortIndex, kPortIndexRange);
   if (edition.hasTcpSettings) {
     // Lines 4-9 keep the serial defaults so that the line numbers match the serial program.
     const Settings serialDefaults;

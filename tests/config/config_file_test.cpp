@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "config/config_input.h"
 #include "config/config_samples.h"
 #include "config/config_text_ids.h"
 #include "support/recording_prompt.h"
@@ -217,7 +218,7 @@ TEST_P(ConfigFileTest, OldFileIsAnnouncedAndMarkedModified) {
                 ". If you save it from this version of " + name +
                 " it will not be readable by your previous version.");
   EXPECT_EQ(prompt_.messages[0].title, edition().versionTitle);
-  EXPECT_EQ(prompt_.messages[0].icon, PromptIcon::None);
+  EXPECT_EQ(prompt_.messages[0].icon, PromptIcon::Plain);
 
   working.ConfigModified = true;
   CompleteConfigRead(ReadResult::Ok, working, strings_, prompt_);
@@ -357,14 +358,21 @@ TEST_P(ConfigFileTest, WriterRefusesWhatWouldNotReadBack) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path()), {}), 1);
 }
 
-TEST(ConfigFileWriter, ConnectionListItemsCannotHoldCommasOrLeadingSpaces) {
+TEST(ConfigFileWriter, NamesWhatCannotBeStored) {
   const Edition& net = NetfennoEdition();
-  for (const char* host : {"a,b", " host"}) {
+  const std::pair<std::string, void (*)(Settings&)> cases[] = {
+      {"TcpRemoteHost", [](Settings& s) { s.TcpRemoteHost = "a,b"; }},
+      {"TcpLocalPort", [](Settings& s) { s.TcpLocalPort = " 5000"; }},
+      {"HotKeyAction(3)", [](Settings& s) { s.HotKeyAction[3] = 8; }},  // Netfenno has 8 actions
+      {"TimerString", [](Settings& s) { s.TimerString.assign(kMaxConfigFileBytes, 'x'); }},
+  };
+  for (const auto& [name, change] : cases) {
     Settings s = Settings::Defaults(net, "/home/ann");
-    s.TcpRemoteHost = host;
+    change(s);
     const auto problem = FindUnstorableSetting(s, net);
-    ASSERT_TRUE(problem.has_value()) << host;
-    EXPECT_EQ(problem->name, "TcpRemoteHost");
+    ASSERT_TRUE(problem.has_value()) << name;
+    EXPECT_EQ(problem->name, name);
+    EXPECT_EQ(problem->textId, str::kUnstorableValue);
   }
 }
 
@@ -377,13 +385,24 @@ TEST_P(ConfigFileTest, WriteErrors) {
                                prompt_));
   ASSERT_EQ(prompt_.messages.size(), 1u);
   EXPECT_EQ(prompt_.messages[0].text, "File I/O Error");
+  EXPECT_EQ(prompt_.messages[0].title, edition().programName);
   EXPECT_EQ(prompt_.beeps, 1);
 
+  std::filesystem::create_directory(folder_.File("folder.cfg"));
+  EXPECT_FALSE(
+      WriteConfigFile(folder_.File("folder.cfg"), Defaults(), edition(), strings_, prompt_));
+  EXPECT_TRUE(std::filesystem::is_directory(folder_.File("folder.cfg")));
+  EXPECT_EQ(prompt_.messages.size(), 2u);
+}
+
+TEST_P(ConfigFileTest, ReadOnlyFilesAreNotReplaced) {
   if (::geteuid() == 0) GTEST_SKIP() << "permissions do not stop the superuser";
   const std::string readOnly = folder_.Write("ro.cfg", "read-only");
   ::chmod(readOnly.c_str(), 0444);
   EXPECT_FALSE(WriteConfigFile(readOnly, Defaults(), edition(), strings_, prompt_));
   EXPECT_EQ(ReadWholeFile(readOnly), "read-only");
+  ASSERT_EQ(prompt_.messages.size(), 1u);
+  EXPECT_EQ(prompt_.messages[0].text, "File I/O Error");
 }
 
 TEST_P(ConfigFileTest, SavingThroughALinkKeepsLinkAndPermissions) {
