@@ -147,7 +147,7 @@ bool WriteConfigFile(const std::string& path, const Settings& settings, const Ed
   }
   if (!ReplaceFileContents(path, ConfigFileBytes(settings, edition))) {
     prompt.Beep();
-    prompt.Show({strings.Text(str::kFileIoError), title, PromptButtons::Ok, PromptIcon::None});
+    prompt.Show({strings.Text(str::kFileIoError), title, PromptButtons::Ok, PromptIcon::Plain});
     return false;
   }
   return true;
