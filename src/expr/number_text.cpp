@@ -1,8 +1,10 @@
 #include "expr/number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "expr/ascii.h"
 
@@ -81,8 +83,9 @@ long LeadingDigitExponent(std::string_view number) {
     ++pos;
     const bool negative = pos < number.size() && number[pos] == '-';
     if (pos < number.size() && (number[pos] == '-' || number[pos] == '+')) ++pos;
-    for (; pos < number.size(); ++pos)
+    for (; pos < number.size(); ++pos) {
       exponent = std::min(exponent * 10 + (number[pos] - '0'), 100000L);
+    }
     if (negative) exponent = -exponent;
   }
   return (integerDigits > 0 ? integerDigits - 1 : -(zerosAfterPoint + 1)) + exponent;
@@ -136,6 +139,16 @@ std::optional<double> RoundHalfEven(double value) {
   const double fraction = value - whole;
   if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0)) whole += 1;
   return whole;
+}
+
+template <typename Int>
+std::optional<Int> RoundToWhole(double value) {
+  const std::optional<double> whole = RoundHalfEven(value);
+  if (!whole || *whole < std::numeric_limits<Int>::min() ||
+      *whole > std::numeric_limits<Int>::max()) {
+    return std::nullopt;
+  }
+  return static_cast<Int>(*whole);
 }
 
 constexpr int kSmallestPlainExponent = -4;
@@ -239,21 +252,11 @@ std::optional<double> NumberFromText(std::string_view text) {
 }
 
 std::optional<int32_t> RoundToLong(double value) {
-  const std::optional<double> whole = RoundHalfEven(value);
-  if (!whole || *whole < std::numeric_limits<int32_t>::min() ||
-      *whole > std::numeric_limits<int32_t>::max()) {
-    return std::nullopt;
-  }
-  return static_cast<int32_t>(*whole);
+  return RoundToWhole<int32_t>(value);
 }
 
 std::optional<int16_t> RoundToInteger(double value) {
-  const std::optional<double> whole = RoundHalfEven(value);
-  if (!whole || *whole < std::numeric_limits<int16_t>::min() ||
-      *whole > std::numeric_limits<int16_t>::max()) {
-    return std::nullopt;
-  }
-  return static_cast<int16_t>(*whole);
+  return RoundToWhole<int16_t>(value);
 }
 
 std::string DoubleToText(double value) {

@@ -94,8 +94,8 @@ Outcome WholeDivision(BinaryOperator op, const Value& left, const Value& right) 
   return WholeResult(static_cast<double>(result), BothNarrow(left, right));
 }
 
-// The right operand is read the way val reads text, so text that is not a number counts as
-// 0 there; the left operand must be a number.
+// Numbers on the right are not sent through their text form: a Boolean would read as 0 and
+// a Single would lose its exact value.
 std::optional<double> ComparedRightOperand(const Value& right) {
   if (const std::string* text = right.TextIfText()) return ValChecked(*text);
   return right.number();

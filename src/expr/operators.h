@@ -3,11 +3,17 @@
 // What the operators of the expression language do to values. A step that fails (division
 // by zero, overflow, text that is not a number where one is needed) gives nullopt.
 //
+// "+" with an Empty operand gives the other operand unchanged, and joins two texts.
+//
 // Kinds of results: Integer, Long, Boolean and Empty are whole-number kinds (Empty counts as
 // a 16-bit 0). "+", "-", "*" and unary "-" on two whole-number kinds give an Integer when
 // both are 16-bit and the result fits, else a Long when it fits, else a Double; with any
 // other kind they give a Double. "/" and "^" always give a Double. A Double result that is
 // not finite is an overflow.
+//
+// Comparisons: a text on the right is read the way val reads it (text that is no number
+// counts as 0), a number on the right is taken as it is (a Boolean as -1 or 0), and the left
+// operand must be a number or numeric text.
 
 #include <cstdint>
 #include <optional>

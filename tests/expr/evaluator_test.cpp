@@ -95,6 +95,7 @@ TEST(ExpressionConversions, Comparisons) {
       {"12 = field(1)", {"12 kg"}, B(true)},
       {"(field(1) <> 2) + (field(1) <= 2) * 2 + (field(1) >= 3) * 4", {"2"}, D(-2)},
       {"(1 = 1) = (2 = 2)", {}, B(true)},  // a Boolean on the right counts as -1
+      {"rnd(-1) = rnd(0)", {}, B(true)},   // a Single on the right keeps its exact value
       {"field(3) = 0", {}, B(true)},
   });
 }
