@@ -579,6 +579,41 @@ void Engine::SetRts(bool on) {
   if (LinesAvailable()) services_.port.SetRts(on);
 }
 
+// A change the driver refuses leaves the setting as it was; none of them counts as an
+// edit of the configuration.
+void Engine::ChangeBaudRate(int32_t rate) {
+  if (!LinesAvailable() || !services_.port.SetBaudRate(rate)) return;
+  if (const int index = BaudIndexOfRate(rate); index >= 0)
+    settings_.BaudIndex = static_cast<int16_t>(index);
+}
+
+void Engine::ChangeParity(int parityCode) {
+  if (LinesAvailable() && services_.port.SetParity(parityCode))
+    settings_.ParityIndex = static_cast<int16_t>(parityCode);
+}
+
+void Engine::ChangeDataBits(int bits) {
+  if (LinesAvailable() && services_.port.SetDataBits(bits))
+    settings_.DataBitsIndex = static_cast<int16_t>(bits - 5);
+}
+
+void Engine::ChangeStopBits(int stopBitsCode) {
+  if (LinesAvailable() && services_.port.SetStopBits(stopBitsCode))
+    settings_.StopBitsIndex = static_cast<int16_t>(stopBitsCode);
+}
+
+void Engine::ShowWindowNormal() {
+  for (EngineObserver* observer : observers_) observer->OnShowWindowNormal();
+}
+
+void Engine::MinimizeWindow() {
+  for (EngineObserver* observer : observers_) observer->OnMinimizeWindow();
+}
+
+void Engine::Beep() {
+  services_.prompt.Beep();
+}
+
 // ---------------------------------------------------------------------------------------
 // What the window shows
 

@@ -16,6 +16,7 @@
 #include "config/settings.h"
 #include "engine/clock.h"
 #include "engine/data_log.h"
+#include "engine/engine_control.h"
 #include "engine/engine_observer.h"
 #include "engine/field_completion.h"
 #include "engine/input_pipeline.h"
@@ -29,8 +30,6 @@ class DdeLinks;
 class Port;
 class Prompt;
 class StringTable;
-
-enum class ActivationMode : int16_t { Inactive = 0, Normal = 1, Virtual = 2, Test = 3 };
 
 // Everything outside the engine that it uses. Pointers may be null where a service is
 // absent (no display for keystrokes, no session bus).
@@ -49,7 +48,7 @@ struct EngineServices {
   bool unattended = false;
 };
 
-class Engine : private RecordSink {
+class Engine : public EngineControl, private RecordSink {
  public:
   static constexpr int kTickMs = 50;
   static constexpr int kBreakTicks = 2;
@@ -74,27 +73,35 @@ class Engine : private RecordSink {
   // unattended gives up, and nothing starts to wait any more.
   void RequestStop() { stopRequested_ = true; }
   // Re-runs activation after a new configuration was read into the settings ("{CONFIG(").
-  void Restart();
+  void Restart() override;
 
   // Engine menu and window operations.
-  void ToggleSuspend();       // Suspend / resume
-  void ResumeForOneRecord();  // resume until the next record is delivered
-  void Reset();
-  void ToggleTimedOutput();
+  void ToggleSuspend() override;       // Suspend / resume
+  void ResumeForOneRecord() override;  // resume until the next record is delivered
+  void Reset() override;
+  void ToggleTimedOutput() override;
   void SetTimedOutputRunning(bool running);
-  void PushButton(int button);  // output-string button 1..20 released over itself
-  void ClearFields();           // "{CLEAR}"
-  void RequestExit();           // "{APPEXIT}": quits in the second tick from now
+  void PushButton(int button) override;  // output-string button 1..20 released over itself
+  void ClearFields() override;           // "{CLEAR}"
+  void RequestExit() override;           // "{APPEXIT}": quits in the second tick from now
   // The live-data commands that change the timed output interval.
-  void SetTimerInterval(int32_t milliseconds);
+  void SetTimerInterval(int32_t milliseconds) override;
 
   // Appends to what goes to the device with the next tick.
   void QueueOutput(std::string_view text) override { PortOutputQueue.append(text); }
+  size_t QueuedOutputSize() const override { return PortOutputQueue.size(); }
   // Device line operations; they do nothing in virtual mode or without serial lines.
-  void StartBreak();
-  void PulseDtr();
-  void SetDtr(bool on);
-  void SetRts(bool on);
+  void StartBreak() override;
+  void PulseDtr() override;
+  void SetDtr(bool on) override;
+  void SetRts(bool on) override;
+  void ChangeBaudRate(int32_t rate) override;
+  void ChangeParity(int parityCode) override;
+  void ChangeDataBits(int bits) override;
+  void ChangeStopBits(int stopBitsCode) override;
+  void ShowWindowNormal() override;
+  void MinimizeWindow() override;
+  void Beep() override;
 
   // Value written by the output-buffer link: a trailing CR LF is stripped when
   // StripCrLf is set, the rest goes to the device.
@@ -107,28 +114,28 @@ class Engine : private RecordSink {
 
   // Runs `action` now, or, when called from inside a tick (an event handled while
   // delivery waits), as soon as the tick has ended.
-  void RunOutsideTick(std::function<void()> action);
+  void RunOutsideTick(std::function<void()> action) override;
 
   // What the engine window shows.
-  bool Suspended() const { return suspended_; }
-  bool TimedOutputRunning() const { return (RunningTimerFlags & kTimerOnAtStart) != 0; }
+  bool Suspended() const override { return suspended_; }
+  bool TimedOutputRunning() const override { return (RunningTimerFlags & kTimerOnAtStart) != 0; }
   bool TimedOutputMenuEnabled() const { return timedOutputMenuEnabled_; }
   bool TimedOutputMenuVisible() const {
     return settings_.TimerInterval != 0 || timedOutputMenuEnabled_;
   }
   bool ResumeForOneRecordShown() const { return suspended_; }
-  const std::string& FieldText(int field) const;
-  const std::string& RecordNumberText() const { return recordNumberText_; }
-  const std::string& DateTimeText() const { return dateTimeText_; }
+  const std::string& FieldText(int field) const override;
+  const std::string& RecordNumberText() const override { return recordNumberText_; }
+  const std::string& DateTimeText() const override { return dateTimeText_; }
   const std::string& Caption() const { return caption_; }
   std::string SuspendMenuCaption() const;
   std::string TimedOutputMenuCaption() const;
   bool ButtonVisible(int button) const;
-  ActivationMode Mode() const { return mode_; }
+  ActivationMode Mode() const override { return mode_; }
   const std::string& PortName() const { return working_.PortName; }
-  Settings& settings() { return settings_; }
+  Settings& settings() override { return settings_; }
   // The DDE topic: DDETopic, or the port name (Netfenno: the remote host).
-  std::string ServerTopic() const;
+  std::string ServerTopic() const override;
   // True when nothing is waiting: no unread input, no unfinished time-gap record, no
   // output queued. The headless runner ends at the end of its input once this holds.
   bool Idle() const;

@@ -16,6 +16,10 @@ class EngineObserver {
   virtual void OnCaption(const std::string& /*caption*/) {}
   // Suspended state or the captions of the engine menu changed.
   virtual void OnMenuState() {}
+  // Commands ask the engine window to show itself (without taking the focus) or to
+  // minimise itself.
+  virtual void OnShowWindowNormal() {}
+  virtual void OnMinimizeWindow() {}
   // The engine asks its owner to quit, as the Quit menu does.
   virtual void OnQuitRequested() {}
 };
