@@ -1,6 +1,9 @@
 #include "transport/port_names.h"
 
 #include <charconv>
+#include <filesystem>
+
+#include "config/settings.h"
 
 namespace fenno {
 namespace {
@@ -47,6 +50,19 @@ std::string DevicePathOfPort(std::string_view portName, const UserStore& store,
       assigned && !assigned->empty())
     return *assigned;
   return DefaultDevicePath(PortNumberOf(portName));
+}
+
+std::vector<PortListEntry> PortList(const UserStore& store, std::string_view programName) {
+  std::vector<PortListEntry> list;
+  for (int16_t index = 0; index < kHighestPortNumber; ++index) {
+    PortListEntry entry;
+    entry.portName = PortNameOf(index);
+    entry.devicePath = DevicePathOfPort(entry.portName, store, programName);
+    std::error_code ignored;
+    entry.present = !entry.devicePath.empty() && std::filesystem::exists(entry.devicePath, ignored);
+    list.push_back(std::move(entry));
+  }
+  return list;
 }
 
 }  // namespace fenno

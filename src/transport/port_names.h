@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "config/user_store.h"
 
@@ -25,5 +26,15 @@ std::string DefaultDevicePath(int portNumber);
 // port has no device.
 std::string DevicePathOfPort(std::string_view portName, const UserStore& store,
                              std::string_view programName);
+
+// One line of the port list that the port settings offer.
+struct PortListEntry {
+  std::string portName;    // "COM5"
+  std::string devicePath;  // "" when the port has no device
+  bool present = false;    // the device exists now
+};
+
+// COM1 to COM99 with their devices, in order (list index = PortIndex).
+std::vector<PortListEntry> PortList(const UserStore& store, std::string_view programName);
 
 }  // namespace fenno

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QSerialPort>
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -35,19 +36,12 @@ QSerialPort::DataBits QtDataBits(int bits) {
   return static_cast<QSerialPort::DataBits>(bits);
 }
 
+// The line is checked with IsValidLine before any of these is asked.
 QSerialPort::Parity QtParity(int parity) {
-  switch (parity) {
-    case kParityOdd:
-      return QSerialPort::OddParity;
-    case kParityEven:
-      return QSerialPort::EvenParity;
-    case kParityMark:
-      return QSerialPort::MarkParity;
-    case kParitySpace:
-      return QSerialPort::SpaceParity;
-    default:
-      return QSerialPort::NoParity;
-  }
+  constexpr std::array<QSerialPort::Parity, 5> kParities = {
+      QSerialPort::NoParity, QSerialPort::OddParity, QSerialPort::EvenParity,
+      QSerialPort::MarkParity, QSerialPort::SpaceParity};
+  return kParities.at(static_cast<size_t>(parity));
 }
 
 // Qt would turn one and a half stop bits into one; the UART gives 1.5 with CSTOPB.
@@ -55,15 +49,12 @@ QSerialPort::StopBits QtStopBits(int stopBits) {
   return stopBits == kOneStopBit ? QSerialPort::OneStop : QSerialPort::TwoStop;
 }
 
+// Opto-RS has no handshake; it differs from "None" only in RTS, which is set after opening.
 QSerialPort::FlowControl QtFlowControl(int flowControl) {
-  switch (flowControl) {
-    case kFlowXonXoff:
-      return QSerialPort::SoftwareControl;
-    case kFlowHardware:
-      return QSerialPort::HardwareControl;
-    default:
-      return QSerialPort::NoFlowControl;
-  }
+  constexpr std::array<QSerialPort::FlowControl, 4> kFlowControls = {
+      QSerialPort::NoFlowControl, QSerialPort::SoftwareControl, QSerialPort::HardwareControl,
+      QSerialPort::NoFlowControl};
+  return kFlowControls.at(static_cast<size_t>(flowControl));
 }
 
 bool HungUp(int fd) {
@@ -283,6 +274,10 @@ void SerialPort::FlushPendingOutput() {
 
 bool SerialPort::IsOpen() const {
   return serial_->isOpen();
+}
+
+size_t SerialPort::BytesWaiting() const {
+  return serial_->isOpen() ? static_cast<size_t>(serial_->bytesAvailable()) : 0;
 }
 
 size_t SerialPort::Read(std::string& out, size_t maxBytes) {

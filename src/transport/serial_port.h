@@ -53,6 +53,8 @@ class SerialPort : public Port {
   // a pseudo-terminal takes without holding them.
   const LineSettings& Line() const { return line_; }
   bool IsPseudoTerminal() const { return pseudoTerminal_; }
+  // Received bytes waiting in this process (at most InputBufferSize).
+  size_t BytesWaiting() const;
   // The device went away while open; reported and closed. Cleared by the next Open.
   bool DeviceLost() const { return deviceLost_; }
 

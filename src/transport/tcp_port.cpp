@@ -90,13 +90,15 @@ bool TcpPort::Open() {
   return open_;
 }
 
-bool TcpPort::StartClient() {
-  const std::string& portText = context_.settings.TcpRemotePort;
+std::optional<uint16_t> TcpPort::ConfiguredPort(const std::string& portText) {
   const std::optional<uint16_t> port = TcpPortNumberOf(portText);
-  if (!port) {
-    ShowMessage(context_.strings.Format(str::kTcpPortInvalid, {portText}));
-    return false;
-  }
+  if (!port) ShowMessage(context_.strings.Format(str::kTcpPortInvalid, {portText}));
+  return port;
+}
+
+bool TcpPort::StartClient() {
+  const std::optional<uint16_t> port = ConfiguredPort(context_.settings.TcpRemotePort);
+  if (!port) return false;
   remoteHost_ = context_.settings.TcpRemoteHost;
   remotePort_ = *port;
   socket_ = new QTcpSocket;
@@ -108,12 +110,8 @@ bool TcpPort::StartClient() {
 }
 
 bool TcpPort::StartServer() {
-  const std::string& portText = context_.settings.TcpLocalPort;
-  const std::optional<uint16_t> port = TcpPortNumberOf(portText);
-  if (!port) {
-    ShowMessage(context_.strings.Format(str::kTcpPortInvalid, {portText}));
-    return false;
-  }
+  const std::optional<uint16_t> port = ConfiguredPort(context_.settings.TcpLocalPort);
+  if (!port) return false;
   server_ = std::make_unique<QTcpServer>();
   QObject::connect(server_.get(), &QTcpServer::newConnection, receiver_.get(),
                    [this] { OnNewPeers(); });

@@ -90,6 +90,8 @@ class TcpPort : public Port {
   size_t BufferedBytes() const;
 
  private:
+  // The number in a port setting; an unusable one is reported.
+  std::optional<uint16_t> ConfiguredPort(const std::string& portText);
   bool StartClient();
   bool StartServer();
   void ConnectToRemote();

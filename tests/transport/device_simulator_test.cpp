@@ -134,31 +134,6 @@ TEST_F(DeviceSimulatorTest, APseudoTerminalRecreatedAtTheSamePathOpensAgainAfter
   EXPECT_EQ(serial_.prompt.messages.size(), 1u);
 }
 
-TEST_F(DeviceSimulatorTest, TheTcpClientRidesOutADroppedDevice) {
-  Simulator simulator({"--tcp-server", "0", "--bind", "127.0.0.1", "--device", "balance", "--rate",
-                       "100", "--drop-after", "0.5", "--down-for", "0.3"});
-  const std::string listening = simulator.WaitFor("LISTENING");
-  ASSERT_FALSE(listening.empty());
-  tcp_.settings.TcpMode = 0;
-  tcp_.settings.TcpRemoteHost = "127.0.0.1";
-  tcp_.settings.TcpRemotePort = listening.substr(listening.find(' ') + 1);
-  TcpPort port(tcp_.context, TcpPortOptions{std::chrono::milliseconds(50)});
-  ASSERT_TRUE(port.Open());
-
-  std::string received;
-  ASSERT_EQ(simulator.WaitFor("DROPPED"), "-");
-  ASSERT_EQ(simulator.WaitFor("RESTORED"), "-");
-  const std::regex weight("N(\\d{6}) +[+-][0-9.]+ g\r\n");
-  size_t recordsBeforeDrop = 0;
-  ASSERT_TRUE(RunEventsUntil([&] {
-    port.Read(received, 4096);
-    const std::vector<long> numbers = SequenceNumbers(received, weight);
-    if (recordsBeforeDrop == 0) recordsBeforeDrop = numbers.size();
-    return port.IsConnected() && numbers.size() >= recordsBeforeDrop + 5;
-  }));
-  EXPECT_TRUE(tcp_.prompt.messages.empty());
-}
-
 TEST_F(DeviceSimulatorTest, AQueryDeviceCallingTheServerAnswersARequest) {
   QTcpServer probe;
   ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));

@@ -49,5 +49,20 @@ TEST(PortNames, ADevicePathAssignedInTheUserStoreWinsOverTheDefault) {
   EXPECT_EQ(DevicePathOfPort("COM97", store, "Comfenno"), "");
 }
 
+TEST(PortNames, ThePortListNamesEveryPortWithItsDeviceAndWhetherItIsThere) {
+  MemoryUserStore store;
+  store.Set("Comfenno", "Ports", "COM2", "/dev/null");
+  store.Set("Comfenno", "Ports", "COM3", "/dev/fenno-absent");
+  const std::vector<PortListEntry> list = PortList(store, "Comfenno");
+  ASSERT_EQ(list.size(), 99u);
+  EXPECT_EQ(list[0].portName, "COM1");
+  EXPECT_EQ(list[98].portName, "COM99");
+  EXPECT_EQ(list[1].devicePath, "/dev/null");
+  EXPECT_TRUE(list[1].present);
+  EXPECT_FALSE(list[2].present);
+  EXPECT_EQ(list[96].devicePath, "");
+  EXPECT_FALSE(list[96].present);
+}
+
 }  // namespace
 }  // namespace fenno
