@@ -100,7 +100,7 @@ class LayoutReader {
   }
   void KeystrokeEntry(ItemName, std::string& value) {
     // "{ }" is how a space is written in key macros; the table keeps the plain space.
-    if (Line(value) && value == "{ }") value = " ";
+    if (Line(value) && value == "{ }") value.assign(1, ' ');
   }
   void PreInputEntry(ItemName, std::string& value);
   void DelimiterChar(ItemName, char& value) {

@@ -6,9 +6,10 @@
 //
 // A walk calls one visitor method per stored item, in file order. The visitor decides what
 // an item means to it: the reader parses it into the field, the writer formats the field,
-// the printer prints it. Old files (read only) hold the same items with the counted texts
-// interleaved and the later items missing; the walk takes the layout as a template
-// argument so that writer and printer never see the old-only items.
+// the printer prints it. Old files (read only) hold the same items, the TCP program's
+// connection lines included, with the counted texts interleaved (a count line, then exactly
+// that many bytes, then directly the next item) and the later items missing; the walk takes
+// the layout as a template argument so that writer and printer never see the old-only items.
 
 #include <cstdint>
 #include <limits>

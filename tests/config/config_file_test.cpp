@@ -204,28 +204,6 @@ TEST_P(ConfigFileTest, OldFileUpdatesWhatItHoldsAndKeepsTheRest) {
   EXPECT_EQ(read.Delimiter, '\0');
 }
 
-TEST_P(ConfigFileTest, OldFileIsAnnouncedAndMarkedModified) {
-  WorkingValues working;
-  working.ConfigModified = false;
-  CompleteConfigRead(ReadResult::OldFileOk, working, strings_, prompt_);
-  EXPECT_TRUE(working.ConfigLoaded);
-  EXPECT_TRUE(working.ConfigModified);
-  EXPECT_EQ(prompt_.beeps, 1);
-  ASSERT_EQ(prompt_.messages.size(), 1u);
-  const std::string name(edition().programName);
-  EXPECT_EQ(prompt_.messages[0].text,
-            "The selected configuration file was created with a previous version of " + name +
-                ". If you save it from this version of " + name +
-                " it will not be readable by your previous version.");
-  EXPECT_EQ(prompt_.messages[0].title, edition().versionTitle);
-  EXPECT_EQ(prompt_.messages[0].icon, PromptIcon::Plain);
-
-  working.ConfigModified = true;
-  CompleteConfigRead(ReadResult::Ok, working, strings_, prompt_);
-  EXPECT_FALSE(working.ConfigModified);
-  EXPECT_EQ(prompt_.messages.size(), 1u);
-}
-
 TEST_P(ConfigFileTest, HeaderCheck) {
   const bool tcp = edition().hasTcpSettings;
   Settings s = Defaults();

@@ -108,7 +108,13 @@ TEST_P(LoadConfigurationTest, AnOldFileIsLoadedAnnouncedAndMarkedModified) {
   EXPECT_TRUE(working_.ConfigModified);
   EXPECT_EQ(prompt_.beeps, 1);
   ASSERT_EQ(prompt_.messages.size(), 1u);
+  const std::string name(edition().programName);
+  EXPECT_EQ(prompt_.messages[0].text,
+            "The selected configuration file was created with a previous version of " + name +
+                ". If you save it from this version of " + name +
+                " it will not be readable by your previous version.");
   EXPECT_EQ(prompt_.messages[0].title, edition().versionTitle);
+  EXPECT_EQ(prompt_.messages[0].icon, PromptIcon::Plain);
 }
 
 TEST(FormatNames, DisplayNamesComeFromTheUsersLanguage) {
