@@ -1,0 +1,246 @@
+// Hot-key matching and actions on an engine with a fake device and a fake hook.
+
+#include "hotkeys/hot_keys.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/engine.h"
+#include "fake_hot_key_hook.h"
+#include "support/fake_clock.h"
+#include "support/fake_port.h"
+#include "support/recording_prompt.h"
+#include "ui/string_table.h"
+
+namespace fenno {
+namespace {
+
+using testing::FakeClock;
+using testing::FakeEventPump;
+using testing::FakeHotKeyHook;
+using testing::FakePort;
+using testing::RecordingPrompt;
+using Kind = HotKeyActionKind;
+
+constexpr int kF2 = 113;
+constexpr int kShiftF2 = 1 * 256 + kF2;
+constexpr int kCtrlF2 = 2 * 256 + kF2;  // 625
+
+class HotKeysTest : public ::testing::Test {
+ protected:
+  HotKeysTest()
+      : settings(Settings::Defaults(ComfennoEdition(), "/tmp")),
+        strings(EditionKind::Comfenno, Language::English),
+        regional(RegionalSettings::English()),
+        events(clock) {
+    working.PortName = "COM1";
+  }
+
+  void Entry(int entry, int code, Kind action, std::string text = {}) {
+    settings.HotKeyCode[entry] = static_cast<int16_t>(code);
+    settings.HotKeyAction[entry] = static_cast<int16_t>(action);
+    settings.HotKeyString[entry] = std::move(text);
+  }
+  void Start(ActivationMode mode = ActivationMode::Normal,
+             const Edition& edition = ComfennoEdition()) {
+    EngineServices services{port, clock, events, prompt, strings, regional};
+    engine = std::make_unique<Engine>(edition, settings, working, mode, services);
+    engine->Start();
+    hotKeys = std::make_unique<HotKeys>(edition, *engine, hook);
+    hotKeys->Start();
+    port.operations.clear();
+  }
+  const std::string& Queued() const { return engine->PortOutputQueue; }
+
+  Settings settings;
+  WorkingValues working;
+  FakePort port;
+  FakeClock clock;
+  RecordingPrompt prompt;
+  StringTable strings;
+  RegionalSettings regional;
+  FakeEventPump events;
+  FakeHotKeyHook hook;
+  std::unique_ptr<Engine> engine;
+  std::unique_ptr<HotKeys> hotKeys;
+};
+
+TEST_F(HotKeysTest, AHeldKeyIsSwallowedThroughoutAndActsOncePerPress) {
+  Entry(0, kCtrlF2, Kind::TransmitString, "P\r");
+  Start();
+  for (int press = 1; press <= 2; ++press) {
+    EXPECT_TRUE(hook.Key(kCtrlF2, KeyTransition::Press));
+    for (int repeat = 0; repeat < 3; ++repeat)
+      EXPECT_TRUE(hook.Key(kCtrlF2, KeyTransition::Repeat));
+    EXPECT_TRUE(hook.Key(kCtrlF2, KeyTransition::Release));
+    EXPECT_EQ(Queued(), press == 1 ? "P\r" : "P\rP\r");
+  }
+}
+
+TEST_F(HotKeysTest, ShiftFromTheKeyboardTellsKeysApart) {
+  Entry(0, kF2, Kind::TransmitString, "plain");
+  Entry(1, kShiftF2, Kind::TransmitString, "shift");
+  Entry(2, kCtrlF2, Kind::TransmitString, "ctrl");
+  Start();
+  struct Case {
+    bool shiftDown;
+    int modifierState;
+    bool swallowed;
+    std::string queued;
+  };
+  // Shift in the event's own modifier bits does not count; Alt is not configured.
+  const Case cases[] = {
+      {false, 0, true, "plain"},    {true, 0, true, "shift"},  {false, kHookCtrl, true, "ctrl"},
+      {true, kHookCtrl, false, ""}, {false, 1, true, "plain"}, {false, kHookAlt, false, ""},
+  };
+  for (const Case& c : cases) {
+    engine->PortOutputQueue.clear();
+    HotKeyEvent event{kF2, KeyTransition::Press, c.shiftDown, c.modifierState};
+    EXPECT_EQ(hook.Send(event), c.swallowed) << c.shiftDown << " " << c.modifierState;
+    EXPECT_EQ(Queued(), c.queued) << c.shiftDown << " " << c.modifierState;
+  }
+}
+
+TEST_F(HotKeysTest, EveryEntryWithTheKeyActsInEntryOrder) {
+  Entry(3, kF2, Kind::RaiseDtr);
+  Entry(7, kF2, Kind::RaiseRts);
+  Entry(9, kF2, Kind::TransmitString, "A");
+  Entry(12, kF2, Kind::TransmitString, "B");
+  Start();
+  EXPECT_TRUE(hook.Key(kF2));
+  EXPECT_EQ(port.operations, (std::vector<std::string>{"dtr on", "rts on"}));
+  EXPECT_EQ(Queued(), "AB");
+}
+
+TEST_F(HotKeysTest, AnEntryWithoutActionStillSwallowsItsKey) {
+  Entry(0, kF2, Kind::NoAction, "unused");
+  Start();
+  EXPECT_TRUE(hook.Key(kF2));
+  EXPECT_TRUE(hook.Key(kF2, KeyTransition::Release));
+  EXPECT_FALSE(hook.Key(kShiftF2));
+  EXPECT_EQ(Queued(), "");
+  EXPECT_TRUE(port.operations.empty());
+}
+
+TEST_F(HotKeysTest, LineActionsAreSkippedInVirtualModeAndTheOthersStillWork) {
+  const Kind lineActions[] = {Kind::IssueBreak, Kind::PulseDtr, Kind::RaiseDtr,
+                              Kind::LowerDtr,   Kind::RaiseRts, Kind::LowerRts};
+  for (int i = 0; i < 6; ++i) Entry(i, kF2, lineActions[i]);
+  Entry(6, kF2, Kind::EnableTimer);
+  Entry(7, kF2, Kind::TransmitString, "T");
+  settings.TimerInterval = 1000;
+  Start(ActivationMode::Virtual);
+  EXPECT_TRUE(hook.Key(kF2));
+  EXPECT_TRUE(port.operations.empty());
+  EXPECT_EQ(engine->BreakTicks, 0);
+  EXPECT_TRUE(engine->TimedOutputRunning());
+  EXPECT_EQ(Queued(), "T");
+
+  // The same table in normal mode drives the lines.
+  Start(ActivationMode::Normal);
+  EXPECT_TRUE(hook.Key(kF2));
+  EXPECT_EQ(port.operations, (std::vector<std::string>{"break on", "dtr pulse", "dtr on", "dtr off",
+                                                       "rts on", "rts off"}));
+}
+
+TEST_F(HotKeysTest, RunStateActionsOnlyChangeWhatNeedsChanging) {
+  Entry(0, 'S', Kind::Suspend);
+  Entry(1, 'E', Kind::Enable);
+  Entry(2, 'O', Kind::EnableForOneRecord);
+  Entry(3, 'T', Kind::EnableTimer);
+  Entry(4, 'D', Kind::DisableTimer);
+  settings.TimerInterval = 500;
+  Start();
+  struct Step {
+    int key;
+    bool suspended;
+    bool timerRunning;
+  };
+  const Step steps[] = {
+      {'O', false, false},                      // running: one record only does nothing
+      {'E', false, false},                      // running: enable does nothing
+      {'S', true, false},  {'S', true, false},  // suspending twice stays suspended
+      {'O', false, false},                      // resumes (for one record)
+      {'S', true, false},  {'E', false, false}, {'T', false, true},
+      {'T', false, true},  {'D', false, false}, {'D', false, false},
+  };
+  for (const Step& step : steps) {
+    hook.Key(step.key);
+    EXPECT_EQ(engine->Suspended(), step.suspended) << static_cast<char>(step.key);
+    EXPECT_EQ(engine->TimedOutputRunning(), step.timerRunning) << static_cast<char>(step.key);
+  }
+}
+
+TEST_F(HotKeysTest, EnableTimerLeavesTimedOutputOffWithoutAnInterval) {
+  Entry(0, kF2, Kind::EnableTimer);
+  settings.TimerInterval = 0;
+  settings.TimerString = "tick";
+  Start();
+  hook.Key(kF2);
+  EXPECT_FALSE(engine->TimedOutputRunning());
+  for (int i = 0; i < 5; ++i) {
+    clock.Advance(Engine::kTickMs);
+    engine->Tick();
+  }
+  EXPECT_EQ(port.output, "");
+}
+
+TEST_F(HotKeysTest, TheTcpProgramMapsItsOwnActionNumbers) {
+  // Stored 2 is Enable Timer there, 5 Suspend, 1 Transmit String; 7 is the last.
+  settings = Settings::Defaults(NetfennoEdition(), "/tmp");
+  settings.TimerInterval = 500;
+  settings.HotKeyCode[0] = kF2;
+  settings.HotKeyAction[0] = 2;
+  settings.HotKeyCode[1] = kF2;
+  settings.HotKeyAction[1] = 5;
+  settings.HotKeyCode[2] = kF2;
+  settings.HotKeyAction[2] = 1;
+  settings.HotKeyString[2] = "net";
+  Start(ActivationMode::Normal, NetfennoEdition());
+  hook.Key(kF2);
+  EXPECT_TRUE(engine->TimedOutputRunning());
+  EXPECT_TRUE(engine->Suspended());
+  EXPECT_EQ(Queued(), "net");
+
+  EXPECT_EQ(EffectiveHotKeyAction(NetfennoEdition(), 7, ActivationMode::Normal),
+            Kind::EnableForOneRecord);
+  EXPECT_EQ(EffectiveHotKeyAction(NetfennoEdition(), 8, ActivationMode::Normal), Kind::NoAction);
+  EXPECT_EQ(EffectiveHotKeyAction(ComfennoEdition(), 13, ActivationMode::Virtual),
+            Kind::EnableForOneRecord);
+  EXPECT_EQ(EffectiveHotKeyAction(ComfennoEdition(), -1, ActivationMode::Normal), Kind::NoAction);
+}
+
+TEST_F(HotKeysTest, WatchesEachConfiguredKeyOnceAndLetsGoWhenStopped) {
+  Entry(0, kCtrlF2, Kind::TransmitString, "a");
+  Entry(1, 2 * 256, Kind::TransmitString, "no key");  // modifiers without a key
+  Entry(2, kF2, Kind::Reset);
+  Entry(3, kCtrlF2, Kind::Suspend);
+  Start();
+  EXPECT_EQ(hook.watched, (std::vector<int>{kCtrlF2, kF2}));
+  hotKeys->Stop();
+  EXPECT_TRUE(hook.watched.empty());
+  EXPECT_FALSE(hook.Key(kCtrlF2));
+  hotKeys.reset();
+  EXPECT_EQ(hook.unwatches, 1);
+}
+
+TEST_F(HotKeysTest, EditsOfTheTableApplyAtTheNextKey) {
+  Entry(0, kF2, Kind::TransmitString, "old");
+  Start();
+  settings.HotKeyString[0] = "new";
+  hook.Key(kF2);
+  settings.HotKeyAction[0] = static_cast<int16_t>(Kind::NoAction);
+  hook.Key(kF2);
+  settings.HotKeyCode[0] = kShiftF2;
+  EXPECT_FALSE(hook.Key(kF2));
+  EXPECT_EQ(Queued(), "new");
+}
+
+TEST_F(HotKeysTest, AKeyEventWithoutAKeyMatchesNoEmptyEntry) {
+  Entry(0, kF2, Kind::TransmitString, "x");
+  Start();
+  EXPECT_FALSE(hook.Send(HotKeyEvent{0, KeyTransition::Press, false, 0}));
+  EXPECT_EQ(Queued(), "");
+}
+
+}  // namespace
+}  // namespace fenno
