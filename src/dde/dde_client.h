@@ -19,13 +19,19 @@ class DdeClient {
   virtual void Disconnect() = 0;
 };
 
-// The engine's two client links (command source and output buffer) are established on
-// the engine's tick; the live-data layer does the work.
+// The engine's two client links (command source and output buffer). The engine asks
+// for them to be established on its tick; the Edit menu terminates them and asks
+// whether they are up. A link is either none or automatic (up).
 class DdeLinks {
  public:
   virtual ~DdeLinks() = default;
   virtual void EstablishCommandLink() = 0;
   virtual void EstablishBufferLink() = 0;
+  virtual void TerminateCommandLink() = 0;
+  virtual void TerminateBufferLink() = 0;
+  virtual bool CommandLinkActive() const = 0;
+  virtual bool BufferLinkActive() const = 0;
+  // Both links end (the engine closes).
   virtual void DropLinks() = 0;
 };
 
