@@ -47,7 +47,7 @@ void InstallHandlersOnce() {
 
 }  // namespace
 
-X11Connection::X11Connection(std::string displayName, FailureReport report)
+X11Connection::X11Connection(std::string displayName, DisplayFailureReport report)
     : displayName_(std::move(displayName)), report_(std::move(report)) {
   if (displayName_.empty()) {
     const char* env = std::getenv("DISPLAY");
@@ -74,7 +74,7 @@ void X11Connection::Open() {
   display_ = displayName_.empty() ? nullptr : XOpenDisplay(displayName_.c_str());
   if (!display_) {
     lost_ = true;
-    Report(Failure::NoDisplay);
+    Report(DisplayFailure::NoDisplay);
     return;
   }
   OwnDisplays().insert(display_);
@@ -89,7 +89,7 @@ void X11Connection::OnIoErrorExit(Display*, void* self) {
   if (connection->watch_) connection->watch_->Stop();
 }
 
-void X11Connection::Report(Failure failure) {
+void X11Connection::Report(DisplayFailure failure) {
   if (reported_) return;
   reported_ = true;
   if (report_) report_(failure, displayName_);
@@ -101,7 +101,7 @@ bool X11Connection::HasXTest() {
   if (xtest_ < 0) {
     int eventBase = 0, errorBase = 0, major = 0, minor = 0;
     xtest_ = XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor) ? 1 : 0;
-    if (!xtest_) Report(Failure::NoXTest);
+    if (!xtest_) Report(DisplayFailure::NoXTest);
   }
   return xtest_ == 1;
 }

@@ -1,10 +1,10 @@
 #pragma once
 
 // An Xlib connection of its own for the X11 backends (keystrokes, windows, hot keys), so
-// that they work the same with and without a Qt GUI. The connection opens on first use;
-// when there is no display it reports that once and every backend does nothing.
-
-#include <X11/Xlib.h>
+// that they work the same with and without a Qt GUI. Xlib's macros (None, Bool, Status)
+// break other headers: include this and the other x11_*.h headers last. The connection
+// opens on first use; when there is no display it reports that once and every backend
+// does nothing.
 
 #include <functional>
 #include <map>
@@ -12,17 +12,18 @@
 #include <string>
 #include <vector>
 
+#include "keys/display_failure.h"
 #include "keys/socket_watch.h"
+
+// Xlib comes after the headers its macros would break.
+#include <X11/Xlib.h>
 
 namespace fenno {
 
 class X11Connection {
  public:
-  enum class Failure { NoDisplay, NoXTest };
-  using FailureReport = std::function<void(Failure, const std::string& displayName)>;
-
   // An empty display name means $DISPLAY.
-  explicit X11Connection(std::string displayName = {}, FailureReport report = {});
+  explicit X11Connection(std::string displayName = {}, DisplayFailureReport report = {});
   ~X11Connection();
   X11Connection(const X11Connection&) = delete;
   X11Connection& operator=(const X11Connection&) = delete;
@@ -44,11 +45,11 @@ class X11Connection {
 
  private:
   void Open();
-  void Report(Failure failure);
+  void Report(DisplayFailure failure);
   static void OnIoErrorExit(Display* display, void* self);
 
   std::string displayName_;
-  FailureReport report_;
+  DisplayFailureReport report_;
   Display* display_ = nullptr;
   bool opened_ = false, lost_ = false, reported_ = false;
   int xtest_ = -1;  // -1 unknown, 0 missing, 1 present

@@ -1,0 +1,17 @@
+#include "keys/display_failure.h"
+
+#include "keys/keys_text_ids.h"
+#include "ui/prompt.h"
+#include "ui/string_table.h"
+
+namespace fenno {
+
+DisplayFailureReport ReportDisplayFailureThrough(Prompt& prompt, const StringTable& texts) {
+  return [&prompt, &texts](DisplayFailure failure, const std::string& displayName) {
+    const int text = failure == DisplayFailure::NoXTest ? str::kNoXTest : str::kNoDisplay;
+    prompt.Show({texts.Format(text, {displayName}), texts.Text(str::kKeystrokeErrorTitle),
+                 PromptButtons::Ok, PromptIcon::Exclamation});
+  };
+}
+
+}  // namespace fenno

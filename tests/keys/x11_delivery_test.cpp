@@ -1,0 +1,350 @@
+// Keystroke delivery through the X11 backends into recorder windows on a private X server
+// with a window manager (and one case without).
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "engine/clock.h"
+#include "keys/display_failure.h"
+#include "keys/keystroke_delivery.h"
+#include "support/recording_prompt.h"
+#include "ui/qt_event_pump.h"
+#include "ui/string_table.h"
+
+// Xlib comes after the headers its macros would break.
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include "keys/x11_connection.h"
+#include "keys/x11_key_sink.h"
+#include "keys/x11_window_system.h"
+#include "support/x11_session.h"
+
+namespace fenno {
+namespace {
+
+using testing::PollUntil;
+using testing::RecordingPrompt;
+using testing::X11Session;
+
+// One X server with openbox for the whole test program.
+class X11Environment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "test_keys_x11_delivery";
+    static char* argv[] = {name, nullptr};
+    app_ = std::make_unique<QCoreApplication>(argc, argv);
+    session = X11Session::Start(X11Session::Options{}, &why);
+  }
+  void TearDown() override {
+    session.reset();
+    app_.reset();
+  }
+  static inline std::unique_ptr<X11Session> session;
+  static inline std::string why;
+
+ private:
+  std::unique_ptr<QCoreApplication> app_;
+};
+
+[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new X11Environment);
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The backends under test on one display, driven as the engine drives them.
+struct Desktop {
+  explicit Desktop(const std::string& displayName)
+      : connection(displayName, ReportDisplayFailureThrough(prompt, texts)),
+        keys(connection),
+        windows(connection),
+        delivery(keys, windows, clock, events, prompt, texts) {}
+
+  bool Deliver(const std::string& macro, int32_t interCharDelay = 0) {
+    if (!delivery.Activate(settings)) return false;
+    delivery.Type(macro, interCharDelay);
+    delivery.Restore();
+    return true;
+  }
+
+  RecordingPrompt prompt;
+  StringTable texts{EditionKind::Comfenno, Language::English};
+  SystemClock clock;
+  QtEventPump events;
+  X11Connection connection;
+  X11KeySink keys;
+  X11WindowSystem windows;
+  KeystrokeDelivery delivery;
+  Settings settings;
+};
+
+struct Recorder {
+  Window window = None;
+  std::string file;
+};
+
+class X11DeliveryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    session_ = X11Environment::session.get();
+    if (!session_) GTEST_SKIP() << "no X server for the test: " << X11Environment::why;
+    folder_ = std::filesystem::temp_directory_path() /
+              ("fenno-keys-" + std::to_string(::getpid()) + "-" + std::to_string(++runs_));
+    std::filesystem::create_directories(folder_);
+    desktop_ = std::make_unique<Desktop>(session_->DisplayName());
+    desktop_->settings.TargetSpecified = true;
+  }
+
+  void TearDown() override {
+    desktop_.reset();
+    for (const pid_t pid : launched_) session_->Terminate(pid);
+    for (const pid_t pid : detached_) ::kill(pid, SIGTERM);
+    if (session_) session_->SetKeyboardLayout("us");
+    std::filesystem::remove_all(folder_);
+  }
+
+  std::string FileFor(const std::string& title) { return (folder_ / (title + ".txt")).string(); }
+
+  // Starts a recorder window and waits until the window manager has put it in front.
+  Recorder StartRecorder(const std::string& title) {
+    Recorder recorder{None, FileFor(title)};
+    launched_.push_back(session_->Launch(
+        {FENNO_KEY_RECORDER, "--record-title", title, "--record-to", recorder.file}));
+    recorder.window = session_->WaitForWindow(title);
+    EXPECT_NE(recorder.window, None) << title;
+    EXPECT_TRUE(PollUntil([&] { return session_->ActiveWindow() == recorder.window; })) << title;
+    return recorder;
+  }
+
+  bool Receives(const Recorder& recorder, const std::string& text) {
+    return PollUntil([&] { return ReadFile(recorder.file) == text; });
+  }
+
+  bool IsActive(const Recorder& recorder) {
+    return PollUntil([&] { return session_->ActiveWindow() == recorder.window; });
+  }
+
+  X11Session* session_ = nullptr;
+  std::filesystem::path folder_;
+  std::unique_ptr<Desktop> desktop_;
+  std::vector<pid_t> launched_, detached_;
+  static inline int runs_ = 0;
+};
+
+TEST_F(X11DeliveryTest, TypesARecordIntoTheTopmostWindowWhoseTitleMatchesAndGivesTheFocusBack) {
+  const Recorder archive = StartRecorder("Ledger Archive");
+  const Recorder ledger = StartRecorder("Stock Ledger - Main");
+  const Recorder notes = StartRecorder("Notes");
+  desktop_->settings.TargetAppTitle = "ledger";
+
+  // Preamble "{TAB}", fields 12.5 and 3 (CR translated to {ENTER}), postambles and keys.
+  ASSERT_TRUE(desktop_->Deliver("No{TAB}12.5{TAB}3{ENTER}+(abc){LEFT 3}x{DELAY 200}y~"));
+  EXPECT_TRUE(Receives(ledger, "No{TAB}12.5{TAB}3{ENTER}ABC{LEFT}{LEFT}{LEFT}xy{ENTER}"))
+      << ReadFile(ledger.file);
+  EXPECT_EQ(desktop_->settings.TargetAppTitle, "LEDGER");
+  EXPECT_TRUE(IsActive(notes));
+  EXPECT_EQ(ReadFile(archive.file), "");
+  EXPECT_EQ(ReadFile(notes.file), "");
+}
+
+TEST_F(X11DeliveryTest, AMinimisedTargetIsRestoredTypedIntoAndMinimisedAgain) {
+  const Recorder ledger = StartRecorder("Balance Ledger");
+  const Recorder notes = StartRecorder("Notes");
+  session_->Iconify(ledger.window);
+  ASSERT_TRUE(PollUntil([&] { return session_->IsIconic(ledger.window); }));
+  ASSERT_TRUE(IsActive(notes));
+  desktop_->settings.TargetAppTitle = "balance";
+
+  ASSERT_TRUE(desktop_->Deliver("42{ENTER}"));
+  EXPECT_TRUE(Receives(ledger, "42{ENTER}")) << ReadFile(ledger.file);
+  EXPECT_TRUE(PollUntil([&] { return session_->IsIconic(ledger.window); }));
+  EXPECT_TRUE(IsActive(notes));
+}
+
+TEST_F(X11DeliveryTest, CharactersWithoutAKeyCapsLockAndHeldModifiersDoNotGarbleTheText) {
+  const Recorder ledger = StartRecorder("Ledger");
+  Display* probe = session_->display();
+  XkbLockModifiers(probe, XkbUseCoreKbd, LockMask, LockMask);
+  const KeyCode shift = XKeysymToKeycode(probe, XK_Shift_L);
+  XTestFakeKeyEvent(probe, shift, True, CurrentTime);
+  XSync(probe, False);
+  desktop_->settings.TargetSpecified = false;
+
+  ASSERT_TRUE(
+      desktop_->Deliver("a\xB5\xE9 caf\xE9 5\xB0"
+                        "C{ENTER}"));
+  EXPECT_TRUE(Receives(ledger,
+                       "a\xC2\xB5\xC3\xA9 caf\xC3\xA9 5\xC2\xB0"
+                       "C{ENTER}"))
+      << ReadFile(ledger.file);
+  char keys[32] = {};
+  XQueryKeymap(probe, keys);
+  EXPECT_TRUE(keys[shift / 8] & (1 << (shift % 8))) << "the held Shift key is down again";
+  XkbStateRec state{};
+  XkbGetState(probe, XkbUseCoreKbd, &state);
+  EXPECT_TRUE(state.locked_mods & LockMask) << "Caps Lock is on again";
+  XTestFakeKeyEvent(probe, shift, False, CurrentTime);
+  XkbLockModifiers(probe, XkbUseCoreKbd, LockMask, 0);
+  XSync(probe, False);
+}
+
+TEST_F(X11DeliveryTest, AGermanLayoutTypesTheSameText) {
+  const Recorder ledger = StartRecorder("Ledger");
+  desktop_->settings.TargetSpecified = false;
+  ASSERT_TRUE(desktop_->Deliver("zy{ENTER}"));
+  ASSERT_TRUE(Receives(ledger, "zy{ENTER}")) << ReadFile(ledger.file);
+
+  ASSERT_TRUE(session_->SetKeyboardLayout("de"));
+  const std::string macro = "zy@{{}\xFC\xDF+(abc)<>|\\12.5{ENTER}";
+  ASSERT_TRUE(desktop_->Deliver(macro));
+  EXPECT_TRUE(Receives(ledger,
+                       "zy{ENTER}zy@{\xC3\xBC\xC3\x9F"
+                       "ABC<>|\\12.5{ENTER}"))
+      << ReadFile(ledger.file);
+}
+
+TEST_F(X11DeliveryTest, StartsAMissingTargetProgramAndLearnsItsTitle) {
+  StartRecorder("Notes");
+  const std::string file = FileFor("started");
+  desktop_->settings.TargetAppTitle = "";
+  desktop_->settings.TargetAppCommand = std::string(FENNO_KEY_RECORDER) +
+                                        " --record-title 'Started Recorder' --record-to '" + file +
+                                        "'";
+
+  ASSERT_TRUE(desktop_->delivery.Activate(desktop_->settings));
+  EXPECT_EQ(desktop_->settings.TargetAppTitle, "STARTED RECORDER");
+  desktop_->delivery.Type("ok{ENTER}", 0);
+  desktop_->delivery.Restore();
+  const Window started = session_->WaitForWindow("Started Recorder");
+  ASSERT_NE(started, None);
+  XWindowAttributes unused{};
+  XGetWindowAttributes(session_->display(), started, &unused);
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, remaining = 0;
+  unsigned char* pid = nullptr;
+  XGetWindowProperty(session_->display(), started,
+                     XInternAtom(session_->display(), "_NET_WM_PID", False), 0, 1, False,
+                     XA_CARDINAL, &type, &format, &count, &remaining, &pid);
+  if (pid) {
+    detached_.push_back(static_cast<pid_t>(*reinterpret_cast<unsigned long*>(pid)));
+    XFree(pid);
+  }
+  EXPECT_TRUE(Receives(Recorder{started, file}, "ok{ENTER}")) << ReadFile(file);
+  EXPECT_TRUE(desktop_->prompt.messages.empty());
+}
+
+TEST_F(X11DeliveryTest, ACommandLineThatCannotStartIsReportedAndTheRecordDropped) {
+  const Recorder notes = StartRecorder("Notes");
+  desktop_->settings.TargetAppTitle = "no such window";
+  desktop_->settings.TargetAppCommand = "/nonexistent/ledger --new";
+  EXPECT_FALSE(desktop_->Deliver("1{ENTER}"));
+  ASSERT_EQ(desktop_->prompt.messages.size(), 1u);
+  EXPECT_EQ(desktop_->prompt.messages[0].text,
+            "Cannot Run Program: /nonexistent/ledger --new\rNo such file or directory");
+  desktop_->settings.TargetSpecified = false;
+  ASSERT_TRUE(desktop_->Deliver("2"));
+  EXPECT_TRUE(Receives(notes, "2")) << ReadFile(notes.file);
+}
+
+TEST_F(X11DeliveryTest, NothingIsTypedWhileOneOfThisProgramsWindowsIsInFront) {
+  const Recorder notes = StartRecorder("Notes");
+  Display* own = XOpenDisplay(session_->DisplayName().c_str());
+  ASSERT_NE(own, nullptr);
+  const Window window = XCreateSimpleWindow(own, DefaultRootWindow(own), 0, 0, 200, 100, 0, 0, 0);
+  XStoreName(own, window, "Comfenno - COM1");
+  const unsigned long pid = static_cast<unsigned long>(::getpid());
+  XChangeProperty(own, window, XInternAtom(own, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                  PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
+  XSelectInput(own, window, KeyPressMask);
+  XMapWindow(own, window);
+  XSync(own, False);
+  ASSERT_TRUE(PollUntil([&] { return session_->ActiveWindow() == window; }));
+
+  desktop_->settings.TargetSpecified = false;
+  EXPECT_FALSE(desktop_->Deliver("x"));
+  desktop_->settings.TargetSpecified = true;
+  desktop_->settings.TargetAppTitle = "comfenno";  // its own window never counts as the target
+  EXPECT_FALSE(desktop_->Deliver("y"));
+  XSync(own, False);
+  EXPECT_EQ(XPending(own), 0) << "a key reached this program's window";
+
+  desktop_->settings.TargetAppTitle = "notes";
+  ASSERT_TRUE(desktop_->Deliver("z"));
+  EXPECT_TRUE(Receives(notes, "z")) << ReadFile(notes.file);
+  XDestroyWindow(own, window);
+  XCloseDisplay(own);
+}
+
+TEST_F(X11DeliveryTest, EventsKeepRunningWhileARecordIsTyped) {
+  const Recorder notes = StartRecorder("Notes");
+  int ticks = 0;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+  timer.start(10);
+  desktop_->settings.TargetSpecified = false;
+  ASSERT_TRUE(desktop_->Deliver("a{DELAY 300}b", 5));
+  EXPECT_GT(ticks, 0);
+  EXPECT_TRUE(Receives(notes, "ab"));
+}
+
+TEST(X11WithoutWindowManager, FindsActivatesAndTypesIntoAWindowByTitle) {
+  if (!X11Session::XvfbInstalled()) GTEST_SKIP() << "Xvfb is not installed";
+  X11Session::Options options;
+  options.windowManager = false;
+  std::string why;
+  auto session = X11Session::Start(options, &why);
+  ASSERT_NE(session, nullptr) << why;
+  const auto folder =
+      std::filesystem::temp_directory_path() / ("fenno-keys-nowm-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  for (const char* title : {"Ledger", "Notes"})
+    session->Launch({FENNO_KEY_RECORDER, "--record-title", title, "--record-to",
+                     (folder / (std::string(title) + ".txt")).string()});
+  ASSERT_NE(session->WaitForWindow("Ledger"), None);
+  ASSERT_NE(session->WaitForWindow("Notes"), None);
+  {
+    Desktop desktop(session->DisplayName());
+    desktop.settings.TargetSpecified = true;
+    desktop.settings.TargetAppTitle = "ledger";
+    ASSERT_TRUE(desktop.Deliver("12.5{ENTER}"));
+    desktop.settings.TargetAppTitle = "notes";
+    ASSERT_TRUE(desktop.Deliver("3{TAB}"));
+  }
+  EXPECT_TRUE(PollUntil([&] {
+    return ReadFile((folder / "Ledger.txt").string()) == "12.5{ENTER}";
+  })) << ReadFile((folder / "Ledger.txt").string());
+  EXPECT_TRUE(PollUntil([&] { return ReadFile((folder / "Notes.txt").string()) == "3{TAB}"; }))
+      << ReadFile((folder / "Notes.txt").string());
+  session.reset();
+  std::filesystem::remove_all(folder);
+}
+
+TEST(X11WithoutDisplay, ReportsTheMissingDisplayOnceAndTypesNothing) {
+  Desktop desktop(":4242");
+  desktop.settings.TargetSpecified = true;
+  desktop.settings.TargetAppTitle = "ledger";
+  EXPECT_TRUE(desktop.Deliver("12.5{ENTER}"));
+  EXPECT_TRUE(desktop.Deliver("13{ENTER}"));
+  ASSERT_EQ(desktop.prompt.messages.size(), 1u);
+  EXPECT_NE(desktop.prompt.messages[0].text.find("X11 display (DISPLAY is \":4242\")"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace fenno

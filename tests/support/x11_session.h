@@ -1,0 +1,73 @@
+#pragma once
+
+// A private X server (Xvfb) for tests and benchmarks, optionally with a window manager
+// (openbox), plus programs started on it and a probe connection to look at its windows
+// independently of the code under test. Everything started is ended with the session.
+
+#include <X11/Xlib.h>
+#include <sys/types.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace fenno::testing {
+
+// Calls `condition` every `intervalMs` until it holds or `timeoutMs` have passed; returns
+// its last answer. Tests wait for conditions this way instead of sleeping fixed times.
+bool PollUntil(const std::function<bool()>& condition, int timeoutMs = 20000, int intervalMs = 20);
+
+class X11Session {
+ public:
+  struct Options {
+    bool windowManager = true;
+    std::string screen = "1280x1024x24";
+  };
+
+  // Starts the server (and window manager); nullptr and `why` when that is not possible,
+  // for instance because Xvfb is not installed.
+  static std::unique_ptr<X11Session> Start(const Options& options, std::string* why = nullptr);
+  static std::unique_ptr<X11Session> Start() { return Start(Options{}); }
+  static bool XvfbInstalled();
+  ~X11Session();
+
+  const std::string& DisplayName() const { return displayName_; }
+  // The probe connection.
+  Display* display() const { return display_; }
+
+  // Runs a program with DISPLAY set to this server; it is ended with the session.
+  pid_t Launch(const std::vector<std::string>& argv);
+  void Terminate(pid_t pid);
+  // Runs a program to its end (e.g. setxkbmap); true when it exits with 0.
+  bool Run(const std::vector<std::string>& argv);
+  bool SetKeyboardLayout(const std::string& layout) {
+    return Run({"setxkbmap", "-display", displayName_, layout});
+  }
+
+  // Top-level client windows (those the window manager lists, or the root's mapped
+  // children without one).
+  std::vector<Window> ClientWindows();
+  std::string Title(Window window);
+  // The first client window whose title contains `part`, waiting for it to appear.
+  Window WaitForWindow(const std::string& part, int timeoutMs = 20000);
+  Window ActiveWindow();
+  bool IsIconic(Window window);
+  void Activate(Window window);
+  void Iconify(Window window);
+
+ private:
+  X11Session() = default;
+  bool StartServer(const Options& options, std::string* why);
+  bool StartWindowManager(std::string* why);
+  bool HasWindowManager();
+  std::vector<unsigned long> Cardinals(Window window, const char* property);
+
+  std::string displayName_;
+  pid_t server_ = -1;
+  pid_t windowManager_ = -1;
+  std::vector<pid_t> programs_;
+  Display* display_ = nullptr;
+};
+
+}  // namespace fenno::testing
