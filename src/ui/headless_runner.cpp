@@ -17,6 +17,7 @@
 #include "config/user_store.h"
 #include "engine/engine.h"
 #include "engine/virtual_port.h"
+#include "hotkeys/global_hot_keys.h"
 #include "transport/device_port.h"
 #include "ui/program_text_ids.h"
 #include "ui/prompt.h"
@@ -165,6 +166,8 @@ int RunHeadless(const Edition& edition, const CommandLine& command, int argc, ch
   if (command.virtualMode) input = std::make_unique<StandardInputFeeder>(virtualPort);
 
   engine.Start();
+  GlobalHotKeys hotKeys(edition, engine, prompt, strings);
+  hotKeys.Start();
   QTimer tick;
   QObject::connect(&tick, &QTimer::timeout, [&] {
     engine.Tick();
@@ -175,6 +178,7 @@ int RunHeadless(const Edition& edition, const CommandLine& command, int argc, ch
   });
   tick.start(Engine::kTickMs);
   app.exec();
+  hotKeys.Stop();
   engine.RequestStop();
   engine.Close();
   return kExitOk;

@@ -1,0 +1,106 @@
+// Key names, the hot-key picker and key box rules, and the dialog's table.
+
+#include "hotkeys/hot_key_names.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "hotkeys/hot_key_table.h"
+#include "ui/string_table.h"
+
+namespace fenno {
+namespace {
+
+TEST(KeyName, TableEntries) {
+  const std::pair<int, std::string_view> cases[] = {
+      {0, "None"},       {8, "BACKSPACE"}, {19, "BREAK"},      {42, "PRTSC"},   {44, ""},
+      {48, "0"},         {57, "9"},        {65, "A"},          {90, "Z"},       {96, "NumPad 0"},
+      {105, "NumPad 9"}, {106, "Gray *"},  {108, ""},          {111, "Gray /"}, {112, "F1"},
+      {127, "F16"},      {128, ""},        {145, "SCROLLOCK"}, {220, "\\"},     {222, "'"},
+      {225, ""},         {226, ""},        {-1, ""},
+  };
+  for (const auto& [key, name] : cases) EXPECT_EQ(KeyName(key), name) << key;
+}
+
+TEST(KeyPickList, NamedKeysThenDigitsThenLetters) {
+  const auto& list = KeyPickList();
+  EXPECT_EQ(KeyName(list[0]), "None");
+  EXPECT_EQ(KeyName(list[1]), "SPACE");
+  EXPECT_EQ(KeyName(list[21]), "PRTSC");
+  EXPECT_EQ(KeyName(list[22]), "F1");
+  EXPECT_EQ(KeyName(list[38]), "NumPad 0");
+  EXPECT_EQ(KeyName(list[63]), "'");
+  EXPECT_EQ(KeyName(list[64]), "0");
+  EXPECT_EQ(KeyName(list[99]), "Z");
+  std::set<int> distinct(list.begin(), list.end());
+  EXPECT_EQ(distinct.size(), list.size());
+  for (int key : list) EXPECT_FALSE(KeyName(key).empty()) << key;
+}
+
+TEST(HotKeyText, ModifiersInFixedOrderThenTheName) {
+  const std::pair<int, std::string> cases[] = {
+      {0, "None"},
+      {625, "CTRL+F2"},
+      {1649, "CTRL+ALT+F2"},
+      {7 * 256 + 65, "SHIFT+CTRL+ALT+A"},
+      {256 + 13, "SHIFT+ENTER"},
+      {2 * 256 + 231, "CTRL+#231"},
+  };
+  for (const auto& [code, text] : cases) EXPECT_EQ(HotKeyText(code), text) << code;
+}
+
+TEST(PickHotKey, CodeAndTextFromTheListAndTheBoxes) {
+  const int f2 = 22 + 1;  // F1 is at 22
+  PickedHotKey picked = PickHotKey(f2, /*alt=*/true, /*ctrl=*/true, /*shift=*/false);
+  EXPECT_EQ(picked.code, 1649);
+  EXPECT_EQ(picked.text, "CTRL+ALT+F2");
+  picked = PickHotKey(99, false, false, true);
+  EXPECT_EQ(picked.code, 256 + 90);
+  EXPECT_EQ(picked.text, "SHIFT+Z");
+}
+
+TEST(RecordHotKey, ModifierKeysAloneAreIgnored) {
+  for (int modifierKey : {16, 17, 18}) EXPECT_FALSE(RecordHotKey(modifierKey, 2).has_value());
+  const auto recorded = RecordHotKey(113, 1 | 2 | 4);
+  ASSERT_TRUE(recorded.has_value());
+  EXPECT_EQ(recorded->code, 7 * 256 + 113);
+  EXPECT_EQ(recorded->text, "SHIFT+CTRL+ALT+F2");
+}
+
+TEST(HotKeyTable, OkStoresEverythingAndTellsWhetherAnythingChanged) {
+  Settings settings = Settings::Defaults(ComfennoEdition(), "/tmp");
+  settings.HotKeyCode[4] = 625;
+  settings.HotKeyString[4] = std::string("A\0B", 3);
+  EXPECT_FALSE(StoreHotKeys(CopyHotKeys(settings), settings));
+
+  const auto changed = [&](auto edit) {
+    HotKeyTable table = CopyHotKeys(settings);
+    edit(table);
+    Settings copy = settings;
+    const bool result = StoreHotKeys(table, copy);
+    EXPECT_EQ(CopyHotKeys(copy), table);
+    return result;
+  };
+  EXPECT_TRUE(changed([](HotKeyTable& t) { t[49].code = 113; }));
+  EXPECT_TRUE(changed([](HotKeyTable& t) { t[0].action = 1; }));
+  EXPECT_TRUE(changed([](HotKeyTable& t) { t[4].text = std::string("A\0C", 3); }));
+  EXPECT_FALSE(changed([](HotKeyTable&) {}));
+}
+
+TEST(HotKeyTable, ActionNamesFollowTheProgramsNumbering) {
+  const StringTable com(EditionKind::Comfenno, Language::English);
+  const StringTable net(EditionKind::Netfenno, Language::English);
+  const auto comNames = HotKeyActionNames(ComfennoEdition(), com);
+  const auto netNames = HotKeyActionNames(NetfennoEdition(), net);
+  ASSERT_EQ(comNames.size(), 14u);
+  ASSERT_EQ(netNames.size(), 8u);
+  EXPECT_EQ(comNames[3], "Toggle DTR for100ms");
+  EXPECT_EQ(comNames[10], "Reset Comfenno");
+  EXPECT_EQ(netNames[2], "Enable Timer");
+  EXPECT_EQ(netNames[4], "Reset Netfenno");
+  EXPECT_EQ(netNames[7], "Enable For 1 Data Record");
+}
+
+}  // namespace
+}  // namespace fenno
