@@ -49,8 +49,9 @@ void DbusLink::Establish(const LinkAddress& address) {
   active_ = true;
   const unsigned generation = ++generation_;
   watcher_.setWatchedServices({service_});
-  connection_.connect(service_, kDdeObjectPath, kDdeInterface, QStringLiteral("Advise"), this,
-                      SLOT(OnAdvise(QDBusMessage)));
+  subscription_ = std::make_unique<AdviseSubscription>(
+      connection_, service_,
+      [this](const std::string& item, const std::string& value) { OnAdvise(item, value); });
   const QDBusPendingCall pending = connection_.asyncCall(
       ConversationCall(service_, QStringLiteral("Request"), Latin1(address.item)),
       kRequestTimeoutMs);
@@ -71,21 +72,13 @@ void DbusLink::OnRequestAnswer(const QDBusMessage& answer, unsigned generation) 
     onValue_(*value);
 }
 
-void DbusLink::OnAdvise(const QDBusMessage& message) {
-  if (!active_ || message.arguments().size() != 2) return;
-  const std::optional<std::string> item = FromBusText(message.arguments()[0].toString());
-  if (!item || !SameItem(*item, address_.item)) return;
-  // A value no 8-bit text can carry is not passed on rather than garbled.
-  if (const std::optional<std::string> value = FromBusText(message.arguments()[1].toString()))
-    onValue_(*value);
+void DbusLink::OnAdvise(const std::string& item, const std::string& value) {
+  if (active_ && SameItem(item, address_.item)) onValue_(value);
 }
 
 void DbusLink::Terminate() {
-  if (!service_.isEmpty()) {
-    connection_.disconnect(service_, kDdeObjectPath, kDdeInterface, QStringLiteral("Advise"), this,
-                           SLOT(OnAdvise(QDBusMessage)));
-    watcher_.setWatchedServices({});
-  }
+  subscription_.reset();
+  if (!service_.isEmpty()) watcher_.setWatchedServices({});
   service_.clear();
   active_ = false;
   ++generation_;

@@ -7,14 +7,15 @@
 // cannot be established is reported; a link whose partner goes away is dropped quietly.
 
 #include <QDBusConnection>
-#include <QDBusMessage>
 #include <QDBusServiceWatcher>
 #include <QObject>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "config/edition.h"
 #include "config/settings.h"
+#include "dde/dbus_advise.h"
 #include "dde/dde_client.h"
 #include "dde/dde_names.h"
 #include "ui/prompt.h"
@@ -24,8 +25,6 @@ namespace fenno {
 
 // One link: none, or automatic (being established or up).
 class DbusLink : public QObject {
-  Q_OBJECT
-
  public:
   // How long the partner may take to give the item's current value.
   static constexpr int kRequestTimeoutMs = 2000;
@@ -39,15 +38,14 @@ class DbusLink : public QObject {
   void Terminate();
   bool Active() const { return active_; }
 
- private slots:
-  void OnAdvise(const QDBusMessage& message);
-
  private:
+  void OnAdvise(const std::string& item, const std::string& value);
   void OnRequestAnswer(const QDBusMessage& answer, unsigned generation);
   void Fail();
 
   QDBusConnection connection_;
   QDBusServiceWatcher watcher_;
+  std::unique_ptr<AdviseSubscription> subscription_;
   std::function<void(std::string)> onValue_;
   std::function<void(const LinkAddress&)> onFailure_;
   LinkAddress address_;

@@ -4,15 +4,26 @@
 
 namespace fenno {
 
-LiveData::LiveData(const Edition& edition, const StringTable& strings, Prompt& prompt,
-                   QDBusConnection connection, Clipboard* clipboard)
+LiveData::LiveData(const Edition& edition, Settings& settings, const StringTable& strings,
+                   Prompt& prompt, QDBusConnection connection, Clipboard* clipboard)
     : edition_(edition),
+      settings_(settings),
       strings_(strings),
       prompt_(prompt),
       connection_(std::move(connection)),
       clipboard_(clipboard) {
   if (!connection_.isConnected()) return;
   client_ = std::make_unique<DbusCommandClient>(connection_);
+  // The links exist before the engine (it is given them); their values reach the engine
+  // and the command language once they are attached.
+  links_ = std::make_unique<DbusLinks>(
+      connection_, settings_, edition_, strings_, prompt_,
+      DbusLinks::Sinks{[this](const std::string& command) {
+                         if (commands_) commands_->Execute(command);
+                       },
+                       [this](std::string value) {
+                         if (engine_) engine_->OutputBufferChanged(std::move(value));
+                       }});
 }
 
 LiveData::~LiveData() = default;
@@ -21,13 +32,6 @@ void LiveData::Attach(Engine& engine, WorkingValues& working, const Clock& clock
                       const RegionalSettings& regional) {
   engine_ = &engine;
   const std::string topic = engine.ServerTopic();
-  if (connection_.isConnected()) {
-    links_ = std::make_unique<DbusLinks>(
-        connection_, engine.settings(), edition_, strings_, prompt_,
-        DbusLinks::Sinks{
-            [this](const std::string& command) { commands_->Execute(command); },
-            [&engine](std::string value) { engine.OutputBufferChanged(std::move(value)); }});
-  }
   menu_ = std::make_unique<LinkMenu>(engine.settings(), clipboard_, links_.get(),
                                      LinkMenu::Requests{[&engine] { engine.RequestCommandLink(); },
                                                         [&engine] { engine.RequestBufferLink(); }},
@@ -38,13 +42,13 @@ void LiveData::Attach(Engine& engine, WorkingValues& working, const Clock& clock
       connection_, engine, [this](std::string_view command) { return commands_->Execute(command); },
       edition_.programName, topic);
   engine.AddObserver(server_.get());
-  if (!server_->Start()) ReportServerProblem(engine);
+  if (!server_->Start()) ReportServerProblem();
 }
 
-void LiveData::ReportServerProblem(Engine& engine) const {
+void LiveData::ReportServerProblem() const {
   const std::string title(edition_.programName);
   if (!connection_.isConnected()) {
-    if (engine.settings().OutputMethod == kDdeServer)
+    if (settings_.OutputMethod == kDdeServer)
       prompt_.Show({strings_.Text(str::kSessionBusMissing), title, PromptButtons::Ok,
                     PromptIcon::Exclamation});
     return;

@@ -26,7 +26,7 @@ namespace fenno {
 class LiveData {
  public:
   // `clipboard` may be null (no clipboard: the copy and paste commands are refused).
-  LiveData(const Edition& edition, const StringTable& strings, Prompt& prompt,
+  LiveData(const Edition& edition, Settings& settings, const StringTable& strings, Prompt& prompt,
            QDBusConnection connection, Clipboard* clipboard);
   ~LiveData();
   LiveData(const LiveData&) = delete;
@@ -47,9 +47,10 @@ class LiveData {
   DbusServer* Server() { return server_.get(); }
 
  private:
-  void ReportServerProblem(Engine& engine) const;
+  void ReportServerProblem() const;
 
   const Edition& edition_;
+  Settings& settings_;
   const StringTable& strings_;
   Prompt& prompt_;
   QDBusConnection connection_;

@@ -1,0 +1,108 @@
+// The commands sent after records to the target program over the bus.
+
+#include <QTimer>
+#include <chrono>
+
+#include "dde/live_engine.h"
+
+namespace fenno {
+namespace {
+
+using testing::LiveEngineTest;
+using testing::PumpEventsUntil;
+
+class RecordOrder : public EngineObserver {
+ public:
+  void OnFieldText(int field, const std::string& text) override {
+    events.push_back("Field(" + std::to_string(field) + ")=" + text);
+  }
+  void OnRecordNumber(const std::string& text) override { events.push_back("#" + text); }
+  std::vector<std::string> events;
+};
+
+class DbusCommandClientTest : public LiveEngineTest {
+ protected:
+  DbusCommandClientTest() {
+    settings.DdeTargetApp = "Target";
+    settings.DdeTargetTopic = "Sys";
+    settings.RecordPreamble = "[pre]";
+    settings.FieldPostamble[1] = "[post]";
+  }
+  bool Connected() const { return live->Client()->IsConnected(); }
+};
+
+TEST_F(DbusCommandClientTest, TheTargetGetsThePreambleAndPostamblePerRecord) {
+  auto target = Service("dde.Target.Sys");
+  settings.RecordStructure = kDelimitedFields;
+  settings.FieldCount = 3;
+  settings.FieldPostamble[3] = "[RUN(\"Fetch\")]";
+  StartEngine();
+  Feed("1,2,3\r4,5,6\r");
+  EXPECT_EQ(target->executed, (std::vector<std::string>{"[pre]", "[post]", "[RUN(\"Fetch\")]",
+                                                        "[pre]", "[post]", "[RUN(\"Fetch\")]"}));
+}
+
+TEST_F(DbusCommandClientTest, AnAbsentTargetCostsNothingAndIsLookedForAgainEachRecord) {
+  StartEngine();
+  Feed("1\r");
+  EXPECT_EQ(Request("Field(1)"), "1");
+  EXPECT_EQ(Request("RecordNumber"), "1");
+  EXPECT_FALSE(Connected());
+  EXPECT_TRUE(prompt.messages.empty());
+
+  auto target = Service("dde.Target.Sys");
+  Feed("2\r");
+  EXPECT_EQ(target->executed, (std::vector<std::string>{"[pre]", "[post]"}));
+  EXPECT_TRUE(Connected());
+}
+
+TEST_F(DbusCommandClientTest, ATargetThatLeavesEndsTheConversationAndTheNextRecordReconnects) {
+  auto target = Service("dde.Target.Sys");
+  StartEngine();
+  Feed("1\r");
+  ASSERT_TRUE(Connected());
+  target->Leave();
+  EXPECT_TRUE(PumpEventsUntil([&] { return !Connected(); }));
+  Feed("2\r");  // nobody there: nothing sent, nothing shown
+  ASSERT_TRUE(target->Serve("dde.Target.Sys"));
+  Feed("3\r");
+  EXPECT_EQ(target->executed, (std::vector<std::string>{"[pre]", "[post]", "[pre]", "[post]"}));
+  EXPECT_EQ(Request("RecordNumber"), "3");
+  EXPECT_TRUE(prompt.messages.empty());
+}
+
+// While the engine waits for a target that does not answer, ticks that fall due are
+// skipped rather than run inside the record; each command costs at most about a second.
+TEST_F(DbusCommandClientTest, ATargetThatNeverAnswersCostsAboutASecondPerCommand) {
+  auto target = Service("dde.Target.Sys");
+  target->answerExecute = false;
+  StartEngine();
+  RecordOrder order;
+  engine->AddObserver(&order);
+  int skippedTicks = 0;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    if (!engine->InsideTick()) return;
+    ++skippedTicks;
+    if (port.input.empty()) {
+      port.input = "7\r";
+      target->answerExecute = true;
+    }
+    Tick();
+  });
+  ticker.start(20);
+
+  const auto start = std::chrono::steady_clock::now();
+  Feed("5\r");
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  ticker.stop();
+
+  EXPECT_GT(skippedTicks, 0);
+  EXPECT_LT(elapsed, std::chrono::seconds(2 + 6));  // two commands, a generous margin
+  EXPECT_EQ(order.events, (std::vector<std::string>{"Field(1)=5", "#1", "Field(1)=7", "#2"}));
+  EXPECT_EQ(target->executed, (std::vector<std::string>{"[pre]", "[post]", "[pre]", "[post]"}));
+  EXPECT_EQ(Request("Field(1)"), "7");
+}
+
+}  // namespace
+}  // namespace fenno

@@ -1,0 +1,152 @@
+// The desktop clipboard on a private X server: the link format and the plain text that
+// Copy puts there, as another X program reads them, and Paste reading the link back.
+
+#include "dde/qt_clipboard.h"
+
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <cstdlib>
+#include <memory>
+
+#include "dde/command_language.h"
+#include "dde/fake_live_data.h"
+#include "dde/link_menu.h"
+#include "support/dbus_session.h"
+#include "support/fake_clock.h"
+#include "support/recording_prompt.h"
+#include "support/x11_session.h"
+// Xlib after the project's headers: it defines None, Bool and Status as macros.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+namespace fenno {
+namespace {
+
+using testing::PumpEventsUntil;
+using testing::X11Session;
+
+std::unique_ptr<X11Session> xServer;
+std::unique_ptr<QGuiApplication> application;
+
+// What another X client gets when it asks the clipboard's owner for `target`.
+std::optional<std::string> ReadClipboardAs(Display* display, const char* target) {
+  const Window window =
+      XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+  const Atom clipboard = XInternAtom(display, "CLIPBOARD", False);
+  const Atom property = XInternAtom(display, "FENNO_PROBE", False);
+  XConvertSelection(display, clipboard, XInternAtom(display, target, False), property, window,
+                    CurrentTime);
+  XFlush(display);
+  XEvent event{};
+  const bool answered = PumpEventsUntil(
+      [&] { return XCheckTypedWindowEvent(display, window, SelectionNotify, &event) == True; },
+      10000);
+  std::optional<std::string> bytes;
+  if (answered && event.xselection.property != 0) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, window, property, 0, 1 << 20, False, AnyPropertyType, &type,
+                           &format, &count, &after, &data) == Success &&
+        data) {
+      bytes = std::string(reinterpret_cast<char*>(data), count);
+      XFree(data);
+    }
+  }
+  XDestroyWindow(display, window);
+  return bytes;
+}
+
+class QtClipboardTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    std::string why;
+    X11Session::Options options;
+    options.windowManager = false;
+    xServer = X11Session::Start(options, &why);
+    if (!xServer) return;
+    ::setenv("DISPLAY", xServer->DisplayName().c_str(), 1);
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    static int argc = 1;
+    static char name[] = "fenno-clipboard-test";
+    static char* argv[] = {name, nullptr};
+    application = std::make_unique<QGuiApplication>(argc, argv);
+  }
+  static void TearDownTestSuite() {
+    application.reset();
+    xServer.reset();
+  }
+
+  QtClipboardTest()
+      : engine(Settings::Defaults(ComfennoEdition(), "/tmp")),
+        strings(EditionKind::Comfenno, Language::English),
+        regional(RegionalSettings::English()) {}
+
+  void SetUp() override {
+    if (!application) GTEST_SKIP() << "no X server for the clipboard";
+    clipboard = MakeDesktopClipboard();
+    ASSERT_NE(clipboard, nullptr);
+    menu = std::make_unique<LinkMenu>(engine.current, clipboard.get(), &links,
+                                      LinkMenu::Requests{[this] { ++commandRequests; }, {}},
+                                      "Comfenno", "COM1");
+    commands = std::make_unique<CommandLanguage>(CommandServices{
+        engine, ComfennoEdition(), clock, regional, strings, prompt, working, menu.get()});
+  }
+
+  testing::FakeEngineControl engine;
+  StringTable strings;
+  RegionalSettings regional;
+  testing::FakeClock clock;
+  testing::RecordingPrompt prompt;
+  WorkingValues working;
+  testing::FakeLinks links;
+  std::unique_ptr<Clipboard> clipboard;
+  std::unique_ptr<LinkMenu> menu;
+  std::unique_ptr<CommandLanguage> commands;
+  int commandRequests = 0;
+};
+
+TEST_F(QtClipboardTest, CopyPutsTheLinkFormatAndThePlainTextForOtherPrograms) {
+  engine.fields[1] = "12.5\xb0";
+  ASSERT_TRUE(commands->Execute("{COPYFIELD(1)}"));
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(data->data(kLinkMimeType), QByteArray("Comfenno|COM1!Field(1)"));
+  EXPECT_EQ(data->text(), QStringLiteral(u"12.5°"));
+
+  EXPECT_EQ(ReadClipboardAs(xServer->display(), kLinkMimeType), "Comfenno|COM1!Field(1)");
+  EXPECT_EQ(ReadClipboardAs(xServer->display(), "UTF8_STRING"), "12.5\xc2\xb0");
+
+  engine.recordNumber = "17";
+  ASSERT_TRUE(commands->Execute("{COPYRECNUM}"));
+  EXPECT_EQ(ReadClipboardAs(xServer->display(), kLinkMimeType), "Comfenno|COM1!RecordNumber");
+  ASSERT_TRUE(menu->CopyItem("DateTime", "05.12.2026"));  // Edit > Copy on the clock box
+  EXPECT_EQ(ReadClipboardAs(xServer->display(), kLinkMimeType), "Comfenno|COM1!DateTime");
+  EXPECT_EQ(ReadClipboardAs(xServer->display(), "UTF8_STRING"), "05.12.2026");
+}
+
+TEST_F(QtClipboardTest, PasteReadsTheLinkBack) {
+  ASSERT_TRUE(menu->CopyItem("Field(2)", "7"));
+  EXPECT_TRUE(menu->State().pasteCommand);
+  EXPECT_TRUE(menu->State().pasteBuffer);
+  ASSERT_TRUE(commands->Execute("{PASTE-COMMAND}"));
+  EXPECT_EQ(engine.current.CommandLinkApp, "Comfenno");
+  EXPECT_EQ(engine.current.CommandLinkTopic, "COM1");
+  EXPECT_EQ(engine.current.CommandLinkItem, "Field(2)");
+  EXPECT_EQ(commandRequests, 1);
+}
+
+TEST_F(QtClipboardTest, PlainTextAloneLeavesBothPasteItemsDisabled) {
+  QGuiApplication::clipboard()->setText(QStringLiteral("Comfenno|COM1!Field(1)"));
+  EXPECT_FALSE(menu->State().pasteCommand);
+  EXPECT_FALSE(menu->State().pasteBuffer);
+  EXPECT_FALSE(commands->Execute("{PASTE-COMMAND}"));
+  EXPECT_EQ(commandRequests, 0);
+}
+
+}  // namespace
+}  // namespace fenno

@@ -1,0 +1,53 @@
+#pragma once
+
+// A private session bus for tests: its own dbus-daemon, connections to it, and the
+// environment that points started programs at it. The desktop's own session bus is never
+// touched. Everything started is ended with the session.
+
+#include <QDBusConnection>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace fenno::testing {
+
+// A QCoreApplication for tests that need Qt's event loop (once per process; a test that
+// needs a QGuiApplication creates that first).
+void EnsureQtApplication();
+
+// Runs Qt events until `condition` holds or `timeoutMs` have passed; its last answer.
+bool PumpEventsUntil(const std::function<bool()>& condition, int timeoutMs = 20000);
+// Runs Qt events for `ms` milliseconds.
+void PumpEventsFor(int ms);
+
+class DbusSession {
+ public:
+  static bool DaemonInstalled();
+  // Starts the daemon; nullptr and `why` when that is not possible.
+  static std::unique_ptr<DbusSession> Start(std::string* why = nullptr);
+  ~DbusSession();
+  DbusSession(const DbusSession&) = delete;
+  DbusSession& operator=(const DbusSession&) = delete;
+
+  const std::string& Address() const { return address_; }
+  // A new connection to this bus (each has its own unique name), closed with the session.
+  QDBusConnection Connect();
+  // Closes a connection made by Connect(): the bus sees its names go away.
+  void Disconnect(const QDBusConnection& connection);
+  // This process's environment with DBUS_SESSION_BUS_ADDRESS pointing at this bus, for
+  // programs the test starts.
+  std::vector<std::string> Environment() const;
+  // True when `name` has an owner on this bus.
+  bool HasOwner(const std::string& name);
+
+ private:
+  DbusSession() = default;
+
+  pid_t daemon_ = -1;
+  std::string address_;
+  std::vector<QString> connections_;
+  QString probe_;
+};
+
+}  // namespace fenno::testing
