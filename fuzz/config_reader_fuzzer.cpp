@@ -1,0 +1,6 @@
+#include "fuzz_entries.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  fenno::FuzzConfigReader(data, size);
+  return 0;
+}
