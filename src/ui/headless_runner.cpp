@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <clocale>
@@ -15,6 +16,7 @@
 #include "config/config_load.h"
 #include "config/settings.h"
 #include "config/user_store.h"
+#include "dde/live_data.h"
 #include "engine/engine.h"
 #include "engine/virtual_port.h"
 #include "hotkeys/global_hot_keys.h"
@@ -153,10 +155,15 @@ int RunHeadless(const Edition& edition, const CommandLine& command, int argc, ch
   QtEventPump events;
   EngineServices services{port, clock, events, prompt, strings, regional};
   services.unattended = true;
+  // Items and commands on the session bus; without windows there is no clipboard.
+  LiveData liveData(edition, settings, strings, prompt, QDBusConnection::sessionBus(), nullptr);
+  services.ddeClient = liveData.Client();
+  services.links = liveData.Links();
   Engine engine(edition, settings, working,
                 command.virtualMode ? ActivationMode::Virtual : ActivationMode::Normal, services);
   QuitOnRequest quitter;
   engine.AddObserver(&quitter);
+  liveData.Attach(engine, working, clock, regional);
 
   SignalWatcher signalWatcher([&engine] {
     engine.RequestStop();
