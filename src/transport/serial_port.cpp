@@ -92,8 +92,8 @@ std::string PermissionHintFor(const StringTable& strings, const std::string& dev
   return strings.Format(str::kPermissionHint, {devicePath, owner->gr_name, CurrentUserName()});
 }
 
-SerialPort::SerialPort(const PortContext& context)
-    : context_(context), serial_(std::make_unique<QSerialPort>()) {
+SerialPort::SerialPort(const PortContext& context, SerialPortOptions options)
+    : context_(context), options_(options), serial_(std::make_unique<QSerialPort>()) {
   WatchForDeviceLoss();
 }
 
@@ -104,7 +104,7 @@ SerialPort::~SerialPort() {
 bool SerialPort::Open() {
   Close();
   ++openGeneration_;
-  deviceLost_ = false;
+  reopened_ = 0;
   pseudoTerminal_ = false;
   portName_ = PortNameOf(context_.settings.PortIndex);
   devicePath_ = DevicePathOfPort(portName_, context_.store, context_.edition.programName);
@@ -244,21 +244,77 @@ void SerialPort::WatchForDeviceLoss() {
 void SerialPort::OnDeviceLost(int generation) {
   deviceLossPending_ = false;
   if (generation != openGeneration_ || !serial_->isOpen()) return;
+  KeepUnwrittenOutput();
   serial_->close();
+  serial_->clearError();
   deviceLost_ = true;
+  nextReopen_ = std::chrono::steady_clock::now() + options_.reopenInterval;
+  ShowDeviceNews(str::kDeviceLost, PromptIcon::Exclamation,
+                 context_.strings.Text(str::kDeviceErrorTitle));
+}
+
+void SerialPort::ReopenIfDue() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now < nextReopen_) return;
+  nextReopen_ = now + options_.reopenInterval;
+  if (!Reopen()) return;
+  QMetaObject::invokeMethod(
+      serial_.get(),
+      [this] {
+        ShowDeviceNews(str::kDeviceBack, PromptIcon::Information,
+                       std::string(context_.edition.programName));
+      },
+      Qt::QueuedConnection);
+}
+
+// Opens the device again as the last Open did, silently: while it stays away, each attempt
+// would only repeat what the loss already said.
+bool SerialPort::Reopen() {
+  const bool opened = OpenDevice();
+  pseudoTerminal_ = opened && IsPseudoTerminalDevice(serial_->handle());
+  if (!opened || !LineHeld(line_)) {
+    serial_->close();
+    serial_->clearError();
+    return false;
+  }
+  ++openGeneration_;
+  ++reopened_;
+  deviceLost_ = false;
+  RaiseLinesAfterOpen();
+  return true;
+}
+
+// What QSerialPort still holds of the output is the tail of what was handed to it; it
+// never reached the device.
+void SerialPort::KeepUnwrittenOutput() {
+  TrimUnwritten();
+  heldForReopen_.insert(0, unwritten_);
+  unwritten_.clear();
+}
+
+size_t SerialPort::TrimUnwritten() {
+  const auto pending = static_cast<size_t>(std::max<qint64>(serial_->bytesToWrite(), 0));
+  if (unwritten_.size() > pending) unwritten_.erase(0, unwritten_.size() - pending);
+  return pending;
+}
+
+void SerialPort::ShowDeviceNews(int textNumber, PromptIcon icon, const std::string& title) {
   PromptMessage message;
-  message.text = context_.strings.Format(str::kDeviceLost, {portName_, devicePath_});
-  message.title = context_.strings.Text(str::kDeviceErrorTitle);
-  message.icon = PromptIcon::Exclamation;
+  message.text = context_.strings.Format(textNumber, {portName_, devicePath_});
+  message.title = title;
+  message.icon = icon;
   context_.prompt.Show(message);
 }
 
 void SerialPort::Close() {
+  deviceLost_ = false;
+  heldForReopen_.clear();
   if (!serial_->isOpen()) return;
   FlushPendingOutput();
   SetDtr(false);
   SetRts(false);
   serial_->close();
+  unwritten_.clear();
 }
 
 void SerialPort::FlushPendingOutput() {
@@ -280,7 +336,14 @@ size_t SerialPort::BytesWaiting() const {
   return serial_->isOpen() ? static_cast<size_t>(serial_->bytesAvailable()) : 0;
 }
 
+void SerialPort::KeepDeviceUp() {
+  if (deviceLost_) ReopenIfDue();
+  if (!heldForReopen_.empty() && serial_->isOpen())
+    heldForReopen_.erase(0, HandOver(heldForReopen_));
+}
+
 size_t SerialPort::Read(std::string& out, size_t maxBytes) {
+  KeepDeviceUp();
   if (!serial_->isOpen()) return 0;
   const auto wanted =
       std::min<uint64_t>(maxBytes, static_cast<uint64_t>(serial_->bytesAvailable()));
@@ -294,15 +357,25 @@ size_t SerialPort::Read(std::string& out, size_t maxBytes) {
 }
 
 size_t SerialPort::Write(std::string_view data) {
-  if (data.empty() || !serial_->isOpen()) return 0;
-  const qint64 limit = std::max<qint64>(context_.settings.OutputBufferSize, 1);
-  const qint64 room = limit - serial_->bytesToWrite();
+  KeepDeviceUp();
+  if (!serial_->isOpen() || !heldForReopen_.empty()) return 0;
+  return HandOver(data);
+}
+
+size_t SerialPort::HandOver(std::string_view data) {
+  if (data.empty()) return 0;
+  const auto pending = static_cast<qint64>(TrimUnwritten());
+  const qint64 room = std::max<qint64>(context_.settings.OutputBufferSize, 1) - pending;
   if (room <= 0) return 0;
   const qint64 count = std::min<qint64>(room, static_cast<qint64>(data.size()));
-  return static_cast<size_t>(std::max<qint64>(serial_->write(data.data(), count), 0));
+  const auto taken = static_cast<size_t>(std::max<qint64>(serial_->write(data.data(), count), 0));
+  unwritten_.append(data.substr(0, taken));
+  return taken;
 }
 
 void SerialPort::Purge() {
+  heldForReopen_.clear();
+  unwritten_.clear();
   if (!serial_->isOpen()) return;
   serial_->clear(QSerialPort::AllDirections);
   serial_->clearError();

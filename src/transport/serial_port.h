@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,16 +13,26 @@ class QSerialPort;
 
 namespace fenno {
 
+struct SerialPortOptions {
+  // How long a lost device is left alone before the next attempt to open it again.
+  std::chrono::milliseconds reopenInterval{1000};
+};
+
 // A serial port on QSerialPort, found by its "COMn" name (see port_names.h). Reads take
 // what has already arrived; at most InputBufferSize bytes wait in this process, beyond that
 // the kernel's buffer and the line's flow control hold the device back. Writes hand over at
 // most OutputBufferSize bytes not yet written; the caller keeps the rest.
 //
 // A device that disappears while open (a USB adapter pulled out) is reported once and the
-// port is closed; writes are then refused, so the caller's queue keeps what was not sent.
+// port closes. It is then opened again from Read and Write, at most once per
+// reopenInterval and without messages while it stays away, at the same port name (and so
+// at whatever device a link of that name points to by then). While it is away, writes are
+// refused, so the caller's queue keeps what was not sent, and output handed over before
+// the loss that never left this process is sent first once the device is back. Its return
+// is reported once too. Both reports are shown between events, never from inside a call.
 class SerialPort : public Port {
  public:
-  explicit SerialPort(const PortContext& context);
+  explicit SerialPort(const PortContext& context, SerialPortOptions options = {});
   ~SerialPort() override;
   SerialPort(const SerialPort&) = delete;
   SerialPort& operator=(const SerialPort&) = delete;
@@ -55,8 +66,10 @@ class SerialPort : public Port {
   bool IsPseudoTerminal() const { return pseudoTerminal_; }
   // Received bytes waiting in this process (at most InputBufferSize).
   size_t BytesWaiting() const;
-  // The device went away while open; reported and closed. Cleared by the next Open.
+  // The device went away while open and has not come back yet. Cleared by Open and Close.
   bool DeviceLost() const { return deviceLost_; }
+  // How often the device came back after a loss since the last Open.
+  int Reopened() const { return reopened_; }
 
  private:
   enum class OpenFailure { NoDevice, Missing, InUse, PermissionDenied, NotSerial, Other };
@@ -75,8 +88,17 @@ class SerialPort : public Port {
   void ShowPlain(int textNumber, const std::string& hint);
   void WatchForDeviceLoss();
   void OnDeviceLost(int generation);
+  void KeepDeviceUp();
+  void ReopenIfDue();
+  bool Reopen();
+  size_t HandOver(std::string_view data);
+  void KeepUnwrittenOutput();
+  // Drops from unwritten_ what has been written since; answers what QSerialPort holds.
+  size_t TrimUnwritten();
+  void ShowDeviceNews(int textNumber, PromptIcon icon, const std::string& title);
 
   PortContext context_;
+  SerialPortOptions options_;
   std::unique_ptr<QSerialPort> serial_;
   std::string portName_;
   std::string devicePath_;
@@ -86,6 +108,12 @@ class SerialPort : public Port {
   bool deviceLost_ = false;
   bool deviceLossPending_ = false;
   int openGeneration_ = 0;  // tells a loss noticed before a reopen from one after it
+  int reopened_ = 0;
+  std::chrono::steady_clock::time_point nextReopen_;
+  // The tail of what was handed to QSerialPort that it has not written yet, and what of
+  // it a lost device never got, to be sent first when it is back.
+  std::string unwritten_;
+  std::string heldForReopen_;
 };
 
 // Whether the open descriptor is the slave end of a pseudo-terminal.

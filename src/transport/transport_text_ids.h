@@ -21,6 +21,7 @@ inline constexpr int kNotASerialPortHint = 10115;     // %1 device
 inline constexpr int kLineRefusedHint = 10116;        // %1 device, %2 line ("9600,O,7,1")
 
 inline constexpr int kDeviceLost = 10120;  // %1 port name, %2 device
+inline constexpr int kDeviceBack = 10121;  // %1 port name, %2 device
 
 inline constexpr int kTcpPortInvalid = 10130;     // %1 the port text
 inline constexpr int kTcpPortInUse = 10131;       // %1 port number

@@ -105,11 +105,11 @@ TEST_F(DeviceSimulatorTest, AFloodOverAPseudoTerminalArrivesWholeAndInOrder) {
   EXPECT_TRUE(Consecutive(numbers));
 }
 
-TEST_F(DeviceSimulatorTest, APseudoTerminalRecreatedAtTheSamePathOpensAgainAfterTheLoss) {
+TEST_F(DeviceSimulatorTest, APseudoTerminalRecreatedAtTheSamePathIsOpenedAgainByItself) {
   Simulator simulator({"--pty", "--link", QString::fromStdString(link_), "--device", "balance",
                        "--rate", "50", "--drop-after", "1", "--down-for", "0.5"});
   ASSERT_FALSE(simulator.WaitFor("LINK").empty());
-  SerialPort port(serial_.context);
+  SerialPort port(serial_.context, SerialPortOptions{std::chrono::milliseconds(100)});
   ASSERT_TRUE(port.Open());
   std::string before;
   ASSERT_TRUE(RunEventsUntil([&] {
@@ -118,20 +118,21 @@ TEST_F(DeviceSimulatorTest, APseudoTerminalRecreatedAtTheSamePathOpensAgainAfter
   }));
   EXPECT_EQ(serial_.prompt.messages.size(), 1u);
 
-  ASSERT_EQ(simulator.WaitFor("RESTORED"), "-");
-  ASSERT_TRUE(port.Open());
   std::string after;
   const std::regex weight("N(\\d{6}) +[+-][0-9.]+ g\r\n");
   ASSERT_TRUE(RunEventsUntil([&] {
     port.Read(after, 4096);
     return SequenceNumbers(after, weight).size() >= 3;
   }));
+  EXPECT_EQ(port.Reopened(), 1);
   const std::vector<long> first = SequenceNumbers(before, weight);
   const std::vector<long> second = SequenceNumbers(after, weight);
   ASSERT_FALSE(first.empty());
   EXPECT_TRUE(Consecutive(first));
+  EXPECT_TRUE(Consecutive(second));
   EXPECT_GT(second.front(), first.back());
-  EXPECT_EQ(serial_.prompt.messages.size(), 1u);
+  ASSERT_TRUE(RunEventsUntil([&] { return serial_.prompt.messages.size() >= 2; }));
+  EXPECT_NE(serial_.prompt.messages[1].text.find("connected again"), std::string::npos);
 }
 
 TEST_F(DeviceSimulatorTest, AQueryDeviceCallingTheServerAnswersARequest) {

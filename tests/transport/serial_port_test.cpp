@@ -257,6 +257,114 @@ TEST_F(SerialPortTest, APulledOutDeviceIsReportedOnceAndThePortCloses) {
   EXPECT_EQ(port.Write("kept by the caller"), 0u);
 }
 
+// The port reaches its device through a link that is pointed at another pseudo-terminal
+// when the first one goes away, as a device that is plugged in again shows up.
+class SerialPortReopenTest : public SerialPortTest {
+ public:
+  SerialPortReopenTest()
+      : link_(::testing::TempDir() + "fenno-reopen-link-" + std::to_string(::getpid())) {
+    PointLinkAt(pty_);
+    AssignCom5(link_);
+  }
+  ~SerialPortReopenTest() override { std::filesystem::remove(link_); }
+
+  void PointLinkAt(const PtyPair& pty) {
+    std::filesystem::remove(link_);
+    std::filesystem::create_symlink(pty.SlavePath(), link_);
+  }
+
+ protected:
+  std::string link_;
+  PtyPair second_;
+};
+
+TEST_F(SerialPortReopenTest, ALostDeviceIsOpenedAgainWhenItIsBackAndEachChangeIsToldOnce) {
+  SerialPort port(context(), SerialPortOptions{std::chrono::milliseconds(50)});
+  ASSERT_TRUE(port.Open());
+  pty_.CloseMaster();
+  ASSERT_TRUE(RunEventsUntil([&] { return port.DeviceLost(); }));
+  std::string queue = "ACK\r";
+  std::string nothing;
+  for (int i = 0; i < 20; ++i) {  // the engine's calls while the device is away
+    EXPECT_EQ(port.Read(nothing, 100), 0u);
+    queue.erase(0, port.Write(queue));
+    RunEventRounds(1);
+  }
+  EXPECT_EQ(queue, "ACK\r") << "nothing is taken while the device is away";
+  ASSERT_EQ(prompt().messages.size(), 1u) << "no open failures repeated while waiting";
+
+  PointLinkAt(second_);
+  ASSERT_TRUE(RunEventsUntil([&] {
+    queue.erase(0, port.Write(queue));
+    return !port.DeviceLost();
+  }));
+  EXPECT_TRUE(port.IsOpen());
+  EXPECT_EQ(port.Reopened(), 1);
+  ASSERT_TRUE(second_.DeviceWrites("12.5\r"));
+  std::string received;
+  std::string atDevice;
+  ASSERT_TRUE(RunEventsUntil([&] {
+    port.Read(received, 100);
+    queue.erase(0, port.Write(queue));
+    second_.DeviceReads(atDevice);
+    return received == "12.5\r" && atDevice == "ACK\r";
+  })) << received
+      << "|" << atDevice;
+
+  RunEventRounds(5);
+  ASSERT_EQ(prompt().messages.size(), 2u);
+  EXPECT_NE(prompt().messages[0].text.find("was disconnected"), std::string::npos);
+  EXPECT_EQ(prompt().messages[1].text,
+            "The device of COM5 (" + link_ + ") is connected again. Data is read from it again.");
+  EXPECT_EQ(prompt().messages[1].title, "Comfenno");
+}
+
+TEST_F(SerialPortReopenTest, NoAttemptIsMadeBeforeTheReopenIntervalHasPassed) {
+  SerialPort port(context(), SerialPortOptions{std::chrono::hours(1)});
+  ASSERT_TRUE(port.Open());
+  pty_.CloseMaster();
+  ASSERT_TRUE(RunEventsUntil([&] { return port.DeviceLost(); }));
+  PointLinkAt(second_);
+  std::string nothing;
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_EQ(port.Read(nothing, 100), 0u);
+    EXPECT_EQ(port.Write("x"), 0u);
+    RunEventRounds(1);
+  }
+  EXPECT_TRUE(port.DeviceLost());
+  EXPECT_EQ(prompt().messages.size(), 1u);
+  port.Close();
+  EXPECT_FALSE(port.DeviceLost()) << "a closed port waits for nothing";
+}
+
+// Output handed over that the lost device never took goes to it first when it is back,
+// followed by what the caller kept: nothing is dropped between them, nothing doubled.
+TEST_F(SerialPortReopenTest, OutputTheLostDeviceNeverTookIsSentWhenItIsBack) {
+  settings().OutputBufferSize = 131072;
+  SerialPort port(context(), SerialPortOptions{std::chrono::milliseconds(50)});
+  ASSERT_TRUE(port.Open());
+  std::string handedOver;
+  for (int i = 0; handedOver.size() < 131072; ++i) handedOver += std::to_string(i) + ",";
+  handedOver.resize(131072);
+  ASSERT_EQ(port.Write(handedOver), handedOver.size());
+  RunEventRounds(10);  // the device reads nothing, so most of it stays in this process
+  pty_.CloseMaster();
+  ASSERT_TRUE(RunEventsUntil([&] { return port.DeviceLost(); }));
+
+  PointLinkAt(second_);
+  std::string kept = "END";
+  std::string atDevice;
+  ASSERT_TRUE(RunEventsUntil([&] {
+    kept.erase(0, port.Write(kept));
+    second_.DeviceReads(atDevice);
+    return atDevice.size() >= 3 && atDevice.compare(atDevice.size() - 3, 3, "END") == 0;
+  }));
+  const std::string resent = atDevice.substr(0, atDevice.size() - 3);
+  ASSERT_FALSE(resent.empty());
+  ASSERT_LE(resent.size(), handedOver.size());
+  EXPECT_EQ(handedOver.substr(handedOver.size() - resent.size()), resent);
+}
+
 struct OpenFailureCase {
   const char* name;
   std::function<void(SerialPortTest&)> arrange;
