@@ -119,57 +119,57 @@ std::optional<std::string> ReadFileToSend(const std::string& path, int64_t maxBy
 
 // Whole commands, matched exactly.
 const CommandLanguage::WholeCommand CommandLanguage::kWholeCommands[] = {
-    {"{BAUD110}", &CommandLanguage::ChangeBaudRate, 110, kSerial},
-    {"{BAUD300}", &CommandLanguage::ChangeBaudRate, 300, kSerial},
-    {"{BAUD600}", &CommandLanguage::ChangeBaudRate, 600, kSerial},
-    {"{BAUD1200}", &CommandLanguage::ChangeBaudRate, 1200, kSerial},
-    {"{BAUD2400}", &CommandLanguage::ChangeBaudRate, 2400, kSerial},
-    {"{BAUD4800}", &CommandLanguage::ChangeBaudRate, 4800, kSerial},
-    {"{BAUD9600}", &CommandLanguage::ChangeBaudRate, 9600, kSerial},
-    {"{BAUD14400}", &CommandLanguage::ChangeBaudRate, 14400, kSerial},
-    {"{BAUD19200}", &CommandLanguage::ChangeBaudRate, 19200, kSerial},
-    {"{BAUD38400}", &CommandLanguage::ChangeBaudRate, 38400, kSerial},
-    {"{BAUD57600}", &CommandLanguage::ChangeBaudRate, 57600, kSerial},
-    {"{BAUD115200}", &CommandLanguage::ChangeBaudRate, 115200, kSerial},
-    {"{PARITYNONE}", &CommandLanguage::ChangeParity, 0, kSerial},
-    {"{PARITYODD}", &CommandLanguage::ChangeParity, 1, kSerial},
-    {"{PARITYEVEN}", &CommandLanguage::ChangeParity, 2, kSerial},
-    {"{PARITYMARK}", &CommandLanguage::ChangeParity, 3, kSerial},
-    {"{PARITYSPACE}", &CommandLanguage::ChangeParity, 4, kSerial},
-    {"{DATABITS5}", &CommandLanguage::ChangeDataBits, 5, kSerial},
-    {"{DATABITS6}", &CommandLanguage::ChangeDataBits, 6, kSerial},
-    {"{DATABITS7}", &CommandLanguage::ChangeDataBits, 7, kSerial},
-    {"{DATABITS8}", &CommandLanguage::ChangeDataBits, 8, kSerial},
-    {"{STOPBITS1}", &CommandLanguage::ChangeStopBits, 0, kSerial},
-    {"{STOPBITS1.5}", &CommandLanguage::ChangeStopBits, 1, kSerial},
-    {"{STOPBITS2}", &CommandLanguage::ChangeStopBits, 2, kSerial},
-    {"{BEEP}", &CommandLanguage::Beep, 0, kBoth},
-    {"{TIMER-OFF}", &CommandLanguage::TimerOff, 0, kBoth},
-    {"{TIMER-ON}", &CommandLanguage::TimerOn, 0, kBoth},
-    {"{RESUME1}", &CommandLanguage::ResumeForOneRecord, 0, kBoth},
-    {"{SUSPEND}", &CommandLanguage::Suspend, 0, kBoth},
-    {"{RESUME}", &CommandLanguage::Resume, 0, kBoth},
-    {"{BREAK}", &CommandLanguage::StartBreak, 0, kSerial},
-    {"{TOGGLEDTR}", &CommandLanguage::PulseDtr, 0, kSerial},
-    {"{DTR=ON}", &CommandLanguage::SetDtr, 1, kSerial},
-    {"{DTR=OFF}", &CommandLanguage::SetDtr, 0, kSerial},
-    {"{RTS=ON}", &CommandLanguage::SetRts, 1, kSerial},
-    {"{RTS=OFF}", &CommandLanguage::SetRts, 0, kSerial},
-    {"{RESET}", &CommandLanguage::Reset, 0, kBoth},
-    {"{CLEAR}", &CommandLanguage::Clear, 0, kBoth},
-    {"{APPNORMAL}", &CommandLanguage::ShowNormal, 0, kBoth},
-    {"{APPMINIMIZE}", &CommandLanguage::Minimize, 0, kBoth},
-    {"{APPEXIT}", &CommandLanguage::Exit, 0, kBoth},
-    {"{PASTE-COMMAND}", &CommandLanguage::LinkCommand, kPasteCommand, kBoth},
-    {"{REFRESH-COMMAND}", &CommandLanguage::LinkCommand, kRefreshCommand, kBoth},
-    {"{TERMINATE-COMMAND}", &CommandLanguage::LinkCommand, kTerminateCommand, kBoth},
-    {"{PASTE-BUFFER}", &CommandLanguage::LinkCommand, kPasteBuffer, kBoth},
-    {"{REFRESH-BUFFER}", &CommandLanguage::LinkCommand, kRefreshBuffer, kBoth},
-    {"{TERMINATE-BUFFER}", &CommandLanguage::LinkCommand, kTerminateBuffer, kBoth},
-    {"{STRIPCRLF-ON}", &CommandLanguage::SetStripCrLf, 1, kBoth},
-    {"{STRIPCRLF-OFF}", &CommandLanguage::SetStripCrLf, 0, kBoth},
-    {"{COPYDATE}", &CommandLanguage::CopyDateTime, 0, kBoth},
-    {"{COPYRECNUM}", &CommandLanguage::CopyRecordNumber, 0, kBoth},
+    {"{BAUD110}", &ForwardValue<&EngineControl::ChangeBaudRate>, 110, kSerial},
+    {"{BAUD300}", &ForwardValue<&EngineControl::ChangeBaudRate>, 300, kSerial},
+    {"{BAUD600}", &ForwardValue<&EngineControl::ChangeBaudRate>, 600, kSerial},
+    {"{BAUD1200}", &ForwardValue<&EngineControl::ChangeBaudRate>, 1200, kSerial},
+    {"{BAUD2400}", &ForwardValue<&EngineControl::ChangeBaudRate>, 2400, kSerial},
+    {"{BAUD4800}", &ForwardValue<&EngineControl::ChangeBaudRate>, 4800, kSerial},
+    {"{BAUD9600}", &ForwardValue<&EngineControl::ChangeBaudRate>, 9600, kSerial},
+    {"{BAUD14400}", &ForwardValue<&EngineControl::ChangeBaudRate>, 14400, kSerial},
+    {"{BAUD19200}", &ForwardValue<&EngineControl::ChangeBaudRate>, 19200, kSerial},
+    {"{BAUD38400}", &ForwardValue<&EngineControl::ChangeBaudRate>, 38400, kSerial},
+    {"{BAUD57600}", &ForwardValue<&EngineControl::ChangeBaudRate>, 57600, kSerial},
+    {"{BAUD115200}", &ForwardValue<&EngineControl::ChangeBaudRate>, 115200, kSerial},
+    {"{PARITYNONE}", &ForwardValue<&EngineControl::ChangeParity>, 0, kSerial},
+    {"{PARITYODD}", &ForwardValue<&EngineControl::ChangeParity>, 1, kSerial},
+    {"{PARITYEVEN}", &ForwardValue<&EngineControl::ChangeParity>, 2, kSerial},
+    {"{PARITYMARK}", &ForwardValue<&EngineControl::ChangeParity>, 3, kSerial},
+    {"{PARITYSPACE}", &ForwardValue<&EngineControl::ChangeParity>, 4, kSerial},
+    {"{DATABITS5}", &ForwardValue<&EngineControl::ChangeDataBits>, 5, kSerial},
+    {"{DATABITS6}", &ForwardValue<&EngineControl::ChangeDataBits>, 6, kSerial},
+    {"{DATABITS7}", &ForwardValue<&EngineControl::ChangeDataBits>, 7, kSerial},
+    {"{DATABITS8}", &ForwardValue<&EngineControl::ChangeDataBits>, 8, kSerial},
+    {"{STOPBITS1}", &ForwardValue<&EngineControl::ChangeStopBits>, 0, kSerial},
+    {"{STOPBITS1.5}", &ForwardValue<&EngineControl::ChangeStopBits>, 1, kSerial},
+    {"{STOPBITS2}", &ForwardValue<&EngineControl::ChangeStopBits>, 2, kSerial},
+    {"{BEEP}", &Forward<&EngineControl::Beep>, 0, kBoth},
+    {"{TIMER-OFF}", &Decide<&CommandLanguage::TimerOff>, 0, kBoth},
+    {"{TIMER-ON}", &Decide<&CommandLanguage::TimerOn>, 0, kBoth},
+    {"{RESUME1}", &Decide<&CommandLanguage::ResumeForOneRecord>, 0, kBoth},
+    {"{SUSPEND}", &Decide<&CommandLanguage::Suspend>, 0, kBoth},
+    {"{RESUME}", &Decide<&CommandLanguage::Resume>, 0, kBoth},
+    {"{BREAK}", &Forward<&EngineControl::StartBreak>, 0, kSerial},
+    {"{TOGGLEDTR}", &Forward<&EngineControl::PulseDtr>, 0, kSerial},
+    {"{DTR=ON}", &ForwardSwitch<&EngineControl::SetDtr>, 1, kSerial},
+    {"{DTR=OFF}", &ForwardSwitch<&EngineControl::SetDtr>, 0, kSerial},
+    {"{RTS=ON}", &ForwardSwitch<&EngineControl::SetRts>, 1, kSerial},
+    {"{RTS=OFF}", &ForwardSwitch<&EngineControl::SetRts>, 0, kSerial},
+    {"{RESET}", &Forward<&EngineControl::Reset>, 0, kBoth},
+    {"{CLEAR}", &Forward<&EngineControl::ClearFields>, 0, kBoth},
+    {"{APPNORMAL}", &Forward<&EngineControl::ShowWindowNormal>, 0, kBoth},
+    {"{APPMINIMIZE}", &Forward<&EngineControl::MinimizeWindow>, 0, kBoth},
+    {"{APPEXIT}", &Forward<&EngineControl::RequestExit>, 0, kBoth},
+    {"{PASTE-COMMAND}", &Decide<&CommandLanguage::LinkCommand>, kPasteCommand, kBoth},
+    {"{REFRESH-COMMAND}", &Decide<&CommandLanguage::LinkCommand>, kRefreshCommand, kBoth},
+    {"{TERMINATE-COMMAND}", &Decide<&CommandLanguage::LinkCommand>, kTerminateCommand, kBoth},
+    {"{PASTE-BUFFER}", &Decide<&CommandLanguage::LinkCommand>, kPasteBuffer, kBoth},
+    {"{REFRESH-BUFFER}", &Decide<&CommandLanguage::LinkCommand>, kRefreshBuffer, kBoth},
+    {"{TERMINATE-BUFFER}", &Decide<&CommandLanguage::LinkCommand>, kTerminateBuffer, kBoth},
+    {"{STRIPCRLF-ON}", &Decide<&CommandLanguage::SetStripCrLf>, 1, kBoth},
+    {"{STRIPCRLF-OFF}", &Decide<&CommandLanguage::SetStripCrLf>, 0, kBoth},
+    {"{COPYDATE}", &Decide<&CommandLanguage::CopyDateTime>, 0, kBoth},
+    {"{COPYRECNUM}", &Decide<&CommandLanguage::CopyRecordNumber>, 0, kBoth},
 };
 
 // Argument commands, tried in this order; the minimum length is that of the whole
@@ -196,7 +196,7 @@ bool CommandLanguage::Execute(std::string_view command) {
   if (text.empty()) return true;
   for (const WholeCommand& whole : kWholeCommands) {
     if (text == whole.text && Available(whole.serialOnly))
-      return (this->*whole.handler)(whole.parameter);
+      return whole.handler(*this, whole.parameter);
   }
   for (const ArgumentCommand& entry : kArgumentCommands) {
     if (!Available(entry.serialOnly) || text.size() < entry.minLength ||
@@ -210,33 +210,8 @@ bool CommandLanguage::Execute(std::string_view command) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Whole commands. Line changes that the driver refuses, or that have no port to act on,
-// are silent: the command is still accepted.
-
-bool CommandLanguage::ChangeBaudRate(int rate) {
-  services_.engine.ChangeBaudRate(rate);
-  return true;
-}
-
-bool CommandLanguage::ChangeParity(int code) {
-  services_.engine.ChangeParity(code);
-  return true;
-}
-
-bool CommandLanguage::ChangeDataBits(int bits) {
-  services_.engine.ChangeDataBits(bits);
-  return true;
-}
-
-bool CommandLanguage::ChangeStopBits(int code) {
-  services_.engine.ChangeStopBits(code);
-  return true;
-}
-
-bool CommandLanguage::Beep(int) {
-  services_.engine.Beep();
-  return true;
-}
+// Whole commands that decide something before they act. (Line changes that the driver
+// refuses, or that have no port to act on, are silent: those commands are still accepted.)
 
 bool CommandLanguage::TimerOff(int) {
   if (services_.engine.TimedOutputRunning()) services_.engine.ToggleTimedOutput();
@@ -263,51 +238,6 @@ bool CommandLanguage::Suspend(int) {
 
 bool CommandLanguage::Resume(int) {
   if (services_.engine.Suspended()) services_.engine.ToggleSuspend();
-  return true;
-}
-
-bool CommandLanguage::StartBreak(int) {
-  services_.engine.StartBreak();
-  return true;
-}
-
-bool CommandLanguage::PulseDtr(int) {
-  services_.engine.PulseDtr();
-  return true;
-}
-
-bool CommandLanguage::SetDtr(int on) {
-  services_.engine.SetDtr(on != 0);
-  return true;
-}
-
-bool CommandLanguage::SetRts(int on) {
-  services_.engine.SetRts(on != 0);
-  return true;
-}
-
-bool CommandLanguage::Reset(int) {
-  services_.engine.Reset();
-  return true;
-}
-
-bool CommandLanguage::Clear(int) {
-  services_.engine.ClearFields();
-  return true;
-}
-
-bool CommandLanguage::ShowNormal(int) {
-  services_.engine.ShowWindowNormal();
-  return true;
-}
-
-bool CommandLanguage::Minimize(int) {
-  services_.engine.MinimizeWindow();
-  return true;
-}
-
-bool CommandLanguage::Exit(int) {
-  services_.engine.RequestExit();
   return true;
 }
 

@@ -62,7 +62,7 @@ class CommandLanguage {
   bool Execute(std::string_view command);
 
  private:
-  using WholeHandler = bool (CommandLanguage::*)(int parameter);
+  using WholeHandler = bool (*)(CommandLanguage& language, int parameter);
   using ArgumentHandler = bool (CommandLanguage::*)(const std::string& argument);
   enum class Source { AsSent, UpperCased };
   struct WholeCommand {
@@ -95,26 +95,32 @@ class CommandLanguage {
   bool IsVirtual() const { return services_.engine.Mode() == ActivationMode::Virtual; }
   Settings& settings() { return services_.engine.settings(); }
 
-  // Whole commands.
-  bool ChangeBaudRate(int rate);
-  bool ChangeParity(int code);
-  bool ChangeDataBits(int bits);
-  bool ChangeStopBits(int code);
-  bool Beep(int);
+  // Whole commands: engine operations that are simply carried out, and the handlers
+  // that decide something first.
+  template <void (EngineControl::*Operation)()>
+  static bool Forward(CommandLanguage& language, int) {
+    (language.services_.engine.*Operation)();
+    return true;
+  }
+  template <void (EngineControl::*Operation)(int)>
+  static bool ForwardValue(CommandLanguage& language, int value) {
+    (language.services_.engine.*Operation)(value);
+    return true;
+  }
+  template <void (EngineControl::*Operation)(bool)>
+  static bool ForwardSwitch(CommandLanguage& language, int on) {
+    (language.services_.engine.*Operation)(on != 0);
+    return true;
+  }
+  template <bool (CommandLanguage::*Handler)(int)>
+  static bool Decide(CommandLanguage& language, int parameter) {
+    return (language.*Handler)(parameter);
+  }
   bool TimerOff(int);
   bool TimerOn(int);
   bool ResumeForOneRecord(int);
   bool Suspend(int);
   bool Resume(int);
-  bool StartBreak(int);
-  bool PulseDtr(int);
-  bool SetDtr(int on);
-  bool SetRts(int on);
-  bool Reset(int);
-  bool Clear(int);
-  bool ShowNormal(int);
-  bool Minimize(int);
-  bool Exit(int);
   bool LinkCommand(int action);
   bool SetStripCrLf(int on);
   bool CopyDateTime(int);

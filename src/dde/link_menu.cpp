@@ -7,12 +7,6 @@
 namespace fenno {
 namespace {
 
-void Store(const LinkAddress& address, std::string& app, std::string& topic, std::string& item) {
-  app = address.application;
-  topic = address.topic;
-  item = address.item;
-}
-
 void Call(const std::function<void()>& request) {
   if (request) request();
 }
@@ -46,20 +40,25 @@ std::optional<LinkAddress> LinkMenu::ClipboardLink() const {
   return ParseLinkText(*link);
 }
 
-bool LinkMenu::PasteCommandLink() {
+bool LinkMenu::Paste(std::string& application, std::string& topic, std::string& item,
+                     const std::function<void()>& request) {
   const std::optional<LinkAddress> address = ClipboardLink();
   if (!address) return false;
-  Store(*address, settings_.CommandLinkApp, settings_.CommandLinkTopic, settings_.CommandLinkItem);
-  Call(requests_.commandLink);
+  application = address->application;
+  topic = address->topic;
+  item = address->item;
+  Call(request);
   return true;
 }
 
+bool LinkMenu::PasteCommandLink() {
+  return Paste(settings_.CommandLinkApp, settings_.CommandLinkTopic, settings_.CommandLinkItem,
+               requests_.commandLink);
+}
+
 bool LinkMenu::PasteBufferLink() {
-  const std::optional<LinkAddress> address = ClipboardLink();
-  if (!address) return false;
-  Store(*address, settings_.BufferLinkApp, settings_.BufferLinkTopic, settings_.BufferLinkItem);
-  Call(requests_.bufferLink);
-  return true;
+  return Paste(settings_.BufferLinkApp, settings_.BufferLinkTopic, settings_.BufferLinkItem,
+               requests_.bufferLink);
 }
 
 void LinkMenu::RefreshCommandLink() {

@@ -63,6 +63,8 @@ class LinkMenu {
 
  private:
   std::optional<LinkAddress> ClipboardLink() const;
+  bool Paste(std::string& application, std::string& topic, std::string& item,
+             const std::function<void()>& request);
 
   Settings& settings_;
   Clipboard* clipboard_;
