@@ -1,9 +1,13 @@
 #pragma once
 
 // The hot keys of a running engine on the desktop's X11 display, in one piece for the
-// engine's owner: the display connection (its own unless one is shared), the global hook
-// and the key handler. Problems are told through the prompt. No X11 headers here, so
-// owners that include Qt or D-Bus headers can use it.
+// engine's owner: a display connection, the global hook and the key handler. Problems are
+// told through the prompt. No X11 headers here, so owners that include Qt or D-Bus
+// headers can use it.
+//
+// The connection is not shared with the keystroke backends: while a grabbed key waits for
+// our decision the whole keyboard waits, so its events must never sit unread behind a
+// keystroke backend's round trip.
 
 #include <memory>
 
@@ -14,12 +18,11 @@ namespace fenno {
 
 class Prompt;
 class StringTable;
-class X11Connection;
 
 class GlobalHotKeys {
  public:
   GlobalHotKeys(const Edition& edition, EngineControl& engine, Prompt& prompt,
-                const StringTable& texts, X11Connection* sharedConnection = nullptr);
+                const StringTable& texts);
   ~GlobalHotKeys();
   GlobalHotKeys(const GlobalHotKeys&) = delete;
   GlobalHotKeys& operator=(const GlobalHotKeys&) = delete;

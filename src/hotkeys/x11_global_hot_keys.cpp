@@ -9,22 +9,19 @@
 namespace fenno {
 
 struct GlobalHotKeys::Parts {
-  Parts(const Edition& edition, EngineControl& engine, Prompt& prompt, const StringTable& texts,
-        X11Connection* shared)
-      : own(shared ? nullptr
-                   : std::make_unique<X11Connection>(
-                         std::string(), ReportHotKeyDisplayFailureThrough(prompt, texts))),
-        hook(shared ? *shared : *own, ReportHotKeyProblemsThrough(prompt, texts)),
+  Parts(const Edition& edition, EngineControl& engine, Prompt& prompt, const StringTable& texts)
+      : connection(std::string(), ReportHotKeyDisplayFailureThrough(prompt, texts)),
+        hook(connection, ReportHotKeyProblemsThrough(prompt, texts)),
         hotKeys(edition, engine, hook) {}
 
-  std::unique_ptr<X11Connection> own;
+  X11Connection connection;
   X11HotKeyHook hook;
   HotKeys hotKeys;
 };
 
 GlobalHotKeys::GlobalHotKeys(const Edition& edition, EngineControl& engine, Prompt& prompt,
-                             const StringTable& texts, X11Connection* sharedConnection)
-    : parts_(std::make_unique<Parts>(edition, engine, prompt, texts, sharedConnection)) {}
+                             const StringTable& texts)
+    : parts_(std::make_unique<Parts>(edition, engine, prompt, texts)) {}
 
 GlobalHotKeys::~GlobalHotKeys() = default;
 

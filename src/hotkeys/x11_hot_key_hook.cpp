@@ -15,8 +15,16 @@ constexpr int kGrabbableModifiers = kHotKeyShift | kHotKeyCtrl | kHotKeyAlt;
 // Windows numbers the print key 44; the key-name table has always offered it as 42.
 constexpr int kTablePrintKey = 42;
 
-bool Grabbable(int code) {
-  return code > 0 && code < 65536 && (code & 255) != 0 && ((code >> 8) & ~kGrabbableModifiers) == 0;
+// Each code once, leaving out those no key event here can produce.
+std::vector<int> GrabbableCodes(std::span<const int> codes) {
+  std::vector<int> grabbable;
+  for (const int code : codes) {
+    const bool possible =
+        code > 0 && code < 65536 && (code & 255) != 0 && ((code >> 8) & ~kGrabbableModifiers) == 0;
+    if (possible && std::find(grabbable.begin(), grabbable.end(), code) == grabbable.end())
+      grabbable.push_back(code);
+  }
+  return grabbable;
 }
 
 }  // namespace
@@ -34,27 +42,29 @@ X11HotKeyHook::~X11HotKeyHook() {
 void X11HotKeyHook::Watch(std::span<const int> codes, Handler handler) {
   Unwatch();
   handler_ = std::move(handler);
-  std::vector<int> configured;
-  for (const int code : codes)
-    if (Grabbable(code) &&
-        std::find(configured.begin(), configured.end(), code) == configured.end())
-      configured.push_back(code);
+  const std::vector<int> configured = GrabbableCodes(codes);
   if (configured.empty()) return;  // no display needed for no keys
   Display* display = connection_.Get();
   if (!display) return;
   keymap_.Refresh();
   Prepare(display);
-  for (const int code : configured) GrabCode(display, code, true);
-  for (const int code : configured) {
-    const int other = code ^ (kHotKeyShift * 256);
-    if (std::find(configured.begin(), configured.end(), other) == configured.end())
-      GrabCode(display, other, false);
-  }
-  XFlush(display);
+  GrabAll(display, configured);
   // Checking the grabs may have read key events off the connection; handle them now, as
   // the connection's socket will not signal them again.
   connection_.ProcessPendingEvents();
   ReportProblems();
+}
+
+void X11HotKeyHook::GrabAll(Display* display, const std::vector<int>& configured) {
+  const auto isConfigured = [&](int code) {
+    return std::find(configured.begin(), configured.end(), code) != configured.end();
+  };
+  for (const int code : configured) GrabCode(display, code, true);
+  for (const int code : configured) {
+    const int other = code ^ (kHotKeyShift * 256);
+    if (!isConfigured(other)) GrabCode(display, other, false);
+  }
+  XFlush(display);
 }
 
 void X11HotKeyHook::Prepare(Display* display) {

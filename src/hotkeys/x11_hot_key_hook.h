@@ -39,6 +39,7 @@ class X11HotKeyHook : public HotKeyHook {
   };
 
   void Prepare(Display* display);
+  void GrabAll(Display* display, const std::vector<int>& configured);
   void GrabCode(Display* display, int code, bool configured);
   KeyCode KeycodeFor(int virtualKey);
   unsigned int ModifiersOf(int code) const;

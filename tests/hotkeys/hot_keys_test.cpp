@@ -117,6 +117,8 @@ TEST_F(HotKeysTest, AnEntryWithoutActionStillSwallowsItsKey) {
   EXPECT_TRUE(hook.Key(kF2));
   EXPECT_TRUE(hook.Key(kF2, KeyTransition::Release));
   EXPECT_FALSE(hook.Key(kShiftF2));
+  // No key at all matches none of the entries without a key.
+  EXPECT_FALSE(hook.Send(HotKeyEvent{0, KeyTransition::Press, false, 0}));
   EXPECT_EQ(Queued(), "");
   EXPECT_TRUE(port.operations.empty());
 }
@@ -188,12 +190,10 @@ TEST_F(HotKeysTest, TheTcpProgramMapsItsOwnActionNumbers) {
   // Stored 2 is Enable Timer there, 5 Suspend, 1 Transmit String; 7 is the last.
   settings = Settings::Defaults(NetfennoEdition(), "/tmp");
   settings.TimerInterval = 500;
-  settings.HotKeyCode[0] = kF2;
-  settings.HotKeyAction[0] = 2;
-  settings.HotKeyCode[1] = kF2;
-  settings.HotKeyAction[1] = 5;
-  settings.HotKeyCode[2] = kF2;
-  settings.HotKeyAction[2] = 1;
+  for (const auto& [entry, stored] : {std::pair{0, 2}, {1, 5}, {2, 1}}) {
+    settings.HotKeyCode[entry] = kF2;
+    settings.HotKeyAction[entry] = static_cast<int16_t>(stored);
+  }
   settings.HotKeyString[2] = "net";
   Start(ActivationMode::Normal, NetfennoEdition());
   hook.Key(kF2);
@@ -221,25 +221,6 @@ TEST_F(HotKeysTest, WatchesEachConfiguredKeyOnceAndLetsGoWhenStopped) {
   EXPECT_FALSE(hook.Key(kCtrlF2));
   hotKeys.reset();
   EXPECT_EQ(hook.unwatches, 1);
-}
-
-TEST_F(HotKeysTest, EditsOfTheTableApplyAtTheNextKey) {
-  Entry(0, kF2, Kind::TransmitString, "old");
-  Start();
-  settings.HotKeyString[0] = "new";
-  hook.Key(kF2);
-  settings.HotKeyAction[0] = static_cast<int16_t>(Kind::NoAction);
-  hook.Key(kF2);
-  settings.HotKeyCode[0] = kShiftF2;
-  EXPECT_FALSE(hook.Key(kF2));
-  EXPECT_EQ(Queued(), "new");
-}
-
-TEST_F(HotKeysTest, AKeyEventWithoutAKeyMatchesNoEmptyEntry) {
-  Entry(0, kF2, Kind::TransmitString, "x");
-  Start();
-  EXPECT_FALSE(hook.Send(HotKeyEvent{0, KeyTransition::Press, false, 0}));
-  EXPECT_EQ(Queued(), "");
 }
 
 }  // namespace

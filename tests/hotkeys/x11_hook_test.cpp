@@ -18,6 +18,7 @@
 #include "engine/engine.h"
 #include "hotkeys/hot_key_messages.h"
 #include "hotkeys/hot_keys.h"
+#include "support/dbus_session.h"
 #include "support/fake_clock.h"
 #include "support/fake_port.h"
 #include "support/recording_prompt.h"
@@ -37,6 +38,7 @@ namespace fenno {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::DbusSession;
 using testing::FakeClock;
 using testing::FakeEventPump;
 using testing::FakePort;
@@ -276,17 +278,17 @@ TEST_F(X11HotKeyTest, StoppedHotKeysLetEveryKeyGo) {
 }
 
 // The program itself, headless on the virtual device, with its standard input held open
-// by the test.
+// by the test, on its own session bus.
 class HeadlessProgram {
  public:
   HeadlessProgram(const std::string& config, const std::string& displayName, const fs::path& folder)
-      : out_(folder / "stdout"), err_(folder / "stderr") {
+      : bus_(DbusSession::Start(&why_)), out_(folder / "stdout"), err_(folder / "stderr") {
     int input[2];
-    if (::pipe2(input, O_CLOEXEC) != 0) return;
+    if (!bus_ || ::pipe2(input, O_CLOEXEC) != 0) return;
     input_ = input[1];
     std::vector<std::string> env;
-    for (char** entry = environ; *entry; ++entry)
-      if (std::string_view(*entry).rfind("DISPLAY=", 0) != 0) env.emplace_back(*entry);
+    for (std::string& item : bus_->Environment())
+      if (item.rfind("DISPLAY=", 0) != 0) env.push_back(std::move(item));
     env.push_back("DISPLAY=" + displayName);
     env.push_back("LANGUAGE=en");
     std::vector<std::string> args = {std::getenv("COMFENNO_BIN"), "--headless", "--virtual",
@@ -314,6 +316,7 @@ class HeadlessProgram {
   }
 
   bool Running() const { return pid_ > 0; }
+  const std::string& Why() const { return why_; }
   void Send(std::string_view bytes) {
     [[maybe_unused]] const ssize_t n = ::write(input_, bytes.data(), bytes.size());
   }
@@ -331,6 +334,8 @@ class HeadlessProgram {
   int ExitStatus() const { return WIFEXITED(rawStatus_) ? WEXITSTATUS(rawStatus_) : -1; }
 
  private:
+  std::string why_;
+  std::unique_ptr<DbusSession> bus_;
   fs::path out_, err_;
   int input_ = -1;
   pid_t pid_ = -1;
@@ -351,7 +356,7 @@ TEST_F(X11HotKeyTest, TheHeadlessProgramSendsTheStringOfAPressedHotKey) {
                               StringTable(EditionKind::Comfenno, Language::English), prompt));
 
   HeadlessProgram program(config, session_->DisplayName(), folder_);
-  ASSERT_TRUE(program.Running());
+  ASSERT_TRUE(program.Running()) << program.Why();
   // The hot keys are in place before the engine's first tick, which acknowledges a record.
   program.Send("reading\r");
   ASSERT_TRUE(PollUntil([&] { return program.Out() == "ack;"; })) << program.Err();
@@ -380,6 +385,7 @@ TEST(HeadlessHotKeys, WithoutADisplayTheProgramSaysSoOnceAndRunsOn) {
   ASSERT_TRUE(WriteConfigFile(config, settings, ComfennoEdition(),
                               StringTable(EditionKind::Comfenno, Language::English), prompt));
   HeadlessProgram program(config, "", folder);
+  ASSERT_TRUE(program.Running()) << program.Why();
   program.Send("reading\r");
   program.CloseInput();
   ASSERT_TRUE(PollUntil([&] { return program.Ended(); }));
