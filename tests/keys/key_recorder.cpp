@@ -34,7 +34,8 @@ bool IsModifierKey(int key) {
 class Recorder : public QWidget {
  public:
   explicit Recorder(const QString& path) : out_(path) {
-    out_.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    // Appending lets a test empty the file while the recorder runs.
+    out_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Append);
     setFocusPolicy(Qt::StrongFocus);
   }
 

@@ -93,6 +93,20 @@ struct Desktop {
   Settings settings;
 };
 
+// A program that has just put up its window may not handle keys yet: a space typed until
+// one arrives shows that it does. The file is emptied again afterwards.
+void ExpectReady(X11Session& session, Window window, const std::string& file) {
+  int typed = 0;
+  EXPECT_TRUE(PollUntil([&] {
+    if (session.ActiveWindow() != window) session.Activate(window);
+    session.TypeKey(' ');
+    ++typed;
+    return PollUntil([&] { return !ReadFile(file).empty(); }, 2000);
+  })) << "the recorder never received a key";
+  PollUntil([&] { return ReadFile(file).size() >= static_cast<size_t>(typed); }, 1000);
+  std::filesystem::resize_file(file, 0);
+}
+
 struct Recorder {
   Window window = None;
   std::string file;
@@ -123,11 +137,18 @@ class X11DeliveryTest : public ::testing::Test {
   // Starts a recorder window and waits until the window manager has put it in front.
   Recorder StartRecorder(const std::string& title) {
     Recorder recorder{None, FileFor(title)};
-    launched_.push_back(session_->Launch(
-        {FENNO_KEY_RECORDER, "--record-title", title, "--record-to", recorder.file}));
-    recorder.window = session_->WaitForWindow(title);
-    EXPECT_NE(recorder.window, None) << title;
+    const pid_t pid = session_->Launch(
+        {FENNO_KEY_RECORDER, "--record-title", title, "--record-to", recorder.file});
+    launched_.push_back(pid);
+    PollUntil(
+        [&] {
+          recorder.window = session_->WaitForWindow(title, 0);
+          return recorder.window != None || !session_->Running(pid);
+        },
+        60000);
+    EXPECT_NE(recorder.window, None) << title << (session_->Running(pid) ? "" : ": it ended");
     EXPECT_TRUE(PollUntil([&] { return session_->ActiveWindow() == recorder.window; })) << title;
+    ExpectReady(*session_, recorder.window, recorder.file);
     return recorder;
   }
 
@@ -316,8 +337,11 @@ TEST(X11WithoutWindowManager, FindsActivatesAndTypesIntoAWindowByTitle) {
   for (const char* title : {"Ledger", "Notes"})
     session->Launch({FENNO_KEY_RECORDER, "--record-title", title, "--record-to",
                      (folder / (std::string(title) + ".txt")).string()});
-  ASSERT_NE(session->WaitForWindow("Ledger"), None);
-  ASSERT_NE(session->WaitForWindow("Notes"), None);
+  for (const char* title : {"Ledger", "Notes"}) {
+    const Window window = session->WaitForWindow(title);
+    ASSERT_NE(window, None) << title;
+    ExpectReady(*session, window, (folder / (std::string(title) + ".txt")).string());
+  }
   {
     Desktop desktop(session->DisplayName());
     desktop.settings.TargetSpecified = true;

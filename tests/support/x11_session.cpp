@@ -2,6 +2,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -171,6 +172,11 @@ void X11Session::Terminate(pid_t pid) {
   EndProcess(pid);
 }
 
+bool X11Session::Running(pid_t pid) {
+  int status = 0;
+  return pid > 0 && ::waitpid(pid, &status, WNOHANG) == 0;
+}
+
 bool X11Session::Run(const std::vector<std::string>& argv) {
   const pid_t pid = Spawn(argv, EnvironmentFor(displayName_));
   int status = 0;
@@ -284,6 +290,13 @@ void X11Session::Activate(Window window) {
   event.xclient.data.l[0] = 2;
   XSendEvent(display_, DefaultRootWindow(display_), False,
              SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  XSync(display_, False);
+}
+
+void X11Session::TypeKey(unsigned long keysym) {
+  const KeyCode keycode = XKeysymToKeycode(display_, keysym);
+  XTestFakeKeyEvent(display_, keycode, True, CurrentTime);
+  XTestFakeKeyEvent(display_, keycode, False, CurrentTime);
   XSync(display_, False);
 }
 

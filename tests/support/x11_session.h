@@ -16,7 +16,7 @@ namespace fenno::testing {
 
 // Calls `condition` every `intervalMs` until it holds or `timeoutMs` have passed; returns
 // its last answer. Tests wait for conditions this way instead of sleeping fixed times.
-bool PollUntil(const std::function<bool()>& condition, int timeoutMs = 20000, int intervalMs = 20);
+bool PollUntil(const std::function<bool()>& condition, int timeoutMs = 30000, int intervalMs = 20);
 
 class X11Session {
  public:
@@ -39,6 +39,8 @@ class X11Session {
   // Runs a program with DISPLAY set to this server; it is ended with the session.
   pid_t Launch(const std::vector<std::string>& argv);
   void Terminate(pid_t pid);
+  // False once a launched program has ended.
+  bool Running(pid_t pid);
   // Runs a program to its end (e.g. setxkbmap); true when it exits with 0.
   bool Run(const std::vector<std::string>& argv);
   bool SetKeyboardLayout(const std::string& layout) {
@@ -49,11 +51,14 @@ class X11Session {
   // children without one).
   std::vector<Window> ClientWindows();
   std::string Title(Window window);
-  // The first client window whose title contains `part`, waiting for it to appear.
-  Window WaitForWindow(const std::string& part, int timeoutMs = 20000);
+  // The first client window whose title contains `part`, waiting for it to appear (the
+  // first start of a GUI program on a loaded machine may build font caches for a while).
+  Window WaitForWindow(const std::string& part, int timeoutMs = 60000);
   Window ActiveWindow();
   bool IsIconic(Window window);
   void Activate(Window window);
+  // Presses and releases the key of `keysym` through XTest on the probe connection.
+  void TypeKey(unsigned long keysym);
   void Iconify(Window window);
 
  private:
