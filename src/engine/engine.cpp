@@ -206,7 +206,9 @@ void Engine::RefreshClock() {
 }
 
 void Engine::RunTimedOutput() {
-  if (!TimedOutputRunning()) {
+  // Without an interval there is no schedule: timed output switched on by a hot key or
+  // the menu would otherwise act on every tick.
+  if (!TimedOutputRunning() || settings_.TimerInterval <= 0) {
     TimedOutputBase = 0;
     return;
   }

@@ -471,6 +471,15 @@ TEST_F(EngineTest, TimedActionsOfTheSerialLines) {
   EXPECT_FALSE(port.output.empty());  // the TCP program always sends the timer string
 }
 
+TEST_F(EngineTest, TimedOutputWithoutAnIntervalNeverActs) {
+  settings.TimerString = "T";
+  settings.TimerFlags = kTimerSendsString;
+  Start();
+  engine->SetTimedOutputRunning(true);  // a hot key or the menu
+  Tick(10);
+  EXPECT_EQ(port.output, "");
+}
+
 TEST_F(EngineTest, TimerIntervalCommandsAndTheMenu) {
   Start();
   EXPECT_FALSE(engine->TimedOutputMenuEnabled());  // no interval at activation
