@@ -1,5 +1,7 @@
 #include "transport/tcp_port.h"
 
+#include <sys/socket.h>
+
 #include <QHostAddress>
 #include <QNetworkInterface>
 #include <QTcpServer>
@@ -16,6 +18,9 @@ namespace {
 // Output already taken from the caller is given this long to leave at Close.
 constexpr int kCloseFlushLimitMs = 1000;
 constexpr int kFirstUnprivilegedPort = 1024;
+// Reads from the system take at least this much (into the receive buffer when the reader
+// wants less).
+constexpr size_t kSmallestSystemRead = 64 * 1024;
 
 int StateNumberOf(QAbstractSocket::SocketState state) {
   switch (state) {
@@ -74,6 +79,7 @@ TcpPort::TcpPort(const PortContext& context, TcpPortOptions options)
       options_(options),
       receiver_(std::make_unique<QObject>()),
       reconnectTimer_(std::make_unique<QTimer>()) {
+  readBudget_ = options_.readBudget;
   reconnectTimer_->setInterval(options_.reconnectInterval);
   QObject::connect(reconnectTimer_.get(), &QTimer::timeout, receiver_.get(),
                    [this] { ConnectToRemote(); });
@@ -170,23 +176,29 @@ void TcpPort::RetirePeer() {
   socket_ = nullptr;
 }
 
+// Between the reader's turns, what arrives is moved into the receive buffer, so the system's
+// buffers do not fill up and stop the peer while the reader waits for its next turn.
 void TcpPort::PullFromSocket() {
-  if (!socket_) return;
-  const size_t held = received_.Size();
-  if (held >= options_.receiveLimit) return;
-  const size_t room = options_.receiveLimit - held;
-  const auto available = static_cast<size_t>(socket_->bytesAvailable());
-  if (available == 0) return;
-  const size_t wanted = std::min(room, available);
+  if (!socket_ || received_.Size() >= options_.receiveLimit) return;
+  const auto held = static_cast<size_t>(std::max<qint64>(socket_->bytesAvailable(), 0));
+  const size_t wanted = std::min(options_.receiveLimit - received_.Size(), held);
+  if (wanted == 0) return;
   chunk_.resize(wanted);
   const qint64 got = socket_->read(chunk_.data(), static_cast<qint64>(wanted));
   if (got > 0) received_.Append(std::string_view(chunk_.data(), static_cast<size_t>(got)));
 }
 
+// What Qt has read comes first; the rest, up to the receive limit, is still with the system.
 void TcpPort::DrainSocket() {
   if (!socket_) return;
-  const QByteArray rest = socket_->readAll();
-  received_.Append(std::string_view(rest.constData(), static_cast<size_t>(rest.size())));
+  const QByteArray held = socket_->readAll();
+  received_.Append(std::string_view(held.constData(), static_cast<size_t>(held.size())));
+  for (size_t room;
+       (room = options_.receiveLimit - std::min(options_.receiveLimit, received_.Size())) > 0;) {
+    chunk_.clear();
+    if (Receive(chunk_, room) == 0) break;
+    received_.Append(chunk_);
+  }
 }
 
 void TcpPort::Close() {
@@ -213,12 +225,47 @@ void TcpPort::FlushPendingOutput() {
 }
 
 size_t TcpPort::Read(std::string& out, size_t maxBytes) {
-  if (received_.Empty()) PullFromSocket();
-  const size_t taken = received_.TakeFront(out, maxBytes);
-  // Refilling only once half of the buffer is gone keeps a reader that takes one byte at
-  // a time from moving single bytes out of the socket.
-  if (received_.Size() <= options_.receiveLimit / 2) PullFromSocket();
+  size_t taken = received_.TakeFront(out, maxBytes);
+  if (taken < maxBytes && socket_) taken += TakeFromSocket(out, maxBytes - taken);
   return taken;
+}
+
+size_t TcpPort::TakeFromSocket(std::string& out, size_t maxBytes) {
+  const auto held = static_cast<size_t>(std::max<qint64>(socket_->bytesAvailable(), 0));
+  if (held == 0) return TakeFromSystem(out, maxBytes);
+  const size_t start = out.size();
+  out.resize(start + std::min(held, maxBytes));
+  const qint64 got = socket_->read(out.data() + start, static_cast<qint64>(out.size() - start));
+  out.resize(start + static_cast<size_t>(std::max<qint64>(got, 0)));
+  return out.size() - start;
+}
+
+// Large reads go straight into the reader's text; a small one takes a block into the
+// receive buffer, so a reader taking a byte at a time does not cost a system call a byte.
+size_t TcpPort::TakeFromSystem(std::string& out, size_t maxBytes) {
+  if (!IsConnected() || readBudget_ == 0) return 0;
+  if (readBudget_ == options_.readBudget)
+    QTimer::singleShot(0, receiver_.get(), [this] { readBudget_ = options_.readBudget; });
+  const size_t wanted = std::min(readBudget_, std::max(maxBytes, kSmallestSystemRead));
+  const bool direct = wanted <= maxBytes;
+  chunk_.clear();
+  const size_t got = Receive(direct ? out : chunk_, wanted);
+  readBudget_ -= got;
+  if (direct) return got;
+  received_.Append(chunk_);
+  return received_.TakeFront(out, maxBytes);
+}
+
+// Appends to `to` what the system holds, at most `maxBytes`; never waits.
+size_t TcpPort::Receive(std::string& to, size_t maxBytes) {
+  const qintptr descriptor = socket_ ? socket_->socketDescriptor() : -1;
+  if (descriptor < 0 || maxBytes == 0) return 0;
+  const size_t start = to.size();
+  to.resize(start + maxBytes);
+  const ssize_t got =
+      ::recv(static_cast<int>(descriptor), to.data() + start, maxBytes, MSG_DONTWAIT);
+  to.resize(start + static_cast<size_t>(std::max<ssize_t>(got, 0)));
+  return to.size() - start;
 }
 
 size_t TcpPort::Write(std::string_view data) {
@@ -229,7 +276,15 @@ size_t TcpPort::Write(std::string_view data) {
 
 void TcpPort::Purge() {
   received_.Clear();
-  if (socket_) socket_->skip(socket_->bytesAvailable());
+  if (!socket_) return;
+  socket_->skip(socket_->bytesAvailable());
+  // What has reached the system by now goes too, up to the read budget.
+  for (size_t dropped = 0; dropped < options_.readBudget;) {
+    chunk_.clear();
+    const size_t got = Receive(chunk_, kSmallestSystemRead);
+    if (got == 0) break;
+    dropped += got;
+  }
 }
 
 int TcpPort::SocketState() const {

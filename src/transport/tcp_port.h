@@ -37,11 +37,15 @@ enum SocketStateNumber : int {
 struct TcpPortOptions {
   // How often the client tries again after a failed attempt or a lost connection.
   std::chrono::milliseconds reconnectInterval{5000};
-  // Received bytes held for the reader. Beyond this the socket is no longer read, so a
-  // peer that sends faster than the reader takes is held back by TCP itself.
-  size_t receiveLimit = size_t{1} << 20;
-  // Qt's own buffer below the receive buffer.
+  // Received bytes held for the reader: what arrives while events run is moved here, so
+  // the peer goes on sending between the reader's turns. Beyond this (and Qt's own buffer
+  // below it) received bytes stay with the system until the reader asks, so a peer that
+  // sends faster than the reader takes is held back by TCP itself.
+  size_t receiveLimit = size_t{4} << 20;
   int64_t socketReadBufferSize = 64 * 1024;
+  // Bytes taken from the system between two passes of the event loop: a reader that reads
+  // until nothing is left still ends its turn while a peer floods it.
+  size_t readBudget = size_t{4} << 20;
 };
 
 // The connection of the TCP program. As client (TcpMode 0) it connects to TcpRemoteHost and
@@ -62,6 +66,8 @@ class TcpPort : public Port {
   void Close() override;
   bool IsOpen() const override { return open_; }
 
+  // Takes what was received in order: bytes of an ended connection, Qt's buffer, then
+  // straight from the system (within the read budget).
   size_t Read(std::string& out, size_t maxBytes) override;
   // Takes all of `data` while connected, nothing otherwise.
   size_t Write(std::string_view data) override;
@@ -86,7 +92,7 @@ class TcpPort : public Port {
   std::string PeerAddress() const;
   // The port the server listens on (0 when not listening).
   uint16_t ListeningPort() const;
-  // Received bytes held in this process: the receive buffer and the socket's own buffer.
+  // Received bytes held in this process: the receive buffer and Qt's buffer.
   size_t BufferedBytes() const;
 
  private:
@@ -101,6 +107,9 @@ class TcpPort : public Port {
   void AdoptPeer(QTcpSocket* peer);
   void RetirePeer();
   void PullFromSocket();
+  size_t TakeFromSocket(std::string& out, size_t maxBytes);
+  size_t TakeFromSystem(std::string& out, size_t maxBytes);
+  size_t Receive(std::string& to, size_t maxBytes);
   void DrainSocket();
   void FlushPendingOutput();
   void ReportListenFailure(uint16_t port);
@@ -114,6 +123,7 @@ class TcpPort : public Port {
   QTcpSocket* socket_ = nullptr;  // the client socket or the current peer; owned
   ReceiveBuffer received_;
   std::string chunk_;  // reused for moving bytes out of the socket
+  size_t readBudget_ = 0;
   std::string remoteHost_;
   uint16_t remotePort_ = 0;
   bool open_ = false;
