@@ -31,6 +31,16 @@ ExampleConfig BalanceToLog() {
           &ComfennoEdition(), s};
 }
 
+// The same on COM5, the port a user points at a device of their choice (or at the device
+// simulator's pseudo-terminal) in the Ports section of the per-user settings.
+ExampleConfig BalanceOnCom5() {
+  ExampleConfig example = BalanceToLog();
+  example.fileName = "balance-com5.DE3";
+  example.description = "balance-log.DE3 on COM5";
+  example.settings.PortIndex = 4;
+  return example;
+}
+
 ExampleConfig BalanceOverTcp() {
   Settings s = BalanceRecords(NetfennoEdition());
   s.OutputMethod = kLogToDisk;
@@ -75,7 +85,8 @@ ExampleConfig GaugeAsLiveItems() {
 }  // namespace
 
 std::vector<ExampleConfig> ExampleConfigs() {
-  return {BalanceToLog(), BalanceOverTcp(), ScannerToSpreadsheet(), GaugeAsLiveItems()};
+  return {BalanceToLog(), BalanceOnCom5(), BalanceOverTcp(), ScannerToSpreadsheet(),
+          GaugeAsLiveItems()};
 }
 
 }  // namespace fenno

@@ -11,7 +11,8 @@ a script can wait for it:
   DONE <count>              --count records were sent; the line stays up until stopped
 
 Devices (--device):
-  balance   numbered weights at --rate records per second: "N000001   +100.125 g"
+  balance   numbered weights at --rate records per second: "N000001   +100.125 g"; with
+            --format status as a balance reports stable gross weights: "ST,GS,+0100.125 g"
   barcode   EAN-13 codes with a valid check digit at --rate per second
   query     answers "?" followed by CR with one numbered reading, sends nothing unasked
   flood     sends as fast as the other side takes it, for soak tests; every record holds a
@@ -19,6 +20,8 @@ Devices (--device):
 
 Every record ends with --eol (CR LF by default). Nothing is lost: when the other side does
 not read, the simulator waits (flow control of the pty or TCP) instead of dropping records.
+With --wait-ack the balance and the bar-code reader send their next record only after the
+program acknowledged the last one with ACK (code 6), and no sooner than --rate allows.
 
 Examples:
   device_simulator.py --pty --link /tmp/balance --device balance --rate 2
@@ -66,6 +69,7 @@ class Device:
         self.kind = args.device
         self.eol = EOLS[args.eol]
         self.record_size = args.record_size
+        self.format = args.format
         self.sequence = 0
         self.request = b""
 
@@ -75,7 +79,9 @@ class Device:
     def next_record(self):
         self.sequence += 1
         n = self.sequence
-        if self.kind == "balance":
+        if self.kind == "balance" and self.format == "status":
+            body = f"ST,GS,{self.weight():+09.3f} g".encode()
+        elif self.kind == "balance":
             body = f"N{n:06d} {self.weight():+10.3f} g".encode()
         elif self.kind == "barcode":
             body = ean13(4000000000000 + n).encode()
@@ -238,6 +244,7 @@ class Simulator:
         self.next_record_at = time.monotonic()
         self.sent_records = 0
         self.done_announced = False
+        self.awaiting_ack = False
 
     def run(self):
         signal.signal(signal.SIGUSR1, lambda *_: setattr(self, "drop_requested", True))
@@ -267,6 +274,7 @@ class Simulator:
         self.drop_requested = False
         self.line.down()
         self.pending = b""  # a record cut off by the drop is not sent again
+        self.awaiting_ack = False  # nor is its acknowledgement awaited
         announce("DROPPED")
         time.sleep(self.args.down_for)
         while not self.bring_up():
@@ -277,6 +285,8 @@ class Simulator:
         if self.pending or self.device.kind == "query":
             return bool(self.pending)
         if self.args.count is not None and self.sent_records >= self.args.count:
+            return False
+        if self.awaiting_ack:
             return False
         return self.device.kind == "flood" or time.monotonic() >= self.next_record_at
 
@@ -298,6 +308,8 @@ class Simulator:
             received = self.line.receive()
             if received and self.args.echo_received:
                 sys.stderr.write(f"received {received!r}\n")
+            if b"\x06" in received:
+                self.awaiting_ack = False
             for reply in self.device.answers_to(received):
                 self.pending += reply
         if writable and self.pending and self.line.fileno() is not None:
@@ -306,12 +318,13 @@ class Simulator:
 
     def next_record(self):
         self.sent_records += 1
+        self.awaiting_ack = self.args.wait_ack and self.device.kind != "flood"
         if self.device.kind != "flood":
             self.next_record_at = max(self.next_record_at + 1.0 / self.args.rate, time.monotonic() - 1)
         return self.device.next_record()
 
     def wait_time(self):
-        if self.pending:
+        if self.pending or self.awaiting_ack:
             return 0.2
         if self.device.kind in ("balance", "barcode") and not self.finished():
             return min(0.2, max(0.0, self.next_record_at - time.monotonic()))
@@ -365,6 +378,10 @@ def parse_arguments(argv):
     parser.add_argument("--down-for", type=float, default=2.0, metavar="SECONDS",
                         help="how long a dropped connection stays down (default 2)")
     parser.add_argument("--drop-repeat", action="store_true", help="keep dropping after every --drop-after")
+    parser.add_argument("--format", choices=["numbered", "status"], default="numbered",
+                        help="what a balance record looks like (see above)")
+    parser.add_argument("--wait-ack", action="store_true",
+                        help="send the next record only after an ACK for the last one")
     parser.add_argument("--echo-received", action="store_true",
                         help="show on standard error what the program sends to the device")
     args = parser.parse_args(argv)

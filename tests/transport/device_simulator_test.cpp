@@ -135,6 +135,27 @@ TEST_F(DeviceSimulatorTest, APseudoTerminalRecreatedAtTheSamePathIsOpenedAgainBy
   EXPECT_NE(serial_.prompt.messages[1].text.find("connected again"), std::string::npos);
 }
 
+TEST_F(DeviceSimulatorTest, ABalanceWaitingForAcknowledgementSendsOneWeighingPerAck) {
+  Simulator simulator({"--pty", "--link", QString::fromStdString(link_), "--device", "balance",
+                       "--format", "status", "--rate", "50", "--wait-ack"});
+  ASSERT_FALSE(simulator.WaitFor("LINK").empty());
+  SerialPort port(serial_.context);
+  ASSERT_TRUE(port.Open());
+  const std::regex weighing("ST,GS,\\+\\d{4}\\.\\d{3} g\r\n");
+  std::string received;
+  for (int ack = 0; ack < 3; ++ack) {
+    ASSERT_TRUE(RunEventsUntil([&] {
+      port.Read(received, 4096);
+      return received.find('\n') != std::string::npos;
+    }));
+    testing::RunEventRounds(20);  // a balance that did not wait would send several meanwhile
+    port.Read(received, 4096);
+    EXPECT_TRUE(std::regex_match(received, weighing)) << received;
+    received.clear();
+    ASSERT_EQ(port.Write("\x06"), 1u);
+  }
+}
+
 TEST_F(DeviceSimulatorTest, AQueryDeviceCallingTheServerAnswersARequest) {
   QTcpServer probe;
   ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
