@@ -1,5 +1,7 @@
 // Every test process finds the built programs and the source tree in its environment,
-// however it is started (ctest, or the binary run by hand). Values already set win.
+// however it is started (ctest, or the binary run by hand); values already set win. The
+// desktop's display and session bus are forgotten: tests that need X11 or D-Bus start
+// their own, and nothing may reach the session the tests happen to run in.
 
 #include <cstdlib>
 
@@ -10,6 +12,8 @@ struct TestEnvironment {
     ::setenv("COMFENNO_BIN", FENNO_COMFENNO_BIN, 0);
     ::setenv("NETFENNO_BIN", FENNO_NETFENNO_BIN, 0);
     ::setenv("FENNO_SOURCE_DIR", FENNO_SOURCE_TREE, 0);
+    ::unsetenv("DISPLAY");
+    ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
   }
 };
 
