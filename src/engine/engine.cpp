@@ -141,6 +141,7 @@ void Engine::Restart() {
       services_.port.Open();
     }
     Start();
+    for (EngineObserver* observer : observers_) observer->OnRestarted();
   });
 }
 

@@ -20,6 +20,9 @@ class EngineObserver {
   // minimise itself.
   virtual void OnShowWindowNormal() {}
   virtual void OnMinimizeWindow() {}
+  // The engine was activated again with a new configuration ("{CONFIG("): whatever was
+  // set up from the old one (hot keys) is set up again.
+  virtual void OnRestarted() {}
   // The engine asks its owner to quit, as the Quit menu does.
   virtual void OnQuitRequested() {}
 };

@@ -117,6 +117,19 @@ class QuitOnRequest : public EngineObserver {
   void OnQuitRequested() override { QCoreApplication::quit(); }
 };
 
+// A configuration loaded while the engine runs brings its own hot keys.
+class RestartHotKeys : public EngineObserver {
+ public:
+  explicit RestartHotKeys(GlobalHotKeys& hotKeys) : hotKeys_(hotKeys) {}
+  void OnRestarted() override {
+    hotKeys_.Stop();
+    hotKeys_.Start();
+  }
+
+ private:
+  GlobalHotKeys& hotKeys_;
+};
+
 std::string PortNameFor(const Edition& edition, const Settings& settings) {
   return edition.IsSerial() ? PortNameOf(settings.PortIndex) : settings.TcpRemoteHost;
 }
@@ -175,6 +188,8 @@ int RunHeadless(const Edition& edition, const CommandLine& command, int argc, ch
   engine.Start();
   GlobalHotKeys hotKeys(edition, engine, prompt, strings);
   hotKeys.Start();
+  RestartHotKeys hotKeysFollowConfig(hotKeys);
+  engine.AddObserver(&hotKeysFollowConfig);
   QTimer tick;
   QObject::connect(&tick, &QTimer::timeout, [&] {
     engine.Tick();

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <limits>
 #include <sstream>
+#include <utility>
 
 #include "dde/dde_client.h"
 #include "support/fake_clock.h"
@@ -535,6 +536,33 @@ TEST_F(EngineTest, EventsDuringDeliveryDoNotReenterTheTickAndResetWaitsForItsEnd
   Tick();
   EXPECT_EQ(keys.typed.size(), 2u);
   EXPECT_EQ(engine->RecordNumberText(), "");  // reset ran after both records
+}
+
+TEST_F(EngineTest, RestartReopensThePortAndActivatesTheNewSettingsAfterTheTick) {
+  struct RestartCounter : EngineObserver {
+    int restarts = 0;
+    void OnRestarted() override { ++restarts; }
+  } counter;
+  Start();
+  engine->AddObserver(&counter);
+  // A command in the middle of a record loads a new configuration.
+  bool commandSent = false;
+  keys.whileTyping = [&] {
+    if (std::exchange(commandSent, true)) return;
+    engine->RunOutsideTick([&] {
+      settings.OutputMethod = kLogToDisk;
+      engine->Restart();
+    });
+  };
+  port.input = "1\r2\r";
+  Tick();
+  EXPECT_EQ(keys.typed.size(), 2u);  // the tick finished under the old settings
+  EXPECT_EQ(counter.restarts, 1);
+  EXPECT_EQ(port.operations, (std::vector<std::string>{"close"}));
+  EXPECT_EQ(port.opens, 1);
+  port.input = "3\r";
+  Tick();
+  EXPECT_EQ(LogText(), "3\r\r\n");
 }
 
 TEST_F(EngineTest, IdleOnlyWhenNothingWaits) {
