@@ -108,6 +108,15 @@ class MemoryFile {
     }
     return path_;
   }
+  const std::string& Path() const { return path_; }
+  std::string Contents() const {
+    std::string bytes;
+    char buffer[4096];
+    for (ssize_t n;
+         (n = ::pread(fd_, buffer, sizeof buffer, static_cast<off_t>(bytes.size()))) > 0;)
+      bytes.append(buffer, static_cast<size_t>(n));
+    return bytes;
+  }
 
  private:
   int fd_;
@@ -338,6 +347,8 @@ void CheckKeyMacro(KeyMacro& macro, std::string_view text) {
 // ---------------------------------------------------------------------------------------
 // Input pipeline
 
+// Collects every record (its slots and whether it was void) and checks what the framing
+// may and may not leave in the slots.
 class CheckingSink : public RecordSink {
  public:
   explicit CheckingSink(uint8_t endTickEvery) : endTickEvery_(endTickEvery) {}
@@ -347,21 +358,24 @@ class CheckingSink : public RecordSink {
     Check(p.FieldValues[0].empty() && p.FieldValues[kFieldSlots - 1].empty(),
           "framing wrote slot 0 or 42");
     Check(p.HighestSlot() <= kLastFramingSlot, "framing went beyond slot 41");
+    std::string record(1, p.VoidRecord ? 'V' : 'R');
+    for (const std::string& value : p.FieldValues)
+      record += std::to_string(value.size()) + ':' + value;
+    records.push_back(std::move(record));
     p.VoidRecord = false;
     p.ClearFieldValues();
     for (const std::string& value : p.FieldValues)
       Check(value.empty(), "a record left bytes behind for the next one");
-    ++records_;
-    return endTickEvery_ != 0 && records_ % endTickEvery_ == 0;
+    return endTickEvery_ != 0 && records.size() % endTickEvery_ == 0;
   }
-  void QueueOutput(std::string_view text) override { output_.append(text); }
+  void QueueOutput(std::string_view text) override { output.append(text); }
 
   InputPipeline* pipeline = nullptr;
+  std::vector<std::string> records;
+  std::string output;
 
  private:
   uint8_t endTickEvery_;
-  size_t records_ = 0;
-  std::string output_;
 };
 
 void CheckFramingState(const InputPipeline& p) {
@@ -385,6 +399,52 @@ std::string_view FeedTick(InputPipeline& pipeline, std::string_view bytes) {
   return bytes.substr(used);
 }
 
+// A device stream as the reads and ticks that deliver it.
+struct DeviceStream {
+  std::vector<std::string_view> reads;
+  std::vector<int> idleTicksAfter;
+  std::string bytes;
+};
+
+DeviceStream ReadStream(FuzzInput& in) {
+  DeviceStream stream;
+  while (!in.Empty()) {
+    const uint8_t control = in.Byte();
+    stream.reads.push_back(in.Take(control & 63));
+    stream.idleTicksAfter.push_back(control >> 6);
+    stream.bytes.append(stream.reads.back());
+  }
+  return stream;
+}
+
+// What framing made of a stream: the records and the Opto-RS queries.
+struct Framed {
+  std::vector<std::string> records;
+  std::string output;
+};
+
+// The records of `stream` under `settings`, either read as the stream says or, when
+// `oneRead`, all in one read.
+Framed FrameStream(const Settings& settings, const RecordChoices& choices,
+                   const std::array<bool, kTableSize>& drops, const DeviceStream& stream,
+                   bool oneRead) {
+  CheckingSink sink(choices.endTickEvery);
+  InputPipeline pipeline(settings, sink);
+  sink.pipeline = &pipeline;
+  pipeline.Activate(drops, choices.decimalComma ? ',' : '.');
+  if (oneRead) {
+    for (std::string_view rest = stream.bytes; !rest.empty();) rest = FeedTick(pipeline, rest);
+  } else {
+    for (size_t read = 0; read < stream.reads.size(); ++read) {
+      std::string_view chunk = stream.reads[read];
+      do chunk = FeedTick(pipeline, chunk);
+      while (!chunk.empty());
+      for (int idle = stream.idleTicksAfter[read]; idle > 0; --idle) FeedTick(pipeline, {});
+    }
+  }
+  return {std::move(sink.records), std::move(sink.output)};
+}
+
 // ---------------------------------------------------------------------------------------
 // Engine
 
@@ -392,30 +452,48 @@ std::string_view FeedTick(InputPipeline& pipeline, std::string_view bytes) {
 class ParsingKeystrokes : public KeystrokeTarget {
  public:
   bool Activate(Settings&) override { return true; }
-  void Type(std::string_view macroText, int32_t) override { CheckKeyMacro(macro_, macroText); }
+  void Type(std::string_view macroText, int32_t) override {
+    CheckKeyMacro(macro_, macroText);
+    typed.append(macroText);
+    typed += '\n';
+  }
   void Restore() override {}
+
+  std::string typed;
 
  private:
   FakeKeySink sink_;
   KeyMacro macro_{sink_};
 };
 
-// An engine on fake device, clock and prompt, with the log going nowhere.
+// What the field boxes and the record number showed, in order.
+class ShownTexts : public EngineObserver {
+ public:
+  void OnFieldText(int field, const std::string& text) override {
+    shown += std::to_string(field) + '=' + text + '\n';
+  }
+  void OnRecordNumber(const std::string& text) override { shown += '#' + text + '\n'; }
+
+  std::string shown;
+};
+
+// An engine on fake device, clock and prompt.
 struct EngineBench {
   EngineBench(const Edition& edition, Settings initial, ActivationMode mode, bool decimalComma,
-              int outputKind)
+              bool keystrokeTarget, const std::string& logPath)
       : settings(std::move(initial)), events(clock) {
-    settings.LogFilePath = kNullDevice;
+    settings.LogFilePath = logPath;
     working.PortName = edition.IsSerial() ? "COM1" : "localhost";
     for (int k = 1; k <= kNamedFormats; ++k) working.FormatDisplayNames[k] = FixedFormatNames()[k];
     port.Open();
     EngineServices services{
         port, clock, events, prompt, StringsOf(edition), RegionalOf(decimalComma)};
     // Keystroke mode with a target to type into or none; item mode without a partner.
-    services.keystrokes = outputKind == 0 ? &keys : nullptr;
+    services.keystrokes = keystrokeTarget ? &keys : nullptr;
     services.links = &links;
     services.unattended = true;
     engine = std::make_unique<Engine>(edition, settings, working, mode, services);
+    engine->AddObserver(&observer);
     engine->Start();
   }
   ~EngineBench() { engine->Close(); }
@@ -433,6 +511,7 @@ struct EngineBench {
   RecordingPrompt prompt;
   ParsingKeystrokes keys;
   FakeLinks links;
+  ShownTexts observer;
   std::unique_ptr<Engine> engine;
 };
 
@@ -488,6 +567,49 @@ void RunControl(EngineBench& bench, int control, uint8_t argument) {
       engine.RequestReset();
       break;
   }
+}
+
+// What one engine run delivered.
+struct EngineRun {
+  std::string shown;   // field boxes and record numbers
+  std::string typed;   // keystroke texts
+  std::string log;     // the data log
+  std::string device;  // what was written to the device
+  bool usedControls = false;
+};
+
+// Runs the engine over the rest of the input: the device bytes arrive as the input says, or,
+// when `oneRead`, all before the first tick (the controls then run before it too).
+EngineRun RunEngine(const Edition& edition, const Settings& settings, ActivationMode mode,
+                    bool decimalComma, bool keystrokeTarget, FuzzInput stream, bool oneRead) {
+  static MemoryFile logFile;
+  logFile.Hold({});
+  EngineRun run;
+  {
+    EngineBench bench(edition, settings, mode, decimalComma, keystrokeTarget, logFile.Path());
+    int ticksLeft = 8;  // at the end: time-gap records end and queued output leaves
+    while (!stream.Empty()) {
+      const uint8_t control = stream.Byte();
+      if (control >= 0xF0) {
+        run.usedControls = true;
+        RunControl(bench, control & 0x0F, stream.Byte());
+        continue;
+      }
+      bench.port.input.append(stream.Take(control & 63));
+      if (oneRead) {
+        ticksLeft += 1 + (control >> 6);
+        continue;
+      }
+      for (int tick = 0; tick <= control >> 6; ++tick) bench.Tick();
+    }
+    for (; ticksLeft > 0; --ticksLeft) bench.Tick();
+    bench.engine->Close();
+    run.shown = std::move(bench.observer.shown);
+    run.typed = std::move(bench.keys.typed);
+    run.device = std::move(bench.port.output);
+  }
+  run.log = logFile.Contents();
+  return run;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -574,18 +696,14 @@ void FuzzInputPipeline(const uint8_t* data, size_t size) {
   const RecordChoices choices = DrawRecordSettings(in, settings);
   std::array<bool, kTableSize> drops{};
   for (int n = in.Byte() % 8; n > 0; --n) drops[in.Byte()] = true;
+  const DeviceStream stream = ReadStream(in);
 
-  CheckingSink sink(choices.endTickEvery);
-  InputPipeline pipeline(settings, sink);
-  sink.pipeline = &pipeline;
-  pipeline.Activate(drops, choices.decimalComma ? ',' : '.');
-  while (!in.Empty()) {
-    const uint8_t control = in.Byte();
-    std::string_view chunk = in.Take(control & 63);
-    do chunk = FeedTick(pipeline, chunk);
-    while (!chunk.empty());
-    for (int idle = control >> 6; idle > 0; --idle) FeedTick(pipeline, {});
-  }
+  const Framed asSent = FrameStream(settings, choices, drops, stream, false);
+  // Unless time ends records, how a device's bytes are split into reads must not matter.
+  if (settings.EndOfRecordEvent == kEndTimeGap) return;
+  const Framed inOneRead = FrameStream(settings, choices, drops, stream, true);
+  Check(asSent.records == inOneRead.records, "the records depend on how the bytes were read");
+  Check(asSent.output == inOneRead.output, "the Opto-RS queries depend on how the bytes were read");
 }
 
 void FuzzEngine(const uint8_t* data, size_t size) {
@@ -599,18 +717,21 @@ void FuzzEngine(const uint8_t* data, size_t size) {
   const ActivationMode mode = modeByte % 3 == 0   ? ActivationMode::Normal
                               : modeByte % 3 == 1 ? ActivationMode::Virtual
                                                   : ActivationMode::Test;
-  EngineBench bench(*edition, settings, mode, choices.decimalComma, (modeByte >> 2) % 2);
-  while (!in.Empty()) {
-    const uint8_t control = in.Byte();
-    if (control >= 0xF0) {
-      RunControl(bench, control & 0x0F, in.Byte());
-      continue;
-    }
-    bench.port.input.append(in.Take(control & 63));
-    for (int tick = 0; tick <= control >> 6; ++tick) bench.Tick();
-  }
-  // Time-gap records end and queued output leaves.
-  for (int tick = 0; tick < 8; ++tick) bench.Tick();
+  const bool keystrokeTarget = (modeByte & 4) == 0;
+
+  const EngineRun asSent =
+      RunEngine(*edition, settings, mode, choices.decimalComma, keystrokeTarget, in, false);
+  // Unless time ends records, or the run was interrupted by the controls, how the device's
+  // bytes were split into reads and ticks must not change what was delivered.
+  if (asSent.usedControls || settings.EndOfRecordEvent == kEndTimeGap) return;
+  const EngineRun inOneRead =
+      RunEngine(*edition, settings, mode, choices.decimalComma, keystrokeTarget, in, true);
+  Check(asSent.shown == inOneRead.shown, "the fields shown depend on how the bytes were read");
+  Check(asSent.typed == inOneRead.typed, "the keystrokes depend on how the bytes were read");
+  Check(asSent.log == inOneRead.log, "the data log depends on how the bytes were read");
+  if (settings.TimerInterval == 0 || (settings.TimerFlags & kTimerOnAtStart) == 0)
+    Check(asSent.device == inOneRead.device,
+          "the device output depends on how the bytes were read");
 }
 
 void FuzzCommandLanguage(const uint8_t* data, size_t size) {
@@ -629,7 +750,7 @@ void FuzzCommandLanguage(const uint8_t* data, size_t size) {
   settings.FieldCount = 2;
   EngineBench bench(edition, settings,
                     (options & 2) != 0 ? ActivationMode::Virtual : ActivationMode::Normal, false,
-                    0);
+                    true, kNullDevice);
   FakeClipboard clipboard;
   LinkMenu linkMenu(
       bench.engine->settings(), &clipboard, &bench.links,
