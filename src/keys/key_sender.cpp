@@ -30,6 +30,7 @@ int KeySender::PlayKeyMacro(std::string_view piece, int32_t interCharDelay) {
   KeyMacro macro(sink_);
   if (const int code = macro.ParseKeyMacro(piece); code != kMacroOk) return code;
   macro.Rewind();
+  stopped_ = false;
   sink_.SaveKeyboardState();
   while (const std::optional<KeyEvent> event = macro.NextKeyEvent()) {
     sink_.SendKey(event->code, event->press);

@@ -56,8 +56,8 @@ void KeystrokeDelivery::Restore() {
 
 WindowId KeystrokeDelivery::FindTargetWindow(std::string& title) {
   wasMinimized_ = false;
-  if (title.empty()) return kNoWindow;
   title = UpperLatin1(TrimBlanks(title));
+  if (title.empty()) return kNoWindow;  // blanks alone would match any window
   for (const TopLevelWindow& window : windows_.WindowsInZOrder()) {
     if (UpperLatin1(window.title).find(title) == std::string::npos) continue;
     if (windows_.IsOwnWindow(window.id)) continue;

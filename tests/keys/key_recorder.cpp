@@ -48,8 +48,10 @@ class Recorder : public QWidget {
     QString text = event->text();
     const bool control = event->modifiers() & Qt::ControlModifier;
     const bool alt = event->modifiers() & Qt::AltModifier;
-    if (control || alt) text = QString(QChar(event->key())).toLower();
-    if (text.isEmpty() || text.at(0) < QChar(32) || text.at(0) == QChar(127))
+    if ((control || alt) && event->key() < Qt::Key_Escape)
+      text = QString(QChar(event->key())).toLower();
+    if (text.isEmpty() || text.at(0) < QChar(32) || text.at(0) == QChar(127) ||
+        ((control || alt) && event->key() >= Qt::Key_Escape))
       text = KeyName(event->key());
     if (alt) text.prepend('%');
     if (control) text.prepend('^');

@@ -72,6 +72,13 @@ TEST_F(DeliveryTest, AMinimisedTargetIsRestoredTypedIntoAndMinimisedAgain) {
   EXPECT_EQ(windows.foreground, kEditor);
 }
 
+TEST_F(DeliveryTest, ATitleOfBlanksMatchesNoWindow) {
+  settings.TargetAppTitle = "   ";
+  ASSERT_TRUE(Deliver("x"));
+  EXPECT_TRUE(windows.log.empty());
+  EXPECT_EQ(windows.foreground, kEditor);
+}
+
 TEST_F(DeliveryTest, AWindowThatRefusesTheFocusIsLeftAsItWas) {
   windows.windows[2].minimized = true;
   windows.refusesActivation = true;
