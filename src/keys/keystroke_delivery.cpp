@@ -49,8 +49,12 @@ void KeystrokeDelivery::Type(std::string_view macroText, int32_t interCharDelay)
 void KeystrokeDelivery::Restore() {
   if (wasMinimized_ && target_ != kNoWindow) windows_.MinimizeWindow(target_);
   wasMinimized_ = false;
-  if (savedForeground_ != kNoWindow && windows_.ForegroundWindow() != savedForeground_)
-    windows_.RequestActivation(savedForeground_);
+  // Window managers activate asynchronously: wait (with events running) until the window
+  // is in front, so the next record saves the right foreground window and a program that
+  // ends after its last record leaves the user where they were.
+  if (savedForeground_ != kNoWindow && windows_.ForegroundWindow() != savedForeground_ &&
+      windows_.RequestActivation(savedForeground_))
+    WaitForForeground(savedForeground_, kActivationTimeoutMs);
   savedForeground_ = target_ = kNoWindow;
 }
 

@@ -6,6 +6,7 @@
 
 #include "config/settings.h"
 #include "engine/clock.h"
+#include "engine/keystroke_target.h"
 #include "keys/key_sender.h"
 #include "keys/key_sink.h"
 #include "keys/window_system.h"
@@ -21,7 +22,7 @@ inline constexpr int64_t kProgramStartTimeoutMs = 30000;  // a started program s
 // Brings the target application to the front for one record, types the record and gives
 // the foreground back. The engine calls Activate, then (when it returned true) Type with
 // the record's macro text, then Restore.
-class KeystrokeDelivery {
+class KeystrokeDelivery : public KeystrokeTarget {
  public:
   KeystrokeDelivery(KeySink& keys, WindowSystem& windows, const Clock& clock, EventPump& events,
                     Prompt& prompt, const StringTable& texts);
@@ -30,12 +31,12 @@ class KeystrokeDelivery {
   // TargetAppCommand when no window matches, which may rewrite TargetAppTitle) and brings
   // it to the front. False means the record is to be discarded: the program could not be
   // started, or one of this program's own windows is in front.
-  bool Activate(Settings& settings);
+  bool Activate(Settings& settings) override;
   // Types the macro text (with "{DELAY n}" pauses) into the foreground window. Typing stops
   // if one of this program's own windows comes to the front while events run.
-  void Type(std::string_view macroText, int32_t interCharDelay);
+  void Type(std::string_view macroText, int32_t interCharDelay) override;
   // Minimises the target again if it was minimised and gives the foreground back.
-  void Restore();
+  void Restore() override;
 
   // Finds the first window in Z order whose title contains `title` (compared in upper
   // case) and activates it. `title` is trimmed and upper-cased in place. Windows of this

@@ -19,6 +19,7 @@
 #include "dde/live_data.h"
 #include "engine/engine.h"
 #include "engine/virtual_port.h"
+#include "keys/desktop_keystrokes.h"
 #include "hotkeys/global_hot_keys.h"
 #include "transport/device_port.h"
 #include "ui/program_text_ids.h"
@@ -168,6 +169,9 @@ int RunHeadless(const Edition& edition, const CommandLine& command, int argc, ch
   QtEventPump events;
   EngineServices services{port, clock, events, prompt, strings, regional};
   services.unattended = true;
+  // Keystrokes need the desktop's display, which is opened when the first record is typed.
+  DesktopKeystrokes keystrokes(clock, events, prompt, strings);
+  services.keystrokes = &keystrokes;
   // Items and commands on the session bus; without windows there is no clipboard.
   LiveData liveData(edition, settings, strings, prompt, QDBusConnection::sessionBus(), nullptr);
   services.ddeClient = liveData.Client();

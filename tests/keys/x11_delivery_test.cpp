@@ -7,11 +7,13 @@
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
 
+#include "config/config_file.h"
 #include "engine/clock.h"
 #include "keys/display_failure.h"
 #include "keys/keystroke_delivery.h"
@@ -364,6 +366,29 @@ TEST(X11WithoutWindowManager, FindsActivatesAndTypesIntoAWindowByTitle) {
       << ReadFile((folder / "Notes.txt").string());
   session.reset();
   std::filesystem::remove_all(folder);
+}
+
+TEST_F(X11DeliveryTest, TheHeadlessProgramTypesEachRecordIntoTheTargetAndGivesTheFocusBack) {
+  const Recorder ledger = StartRecorder("Stock Ledger - Main");
+  const Recorder notes = StartRecorder("Notes");
+  Settings settings = Settings::Defaults(ComfennoEdition(), folder_.string());
+  settings.OutputMethod = kSendKeystrokes;
+  settings.TargetAppTitle = "ledger";
+  settings.InterCharDelay = 0;
+  settings.FieldPostamble[1] = "{TAB}";
+  const std::string config = (folder_ / "keys.DE3").string();
+  ASSERT_TRUE(
+      WriteConfigFile(config, settings, ComfennoEdition(), desktop_->texts, desktop_->prompt));
+  const std::string input = (folder_ / "input").string();
+  std::ofstream(input, std::ios::binary) << "12.5\r\n+7 (kg)\r\n";
+
+  const std::string command = "DISPLAY='" + session_->DisplayName() + "' '" +
+                              std::getenv("COMFENNO_BIN") + "' --headless --virtual '" + config +
+                              "' < '" + input + "' > /dev/null";
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  EXPECT_TRUE(Receives(ledger, "12.5{ENTER}{TAB}+7 (kg){ENTER}{TAB}")) << ReadFile(ledger.file);
+  EXPECT_TRUE(ReadFile(notes.file).empty()) << ReadFile(notes.file);
+  EXPECT_TRUE(IsActive(notes));
 }
 
 TEST(X11WithoutDisplay, ReportsTheMissingDisplayOnceAndTypesNothing) {

@@ -1,0 +1,46 @@
+#include "keys/desktop_keystrokes.h"
+
+#include "keys/display_failure.h"
+#include "keys/keystroke_delivery.h"
+#include "ui/prompt.h"
+#include "ui/string_table.h"
+
+// Xlib's macros come last.
+#include "keys/x11_connection.h"
+#include "keys/x11_key_sink.h"
+#include "keys/x11_window_system.h"
+
+namespace fenno {
+
+struct DesktopKeystrokes::Parts {
+  Parts(const Clock& clock, EventPump& events, Prompt& prompt, const StringTable& texts)
+      : connection("", ReportDisplayFailureThrough(prompt, texts)),
+        keys(connection),
+        windows(connection),
+        delivery(keys, windows, clock, events, prompt, texts) {}
+
+  X11Connection connection;
+  X11KeySink keys;
+  X11WindowSystem windows;
+  KeystrokeDelivery delivery;
+};
+
+DesktopKeystrokes::DesktopKeystrokes(const Clock& clock, EventPump& events, Prompt& prompt,
+                                     const StringTable& texts)
+    : parts_(std::make_unique<Parts>(clock, events, prompt, texts)) {}
+
+DesktopKeystrokes::~DesktopKeystrokes() = default;
+
+bool DesktopKeystrokes::Activate(Settings& settings) {
+  return parts_->delivery.Activate(settings);
+}
+
+void DesktopKeystrokes::Type(std::string_view macroText, int32_t interCharDelay) {
+  parts_->delivery.Type(macroText, interCharDelay);
+}
+
+void DesktopKeystrokes::Restore() {
+  parts_->delivery.Restore();
+}
+
+}  // namespace fenno
