@@ -27,20 +27,23 @@ struct DesktopKeystrokes::Parts {
 
 DesktopKeystrokes::DesktopKeystrokes(const Clock& clock, EventPump& events, Prompt& prompt,
                                      const StringTable& texts)
-    : parts_(std::make_unique<Parts>(clock, events, prompt, texts)) {}
+    : clock_(clock), events_(events), prompt_(prompt), texts_(texts) {}
 
 DesktopKeystrokes::~DesktopKeystrokes() = default;
 
 bool DesktopKeystrokes::Activate(Settings& settings) {
+  // The backends are made for the first record, so a program that never types (log
+  // mode, live data items) never touches the display.
+  if (!parts_) parts_ = std::make_unique<Parts>(clock_, events_, prompt_, texts_);
   return parts_->delivery.Activate(settings);
 }
 
 void DesktopKeystrokes::Type(std::string_view macroText, int32_t interCharDelay) {
-  parts_->delivery.Type(macroText, interCharDelay);
+  if (parts_) parts_->delivery.Type(macroText, interCharDelay);
 }
 
 void DesktopKeystrokes::Restore() {
-  parts_->delivery.Restore();
+  if (parts_) parts_->delivery.Restore();
 }
 
 }  // namespace fenno

@@ -29,6 +29,10 @@ class DesktopKeystrokes : public KeystrokeTarget {
 
  private:
   struct Parts;
+  const Clock& clock_;
+  EventPump& events_;
+  Prompt& prompt_;
+  const StringTable& texts_;
   std::unique_ptr<Parts> parts_;
 };
 
