@@ -126,6 +126,9 @@ void Engine::BuildPreTransferTable() {
 void Engine::Close() {
   if (!started_) return;
   WriteOutLog();
+  // What is queued for the device (acknowledgements of records just logged) goes out
+  // before the port closes.
+  WriteOutput();
   if (services_.ddeClient) services_.ddeClient->Disconnect();
   if (services_.links) services_.links->DropLinks();
   if (mode_ != ActivationMode::Virtual) services_.port.Close();

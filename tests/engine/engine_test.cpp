@@ -397,6 +397,16 @@ TEST_F(EngineTest, ExitIsRequestedOnTheSecondTickButNotWhileSuspended) {
 
 // --- Output to the device -------------------------------------------------------------
 
+TEST_F(EngineTest, ClosingSendsWhatIsQueuedBeforeThePortCloses) {
+  settings.AckString = "A";
+  Start();
+  port.input = "1\r2\r";
+  Tick();
+  engine->Close();
+  EXPECT_EQ(port.output, "AA");
+  EXPECT_EQ(port.operations.back(), "close");
+}
+
 TEST_F(EngineTest, APartialWriteKeepsTheRestQueuedInOrder) {
   Start();
   port.writeLimit = 3;
