@@ -338,7 +338,7 @@ void Engine::DeliverAsKeystrokes() {
     ShowField(field, values_[static_cast<size_t>(field)].ToText());
   AdvanceRecordNumber();
   if (!services_.keystrokes || !services_.keystrokes->Activate(settings_)) return;
-  const std::string text = RecordText(true);
+  const std::string text = RecordText();
   services_.keystrokes->Type(text, settings_.InterCharDelay);
   services_.keystrokes->Restore();
 }
@@ -358,7 +358,7 @@ void Engine::DeliverToItems() {
 }
 
 void Engine::DeliverToLog() {
-  std::string line = RecordText(true);
+  std::string line = RecordText();
   for (int field = 1; field <= settings_.FieldCount; ++field)
     ShowField(field, values_[static_cast<size_t>(field)].ToText());
   line += "\r\n";
@@ -366,16 +366,22 @@ void Engine::DeliverToLog() {
   AdvanceRecordNumber();
 }
 
-std::string Engine::RecordText(bool expandTags) {
-  const LocalDateTime now = Now();
+std::string Engine::RecordText() {
+  // The clock is read once per record, and only when a text holds a tag.
+  std::optional<LocalDateTime> now;
+  const auto append = [&](std::string& text, const std::string& piece) {
+    if (piece.find('{') == std::string::npos) {
+      text += piece;
+      return;
+    }
+    if (!now) now = Now();
+    text += ExpandDateTimeTags(piece, *now);
+  };
   std::string text;
-  if (!settings_.RecordPreamble.empty())
-    text =
-        expandTags ? ExpandDateTimeTags(settings_.RecordPreamble, now) : settings_.RecordPreamble;
+  append(text, settings_.RecordPreamble);
   for (int field = 1; field <= settings_.FieldCount; ++field) {
     values_[static_cast<size_t>(field)].AppendTextTo(text);
-    const std::string& postamble = settings_.FieldPostamble[field];
-    if (!postamble.empty()) text += expandTags ? ExpandDateTimeTags(postamble, now) : postamble;
+    append(text, settings_.FieldPostamble[field]);
   }
   return text;
 }

@@ -170,7 +170,7 @@ class Engine : public EngineControl, private RecordSink {
   void DeliverAsKeystrokes();
   void DeliverToItems();
   void DeliverToLog();
-  std::string RecordText(bool expandTags);
+  std::string RecordText();
   void ShowField(int field, const std::string& text);
   void AdvanceRecordNumber();
   void WriteOutLog();

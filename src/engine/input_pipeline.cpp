@@ -1,5 +1,6 @@
 #include "engine/input_pipeline.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace fenno {
@@ -101,6 +102,7 @@ void InputPipeline::DeriveFraming() {
   }
   endCharSet_.fill(false);
   for (char c : EndOfRecordSet) endCharSet_[static_cast<unsigned char>(c)] = true;
+  DeriveOrdinaryBytes();
 }
 
 void InputPipeline::ResetFraming() {
@@ -176,13 +178,53 @@ bool InputPipeline::FeedByte(unsigned char received) {
 }
 
 size_t InputPipeline::FeedBytes(std::string_view bytes, bool& endTick) {
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    if (FeedByte(static_cast<unsigned char>(bytes[i]))) {
+  size_t i = 0;
+  while (i < bytes.size()) {
+    if (runsAllowed_ && InRecord && filters_.IsPlain(CurrentField)) {
+      const size_t run = AppendOrdinaryRun(bytes.substr(i));
+      i += run;
+      if (recordBytes_ >= kMaxRecordBytes && EndOversizeRecord()) {
+        endTick = true;
+        return i;
+      }
+      if (run > 0) continue;
+    }
+    if (FeedByte(static_cast<unsigned char>(bytes[i++]))) {
       endTick = true;
-      return i + 1;
+      return i;
     }
   }
   return bytes.size();
+}
+
+size_t InputPipeline::AppendOrdinaryRun(std::string_view bytes) {
+  size_t length = 0;
+  const size_t limit =
+      std::min(bytes.size(), kMaxRecordBytes - std::min(recordBytes_, kMaxRecordBytes));
+  while (length < limit && ordinaryByte_[static_cast<unsigned char>(bytes[length])]) ++length;
+  if (length == 0) return 0;
+  const int slot = Mode == FramingMode::SingleFieldByTimeGap ? 1 : CurrentField;
+  FieldValues[static_cast<size_t>(slot)].append(bytes.data(), length);
+  recordBytes_ += length;
+  LastWasSpace = bytes[length - 1] == kSpace;
+  if (Mode != FramingMode::SingleFieldByEndChar && Mode != FramingMode::DelimitedByEndChar)
+    IdleTicks = 0;
+  return length;
+}
+
+void InputPipeline::DeriveOrdinaryBytes() {
+  // Runs cover the modes where a byte is either appended to the current field, or is a
+  // delimiter, or ends the record.
+  runsAllowed_ =
+      Mode == FramingMode::SingleFieldByEndChar || Mode == FramingMode::DelimitedByEndChar ||
+      Mode == FramingMode::SingleFieldByTimeGap || Mode == FramingMode::DelimitedByTimeGap;
+  const bool delimiterIsData = Mode == FramingMode::SingleFieldByTimeGap ||
+                               (Mode != FramingMode::DelimitedByTimeGap && fieldCount_ < 2);
+  for (int b = 0; b < kTableSize; ++b) {
+    const auto byte = static_cast<unsigned char>(b);
+    ordinaryByte_[b] = byteAction_[b] == b && filters_.PlainKeeps(byte) && !endCharSet_[b] &&
+                       (byte != delimiter_ || delimiterIsData);
+  }
 }
 
 void InputPipeline::HandleOptoRsCarriageReturn() {
@@ -198,6 +240,10 @@ void InputPipeline::HandleOptoRsCarriageReturn() {
 bool InputPipeline::Frame(unsigned char b) {
   if (const std::optional<bool> endTick = FrameByMode(b)) return *endTick;
   if (recordBytes_ < kMaxRecordBytes || Mode == FramingMode::FixedByByteCount) return false;
+  return EndOversizeRecord();
+}
+
+bool InputPipeline::EndOversizeRecord() {
   oversizeSeen_ = true;
   CurrentField = 1;
   FieldCharCount = 0;

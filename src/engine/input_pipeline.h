@@ -53,6 +53,10 @@ class FieldFilterTable {
     else if (entry.length != 0)
       out.append(entry.text, entry.length);
   }
+  // The field keeps every byte its filter does not drop, unchanged ("C", "H", "O").
+  bool IsPlain(int field) const { return kindOfField_[static_cast<size_t>(field)] == kPlain; }
+  // The plain filter keeps this byte as it is.
+  bool PlainKeeps(unsigned char b) const { return tables_[kPlain][b].length == 1; }
 
  private:
   struct Entry {
@@ -114,6 +118,10 @@ class InputPipeline {
 
  private:
   void HandleOptoRsCarriageReturn();
+  void DeriveOrdinaryBytes();
+  // Appends the run of ordinary bytes at the start of `bytes`; answers its length.
+  size_t AppendOrdinaryRun(std::string_view bytes);
+  bool EndOversizeRecord();
   bool Frame(unsigned char b);
   // Each answers, when the byte ended the record, whether the tick must end.
   std::optional<bool> FrameByMode(unsigned char b);
@@ -136,6 +144,10 @@ class InputPipeline {
   static constexpr uint16_t kVoidingByte = 0x200;
   static constexpr uint16_t kOptoRsCarriageReturn = 0x400;
   std::array<uint16_t, kTableSize> byteAction_{};
+  // Bytes that, inside a record of a plain field, are only appended: no translation, no
+  // delimiter, no end of record, kept by the filter. Runs of them are appended at once.
+  std::array<bool, kTableSize> ordinaryByte_{};
+  bool runsAllowed_ = false;
   char decimalSeparator_ = '.';
   // Settings read for every byte, copied at activation so the hot path stays in cache.
   unsigned char delimiter_ = ',';

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -332,6 +333,67 @@ TEST_F(PipelineTest, ARecordThatNeverEndsIsCutAtTheSizeLimitAndReportedOnce) {
   EXPECT_TRUE(pipeline.TakeOversizeRecordNotice());
   EXPECT_FALSE(pipeline.TakeOversizeRecordNotice());
   EXPECT_LT(pipeline.FieldValues[1].size(), InputPipeline::kMaxRecordBytes);
+}
+
+// Feeding a stream in chunks (runs of ordinary bytes are appended at once) must give
+// exactly what feeding it byte by byte gives, whatever the configuration.
+TEST(PipelineChunks, ChunkedFeedingMatchesByteByByteFeeding) {
+  std::mt19937 random(20261206);
+  const std::string alphabet = std::string("ab ,;\r\n\t01-.", 14) + std::string(1, '\0') + "\x15";
+  for (int round = 0; round < 300; ++round) {
+    Settings settings = Settings::Defaults(ComfennoEdition(), "/tmp");
+    settings.OutputMethod = static_cast<int16_t>(random() % 3);
+    settings.EndOfRecordEvent = static_cast<int16_t>(random() % 4);
+    settings.RecordStructure = static_cast<int16_t>(random() % 3);
+    settings.StartOfRecordEvent = static_cast<int16_t>(random() % 4);
+    settings.StartOfRecordChars = "a";
+    settings.EndOfRecordChars = ";";
+    settings.FieldCount = static_cast<int16_t>(1 + random() % 4);
+    settings.Delimiter = " ,;"[random() % 3];
+    settings.RecordLength = static_cast<int16_t>(1 + random() % 12);
+    settings.FlowControl = random() % 4 == 0 ? kFlowOptoRs : kFlowNone;
+    for (int field = 1; field <= 4; ++field) {
+      settings.FieldLength[field] = static_cast<int16_t>(random() % 4);
+      settings.FieldFilter[field] = std::string(1, "CCCINB"[random() % 6]);
+    }
+    if (random() % 2) settings.PreInputTranslation['b'] = "B";
+    if (random() % 2) settings.PreInputTranslation[0] = kIgnoreEntry;
+    if (random() % 2) settings.PreInputTranslation[21] = kVoidRecordEntry;
+    std::string input;
+    for (int i = 0; i < 400; ++i) input += alphabet[random() % alphabet.size()];
+
+    std::array<bool, kTableSize> drops{};
+    if (settings.OutputMethod != kLogToDisk)
+      for (int b = 0; b < 32; ++b) drops[b] = true;
+    CollectingSink byteSink(settings), chunkSink(settings);
+    InputPipeline bytewise(settings, byteSink), chunked(settings, chunkSink);
+    byteSink.pipeline = &bytewise;
+    chunkSink.pipeline = &chunked;
+    bytewise.Activate(drops, '.');
+    chunked.Activate(drops, '.');
+    for (size_t at = 0; at < input.size();) {
+      const size_t size = 1 + random() % 40;
+      for (size_t i = at; i < std::min(at + size, input.size()); ++i)
+        bytewise.FeedByte(static_cast<unsigned char>(input[i]));
+      bool endTick = false;
+      std::string_view chunk = std::string_view(input).substr(at, size);
+      while (!chunk.empty()) chunk.remove_prefix(chunked.FeedBytes(chunk, endTick));
+      at += size;
+      bytewise.IdleTick();
+      chunked.IdleTick();
+      bytewise.TimeGapCheck();
+      chunked.TimeGapCheck();
+    }
+    ASSERT_EQ(byteSink.records.size(), chunkSink.records.size()) << "round " << round;
+    for (size_t r = 0; r < byteSink.records.size(); ++r) {
+      EXPECT_EQ(byteSink.records[r].fields, chunkSink.records[r].fields) << "round " << round;
+      EXPECT_EQ(byteSink.records[r].isVoid, chunkSink.records[r].isVoid) << "round " << round;
+    }
+    EXPECT_EQ(bytewise.FieldValues, chunked.FieldValues) << "round " << round;
+    EXPECT_EQ(bytewise.LastWasSpace, chunked.LastWasSpace) << "round " << round;
+    EXPECT_EQ(bytewise.IdleTicks, chunked.IdleTicks) << "round " << round;
+    EXPECT_EQ(byteSink.output, chunkSink.output) << "round " << round;
+  }
 }
 
 }  // namespace
