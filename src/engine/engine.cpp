@@ -67,6 +67,7 @@ void Engine::Start() {
   recordNumber_ = 0;
   pendingInput_.clear();
   pendingPos_ = 0;
+  connectionNumber_ = services_.port.ConnectionNumber();
 
   BuildPreTransferTable();
   const bool dropsControl = settings_.OutputMethod != kLogToDisk;
@@ -255,6 +256,7 @@ bool Engine::ReadInput() {
     if (pendingPos_ == pendingInput_.size()) {
       pendingInput_.clear();
       pendingPos_ = 0;
+      DropRecordOfEndedConnection();
       if (services_.port.Read(pendingInput_, kReadChunk) == 0) {
         return !pipeline_.TimeGapCheck();
       }
@@ -264,6 +266,18 @@ bool Engine::ReadInput() {
         pipeline_.FeedBytes(std::string_view(pendingInput_).substr(pendingPos_), endTick);
     if (endTick) return false;
   }
+}
+
+// A record the device left unfinished when its connection ended (a serial adapter pulled
+// out, a peer gone) would otherwise be joined to the first record of the next connection.
+void Engine::DropRecordOfEndedConnection() {
+  const uint32_t connection = services_.port.ConnectionNumber();
+  if (connection == connectionNumber_) return;
+  connectionNumber_ = connection;
+  if (!pipeline_.InRecord) return;
+  pipeline_.ResetFraming();
+  pipeline_.ClearFieldValues();
+  pipeline_.VoidRecord = false;
 }
 
 void Engine::CountExitRequest() {

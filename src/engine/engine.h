@@ -164,6 +164,7 @@ class Engine : public EngineControl, private RecordSink {
   void WriteOutput();
   // Feeds the waiting input; false when the tick must end at once.
   bool ReadInput();
+  void DropRecordOfEndedConnection();
   void CountExitRequest();
 
   void DeliverRecord();
@@ -204,6 +205,7 @@ class Engine : public EngineControl, private RecordSink {
 
   std::string pendingInput_;  // taken from the device, not yet framed
   size_t pendingPos_ = 0;
+  uint32_t connectionNumber_ = 0;  // of the port, when input was last read
 
   bool suspended_ = false;
   bool resumeForOneRecord_ = false;

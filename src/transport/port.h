@@ -32,6 +32,10 @@ class Port {
   virtual size_t Write(std::string_view data) = 0;
   // Discards what is waiting in both directions (engine reset).
   virtual void Purge() = 0;
+  // Changes when the bytes Read hands out start to come from another connection (a
+  // serial device opened again, a new TCP connection or peer), so that the reader can drop
+  // a record the old connection left unfinished instead of joining it to the next one.
+  virtual uint32_t ConnectionNumber() const { return 0; }
 
   // Serial lines. A transport without lines (TCP) does nothing and reports false.
   virtual bool HasLines() const = 0;

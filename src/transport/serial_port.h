@@ -70,6 +70,7 @@ class SerialPort : public Port {
   bool DeviceLost() const { return deviceLost_; }
   // How often the device came back after a loss since the last Open.
   int Reopened() const { return reopened_; }
+  uint32_t ConnectionNumber() const override { return static_cast<uint32_t>(reopened_); }
 
  private:
   enum class OpenFailure { NoDevice, Missing, InUse, PermissionDenied, NotSerial, Other };

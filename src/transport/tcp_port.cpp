@@ -151,6 +151,7 @@ void TcpPort::OnConnectionEnded(QTcpSocket* socket) {
   // What the peer sent before it closed may still wait in the socket, which forgets it on
   // the next attempt to connect.
   DrainSocket();
+  MarkConnectionEnded();
   if (!reconnectTimer_->isActive()) reconnectTimer_->start();
 }
 
@@ -170,6 +171,7 @@ void TcpPort::RetirePeer() {
   if (!socket_) return;
   QObject::disconnect(socket_, nullptr, receiver_.get(), nullptr);
   DrainSocket();
+  MarkConnectionEnded();
   socket_->abort();
   // This may run inside one of the socket's own signals.
   socket_->deleteLater();
@@ -224,7 +226,21 @@ void TcpPort::FlushPendingOutput() {
   if (socket_->bytesToWrite() > 0) socket_->waitForBytesWritten(kCloseFlushLimitMs);
 }
 
+void TcpPort::MarkConnectionEnded() {
+  ++endedConnections_;
+  endedConnectionBytes_ = received_.Size();
+  if (endedConnectionBytes_ == 0) connectionNumber_ = endedConnections_;
+}
+
 size_t TcpPort::Read(std::string& out, size_t maxBytes) {
+  // An ended connection's bytes are handed out on their own, so the reader sees the
+  // connection number change exactly between them and the next connection's.
+  if (endedConnectionBytes_ > 0) {
+    const size_t taken = received_.TakeFront(out, std::min(maxBytes, endedConnectionBytes_));
+    endedConnectionBytes_ -= taken;
+    if (endedConnectionBytes_ == 0) connectionNumber_ = endedConnections_;
+    return taken;
+  }
   size_t taken = received_.TakeFront(out, maxBytes);
   if (taken < maxBytes && socket_) taken += TakeFromSocket(out, maxBytes - taken);
   return taken;
@@ -276,6 +292,8 @@ size_t TcpPort::Write(std::string_view data) {
 
 void TcpPort::Purge() {
   received_.Clear();
+  endedConnectionBytes_ = 0;
+  connectionNumber_ = endedConnections_;
   if (!socket_) return;
   socket_->skip(socket_->bytesAvailable());
   // What has reached the system by now goes too, up to the read budget.

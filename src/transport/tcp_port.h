@@ -69,6 +69,8 @@ class TcpPort : public Port {
   // Takes what was received in order: bytes of an ended connection, Qt's buffer, then
   // straight from the system (within the read budget).
   size_t Read(std::string& out, size_t maxBytes) override;
+  // Counts ended connections once their last bytes have been read.
+  uint32_t ConnectionNumber() const override { return connectionNumber_; }
   // Takes all of `data` while connected, nothing otherwise.
   size_t Write(std::string_view data) override;
   // Drops what was received and not yet read.
@@ -111,6 +113,7 @@ class TcpPort : public Port {
   size_t TakeFromSystem(std::string& out, size_t maxBytes);
   size_t Receive(std::string& to, size_t maxBytes);
   void DrainSocket();
+  void MarkConnectionEnded();
   void FlushPendingOutput();
   void ReportListenFailure(uint16_t port);
   void ShowMessage(const std::string& text);
@@ -122,6 +125,11 @@ class TcpPort : public Port {
   std::unique_ptr<QTcpServer> server_;
   QTcpSocket* socket_ = nullptr;  // the client socket or the current peer; owned
   ReceiveBuffer received_;
+  // Bytes at the front of received_ that an ended connection left; the connection number
+  // moves on once they have been read.
+  size_t endedConnectionBytes_ = 0;
+  uint32_t connectionNumber_ = 0;
+  uint32_t endedConnections_ = 0;
   std::string chunk_;  // reused for moving bytes out of the socket
   size_t readBudget_ = 0;
   std::string remoteHost_;

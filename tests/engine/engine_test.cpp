@@ -407,6 +407,17 @@ TEST_F(EngineTest, ClosingSendsWhatIsQueuedBeforeThePortCloses) {
   EXPECT_EQ(port.operations.back(), "close");
 }
 
+TEST_F(EngineTest, ARecordLeftUnfinishedByAnEndedConnectionIsDropped) {
+  settings.OutputMethod = kLogToDisk;
+  Start();
+  port.input = "12.";  // the device went away in the middle of a record
+  Tick();
+  port.connectionNumber = 1;
+  port.input = "13.5\r";
+  Tick();
+  EXPECT_EQ(LogText(), "13.5\r\r\n");
+}
+
 TEST_F(EngineTest, APartialWriteKeepsTheRestQueuedInOrder) {
   Start();
   port.writeLimit = 3;

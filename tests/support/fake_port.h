@@ -34,6 +34,7 @@ class FakePort : public Port {
   void PulseDtr() override { operations.push_back("dtr pulse"); }
   void SetBreak(bool on) override { operations.push_back(on ? "break on" : "break off"); }
   uint32_t ModemStatus() override { return modemStatus; }
+  uint32_t ConnectionNumber() const override { return connectionNumber; }
   bool SetBaudRate(int32_t rate) override { return Record("baud " + std::to_string(rate)); }
   bool SetParity(int code) override { return Record("parity " + std::to_string(code)); }
   bool SetDataBits(int bits) override { return Record("data bits " + std::to_string(bits)); }
@@ -50,6 +51,7 @@ class FakePort : public Port {
   bool acceptLineChanges = true;
   int opens = 0;
   int reads = 0;
+  uint32_t connectionNumber = 0;
 
  private:
   bool Record(std::string operation) {

@@ -130,6 +130,32 @@ TEST_F(TcpPortTest, ClientReconnectsAfterThePeerCloses) {
   EXPECT_EQ(ReadThrough(*port, 6), "again\r");
 }
 
+TEST_F(TcpPortTest, TheConnectionNumberMovesOnExactlyBetweenTwoConnectionsBytes) {
+  QTcpServer device;
+  ASSERT_TRUE(device.listen(QHostAddress::LocalHost, 0));
+  auto port = ClientOf(device.serverPort());
+  ASSERT_TRUE(port->Open());
+  std::unique_ptr<QTcpSocket> first(NextPeer(device));
+  ASSERT_NE(first, nullptr);
+  ASSERT_TRUE(RunEventsUntil([&] { return port->IsConnected(); }));
+  const uint32_t before = port->ConnectionNumber();
+  first->write("12.");  // cut off in the middle of a record
+  first->disconnectFromHost();
+  ASSERT_TRUE(RunEventsUntil([&] { return !port->IsConnected(); }));
+  std::unique_ptr<QTcpSocket> second(NextPeer(device));
+  ASSERT_NE(second, nullptr);
+  ASSERT_TRUE(RunEventsUntil([&] { return port->IsConnected(); }));
+  second->write("13.5\r");
+  second->flush();
+  RunEventRounds(10);
+
+  std::string taken;
+  EXPECT_EQ(port->Read(taken, 1000), 3u);
+  EXPECT_EQ(taken, "12.") << "the ended connection's bytes come on their own";
+  EXPECT_NE(port->ConnectionNumber(), before);
+  EXPECT_EQ(ReadThrough(*port, 5), "13.5\r");
+}
+
 TEST_F(TcpPortTest, WhatThePeerSentBeforeClosingSurvivesTheReconnectWhileTheReaderIsBehind) {
   QTcpServer device;
   ASSERT_TRUE(device.listen(QHostAddress::LocalHost, 0));
