@@ -84,6 +84,20 @@ class FuzzInput {
   std::string_view rest_;
 };
 
+// Texts that only hurt when they are long (deep nesting, long runs) are out of reach of
+// inputs of a few kilobytes: a first byte 0xFE repeats the rest of the text up to 1 MiB.
+constexpr size_t kAmplifiedSize = 1 << 20;
+
+std::string Amplified(std::string_view text) {
+  if (text.empty() || static_cast<unsigned char>(text.front()) != 0xFE) return std::string(text);
+  text.remove_prefix(1);
+  std::string repeated;
+  if (text.empty()) return repeated;
+  repeated.reserve(kAmplifiedSize + text.size());
+  while (repeated.size() < kAmplifiedSize) repeated.append(text);
+  return repeated;
+}
+
 // A file in memory with a path the file functions can open, so that the readers see a
 // regular file without the fuzzer writing to disk on every run.
 class MemoryFile {
@@ -203,17 +217,17 @@ void DrawDeliverySettings(FuzzInput& in, Settings& s) {
   s.InterCharDelay = in.Byte();
   s.TimerString = in.Text(8);
   s.AckString = in.Text(8);
-  s.RecordPreamble = in.Text(32);
-  s.DateTimeFormat = in.Text(32);
+  s.RecordPreamble = Amplified(in.Text(32));
+  s.DateTimeFormat = Amplified(in.Text(32));
   for (int n = in.Byte() % 8; n > 0; --n) {
     const int field = 1 + in.Byte() % kMaxFields;
-    s.FieldFormat[field] = in.Text(32);
-    s.FieldMathExpr[field] = in.Text(64);
-    s.FieldPostamble[field] = in.Text(16);
+    s.FieldFormat[field] = Amplified(in.Text(32));
+    s.FieldMathExpr[field] = Amplified(in.Text(64));
+    s.FieldPostamble[field] = Amplified(in.Text(16));
   }
   for (int n = in.Byte() % 8; n > 0; --n) {
     const uint8_t code = in.Byte();
-    s.KeystrokeTranslation[code] = in.Text(8);
+    s.KeystrokeTranslation[code] = Amplified(in.Text(8));
     s.DdeTranslation[code] = static_cast<char>(in.Byte());
     s.LogTranslation[code] = static_cast<char>(in.Byte());
   }
@@ -322,11 +336,12 @@ void CheckPlausible(const Value& value) {
 // ---------------------------------------------------------------------------------------
 // Key macros
 
-void CheckKeyMacro(KeyMacro& macro, std::string_view text) {
+// Parses `text` and plays its key events; answers the parse result.
+int CheckKeyMacro(KeyMacro& macro, std::string_view text) {
   const int result = macro.ParseKeyMacro(text);
   Check(result >= kMacroOk && result <= kMacroQueueFull, "an unknown parse result");
   Check(macro.Queue().size() <= static_cast<size_t>(kKeyQueueSize), "an overfull key queue");
-  if (result != kMacroOk) return;
+  if (result != kMacroOk) return result;
   // Every key that goes down comes up again, so no key (Shift above all) stays held in
   // the window that received the text.
   std::array<bool, 0x300> down{};
@@ -342,6 +357,7 @@ void CheckKeyMacro(KeyMacro& macro, std::string_view text) {
   for (bool held : down) Check(!held, "a key is left down");
   for (int modifier : {vk::kShift, vk::kControl, vk::kAlt})
     Check(!macro.ModifierDown(modifier), "a modifier is left down");
+  return result;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -401,16 +417,27 @@ std::string_view FeedTick(InputPipeline& pipeline, std::string_view bytes) {
 
 // A device stream as the reads and ticks that deliver it.
 struct DeviceStream {
-  std::vector<std::string_view> reads;
+  std::vector<std::string> reads;
   std::vector<int> idleTicksAfter;
   std::string bytes;
 };
 
+// A control byte 0xFF repeats the previous read 1024 times for each step of the next byte
+// (up to 32 steps), in one read, so that records can outgrow the size limit.
 DeviceStream ReadStream(FuzzInput& in) {
   DeviceStream stream;
   while (!in.Empty()) {
     const uint8_t control = in.Byte();
-    stream.reads.push_back(in.Take(control & 63));
+    if (control == 0xFF && !stream.reads.empty()) {
+      const std::string previous = stream.reads.back();
+      std::string repeated;
+      for (int n = (1 + in.Byte() % 32) * 1024; n > 0; --n) repeated += previous;
+      stream.reads.push_back(std::move(repeated));
+      stream.idleTicksAfter.push_back(0);
+      stream.bytes.append(stream.reads.back());
+      continue;
+    }
+    stream.reads.emplace_back(in.Take(control & 63));
     stream.idleTicksAfter.push_back(control >> 6);
     stream.bytes.append(stream.reads.back());
   }
@@ -448,17 +475,32 @@ Framed FrameStream(const Settings& settings, const RecordChoices& choices,
 // ---------------------------------------------------------------------------------------
 // Engine
 
+// True when a record's keystroke text is made of the record's own characters through the
+// default keystroke table alone.
+bool OnlyTranslatedData(const Settings& s) {
+  if (!s.RecordPreamble.empty() || s.KeystrokeTranslation != DefaultKeystrokeTranslation())
+    return false;
+  for (int field = 1; field <= kMaxFields; ++field)
+    if (!s.FieldPostamble[field].empty()) return false;
+  return true;
+}
+
 // Types each record through the key macro parser, as the keystroke sender would.
 class ParsingKeystrokes : public KeystrokeTarget {
  public:
   bool Activate(Settings&) override { return true; }
   void Type(std::string_view macroText, int32_t) override {
-    CheckKeyMacro(macro_, macroText);
+    const int result = CheckKeyMacro(macro_, macroText);
+    // The default table writes every character that means something to the macro language
+    // as a key name, so whatever the device sent types (unless it is too long to queue).
+    Check(!onlyTranslatedData || result == kMacroOk || result == kMacroQueueFull,
+          "a record's own characters make its keystrokes fail");
     typed.append(macroText);
     typed += '\n';
   }
   void Restore() override {}
 
+  bool onlyTranslatedData = false;  // no preamble or postambles, the default table
   std::string typed;
 
  private:
@@ -490,6 +532,7 @@ struct EngineBench {
         port, clock, events, prompt, StringsOf(edition), RegionalOf(decimalComma)};
     // Keystroke mode with a target to type into or none; item mode without a partner.
     services.keystrokes = keystrokeTarget ? &keys : nullptr;
+    keys.onlyTranslatedData = OnlyTranslatedData(settings);
     services.links = &links;
     services.unattended = true;
     engine = std::make_unique<Engine>(edition, settings, working, mode, services);
@@ -519,7 +562,10 @@ void RunControl(EngineBench& bench, int control, uint8_t argument) {
   Engine& engine = *bench.engine;
   switch (control) {
     case 0:
-      engine.Reset();
+      if (argument & 1)
+        engine.RequestReset();
+      else
+        engine.Reset();
       break;
     case 1:
       engine.ToggleSuspend();
@@ -564,7 +610,6 @@ void RunControl(EngineBench& bench, int control, uint8_t argument) {
       bench.port.writeLimit = argument % 4 == 0 ? SIZE_MAX : static_cast<size_t>(argument % 4 - 1);
       break;
     default:
-      engine.RequestReset();
       break;
   }
 }
@@ -588,14 +633,26 @@ EngineRun RunEngine(const Edition& edition, const Settings& settings, Activation
   {
     EngineBench bench(edition, settings, mode, decimalComma, keystrokeTarget, logFile.Path());
     int ticksLeft = 8;  // at the end: time-gap records end and queued output leaves
+    std::string_view lastChunk;
     while (!stream.Empty()) {
       const uint8_t control = stream.Byte();
+      if (control == 0xFF) {
+        // The last chunk again, 1024 times per step of the next byte, for one tick.
+        for (int n = (1 + stream.Byte() % 32) * 1024; n > 0; --n)
+          bench.port.input.append(lastChunk);
+        if (oneRead)
+          ++ticksLeft;
+        else
+          bench.Tick();
+        continue;
+      }
       if (control >= 0xF0) {
         run.usedControls = true;
         RunControl(bench, control & 0x0F, stream.Byte());
         continue;
       }
-      bench.port.input.append(stream.Take(control & 63));
+      lastChunk = stream.Take(control & 63);
+      bench.port.input.append(lastChunk);
       if (oneRead) {
         ticksLeft += 1 + (control >> 6);
         continue;
@@ -648,7 +705,7 @@ void FuzzConfigReader(const uint8_t* data, size_t size) {
 void FuzzExpression(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
   size_t lineEnd = text.find('\n');
-  const std::string_view expression = text.substr(0, lineEnd);
+  const std::string expression = Amplified(text.substr(0, lineEnd));
   FieldValueSlots fields;
   for (size_t slot = 1; lineEnd != std::string_view::npos && slot < fields.size(); ++slot) {
     text.remove_prefix(lineEnd + 1);
@@ -674,12 +731,13 @@ void FuzzExpression(const uint8_t* data, size_t size) {
 }
 
 void FuzzKeyMacro(const uint8_t* data, size_t size) {
-  std::string_view text(reinterpret_cast<const char*>(data), size);
+  std::string_view input(reinterpret_cast<const char*>(data), size);
   FakeKeySink sink;
-  if (!text.empty() && static_cast<unsigned char>(text.front()) == 0xFF) {
+  if (!input.empty() && static_cast<unsigned char>(input.front()) == 0xFF) {
     sink.bindsKeylessCharacters = true;
-    text.remove_prefix(1);
+    input.remove_prefix(1);
   }
+  const std::string text = Amplified(input);
   KeyMacro macro(sink);
   CheckKeyMacro(macro, text);
   // Parsing again replaces the queue and gives the same keys.

@@ -12,14 +12,17 @@
 //   a field line that starts with byte 1..6 holds an Integer, Long, Double, Single,
 //   Boolean or Empty value (the number is the rest of the line) instead of text.
 // - KeyMacro: the macro text; a first byte of 0xFF binds characters without a key.
-// - InputPipeline: record settings drawn from the first bytes (see RecordSettings in
-//   fuzz_entries.cpp), then the device stream as chunks: a control byte (chunk length in
-//   its low 6 bits, idle ticks after the chunk in its high 2), then the chunk.
-// - Engine: record settings as for InputPipeline, then the delivery settings (output
-//   method, formats, expressions, tables, timed output), then the stream as chunks; control
-//   bytes 0xF0 and above work the engine's controls instead (reset, suspend, buttons).
+// - InputPipeline: record settings drawn from the first bytes (DrawRecordSettings in
+//   fuzz_entries.cpp), then the device stream as reads: a control byte (read length in its
+//   low 6 bits, idle ticks after the read in its high 2), then the bytes read; a control
+//   byte 0xFF repeats the previous read (1024 times per step of the byte after it).
+// - Engine: record settings as for InputPipeline, then the delivery settings
+//   (DrawDeliverySettings), then the stream as for InputPipeline; control bytes 0xF0 to
+//   0xFE work the engine's controls instead (reset, suspend, buttons: RunControl).
 // - CommandLanguage: one command per line, run on an engine between ticks; "$CONFIG" in
 //   a command stands for the path of a valid configuration file.
+// An expression, a macro text, or a text of the delivery settings that starts with byte
+// 0xFE is the rest repeated up to 1 MiB.
 
 #include <cstddef>
 #include <cstdint>
