@@ -245,8 +245,10 @@ void SerialPort::OnDeviceLost(int generation) {
   deviceLossPending_ = false;
   if (generation != openGeneration_ || !serial_->isOpen()) return;
   KeepUnwrittenOutput();
+  KeepReceivedInput();
   serial_->close();
   serial_->clearError();
+  MarkConnectionEnded();
   deviceLost_ = true;
   nextReopen_ = std::chrono::steady_clock::now() + options_.reopenInterval;
   ShowDeviceNews(str::kDeviceLost, PromptIcon::Exclamation,
@@ -298,6 +300,22 @@ size_t SerialPort::TrimUnwritten() {
   return pending;
 }
 
+// Closing would throw away what QSerialPort has read from the device and the caller has
+// not taken yet: records the device sent whole before it went away.
+void SerialPort::KeepReceivedInput() {
+  const qint64 held = serial_->bytesAvailable();
+  if (held <= 0) return;
+  std::string bytes(static_cast<size_t>(held), '\0');
+  const qint64 got = serial_->read(bytes.data(), held);
+  bytes.resize(static_cast<size_t>(std::max<qint64>(got, 0)));
+  receivedFromLost_.Append(bytes);
+}
+
+void SerialPort::MarkConnectionEnded() {
+  ++endedConnections_;
+  if (receivedFromLost_.Empty()) connectionNumber_ = endedConnections_;
+}
+
 void SerialPort::ShowDeviceNews(int textNumber, PromptIcon icon, const std::string& title) {
   PromptMessage message;
   message.text = context_.strings.Format(textNumber, {portName_, devicePath_});
@@ -309,6 +327,8 @@ void SerialPort::ShowDeviceNews(int textNumber, PromptIcon icon, const std::stri
 void SerialPort::Close() {
   deviceLost_ = false;
   heldForReopen_.clear();
+  receivedFromLost_.Clear();
+  connectionNumber_ = endedConnections_;
   if (!serial_->isOpen()) return;
   FlushPendingOutput();
   SetDtr(false);
@@ -333,7 +353,8 @@ bool SerialPort::IsOpen() const {
 }
 
 size_t SerialPort::BytesWaiting() const {
-  return serial_->isOpen() ? static_cast<size_t>(serial_->bytesAvailable()) : 0;
+  const size_t inQt = serial_->isOpen() ? static_cast<size_t>(serial_->bytesAvailable()) : 0;
+  return receivedFromLost_.Size() + inQt;
 }
 
 void SerialPort::KeepDeviceUp() {
@@ -344,6 +365,13 @@ void SerialPort::KeepDeviceUp() {
 
 size_t SerialPort::Read(std::string& out, size_t maxBytes) {
   KeepDeviceUp();
+  // A lost device's last bytes are handed out on their own, so the reader sees the
+  // connection number move on exactly after them.
+  if (!receivedFromLost_.Empty()) {
+    const size_t taken = receivedFromLost_.TakeFront(out, maxBytes);
+    if (receivedFromLost_.Empty()) connectionNumber_ = endedConnections_;
+    return taken;
+  }
   if (!serial_->isOpen()) return 0;
   const auto wanted =
       std::min<uint64_t>(maxBytes, static_cast<uint64_t>(serial_->bytesAvailable()));
@@ -376,6 +404,8 @@ size_t SerialPort::HandOver(std::string_view data) {
 void SerialPort::Purge() {
   heldForReopen_.clear();
   unwritten_.clear();
+  receivedFromLost_.Clear();
+  connectionNumber_ = endedConnections_;
   if (!serial_->isOpen()) return;
   serial_->clear(QSerialPort::AllDirections);
   serial_->clearError();

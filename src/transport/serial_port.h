@@ -7,6 +7,7 @@
 
 #include "transport/port.h"
 #include "transport/port_context.h"
+#include "transport/receive_buffer.h"
 #include "transport/serial_line.h"
 
 class QSerialPort;
@@ -24,7 +25,8 @@ struct SerialPortOptions {
 // most OutputBufferSize bytes not yet written; the caller keeps the rest.
 //
 // A device that disappears while open (a USB adapter pulled out) is reported once and the
-// port closes. It is then opened again from Read and Write, at most once per
+// port closes. What it sent before and this process had already received is still handed
+// out by Read, and the connection number moves on once it has been read. It is then opened again from Read and Write, at most once per
 // reopenInterval and without messages while it stays away, at the same port name (and so
 // at whatever device a link of that name points to by then). While it is away, writes are
 // refused, so the caller's queue keeps what was not sent, and output handed over before
@@ -70,7 +72,8 @@ class SerialPort : public Port {
   bool DeviceLost() const { return deviceLost_; }
   // How often the device came back after a loss since the last Open.
   int Reopened() const { return reopened_; }
-  uint32_t ConnectionNumber() const override { return static_cast<uint32_t>(reopened_); }
+  // Moves on once the last bytes received from a lost device have been read.
+  uint32_t ConnectionNumber() const override { return connectionNumber_; }
 
  private:
   enum class OpenFailure { NoDevice, Missing, InUse, PermissionDenied, NotSerial, Other };
@@ -94,6 +97,9 @@ class SerialPort : public Port {
   bool Reopen();
   size_t HandOver(std::string_view data);
   void KeepUnwrittenOutput();
+  // Takes over what QSerialPort has received from a device that is going away.
+  void KeepReceivedInput();
+  void MarkConnectionEnded();
   // Drops from unwritten_ what has been written since; answers what QSerialPort holds.
   size_t TrimUnwritten();
   void ShowDeviceNews(int textNumber, PromptIcon icon, const std::string& title);
@@ -115,6 +121,11 @@ class SerialPort : public Port {
   // it a lost device never got, to be sent first when it is back.
   std::string unwritten_;
   std::string heldForReopen_;
+  // Bytes a lost device sent that were received and not yet read; they are read before
+  // anything from the device's next connection.
+  ReceiveBuffer receivedFromLost_;
+  uint32_t connectionNumber_ = 0;
+  uint32_t endedConnections_ = 0;
 };
 
 // Whether the open descriptor is the slave end of a pseudo-terminal.

@@ -257,6 +257,40 @@ TEST_F(SerialPortTest, APulledOutDeviceIsReportedOnceAndThePortCloses) {
   EXPECT_EQ(port.Write("kept by the caller"), 0u);
 }
 
+// Bytes already received from a device that is then pulled out are records it sent whole;
+// they are read after the loss, and the connection number moves on right after the last
+// of them, so that only an unfinished record at their end is dropped by the reader.
+TEST_F(SerialPortTest, WhatArrivedBeforeTheDeviceWasPulledOutIsStillRead) {
+  SerialPort port(context());
+  ASSERT_TRUE(port.Open());
+  const std::string sent = "12.5\r13.0\r13.";
+  ASSERT_TRUE(pty_.DeviceWrites(sent));
+  ASSERT_TRUE(RunEventsUntil([&] { return port.BytesWaiting() == sent.size(); }));
+  const uint32_t connection = port.ConnectionNumber();
+  pty_.CloseMaster();
+  ASSERT_TRUE(RunEventsUntil([&] { return port.DeviceLost(); }));
+
+  std::string received;
+  std::vector<uint32_t> connectionAfterEachRead;
+  while (port.Read(received, 4) > 0) connectionAfterEachRead.push_back(port.ConnectionNumber());
+  EXPECT_EQ(received, sent);
+  ASSERT_FALSE(connectionAfterEachRead.empty());
+  connectionAfterEachRead.pop_back();
+  for (const uint32_t number : connectionAfterEachRead) EXPECT_EQ(number, connection);
+  EXPECT_NE(port.ConnectionNumber(), connection) << "the next bytes come from another connection";
+  EXPECT_EQ(port.BytesWaiting(), 0u);
+}
+
+// A device pulled out with nothing waiting ends its connection at once.
+TEST_F(SerialPortTest, APulledOutDeviceWithNothingWaitingEndsItsConnectionAtOnce) {
+  SerialPort port(context());
+  ASSERT_TRUE(port.Open());
+  const uint32_t connection = port.ConnectionNumber();
+  pty_.CloseMaster();
+  ASSERT_TRUE(RunEventsUntil([&] { return port.DeviceLost(); }));
+  EXPECT_NE(port.ConnectionNumber(), connection);
+}
+
 // The port reaches its device through a link that is pointed at another pseudo-terminal
 // when the first one goes away, as a device that is plugged in again shows up.
 class SerialPortReopenTest : public SerialPortTest {
