@@ -422,24 +422,31 @@ struct DeviceStream {
   std::string bytes;
 };
 
-// A control byte 0xFF repeats the previous read 1024 times for each step of the next byte
-// (up to 32 steps), in one read, so that records can outgrow the size limit.
+// A control byte 0xFF repeats the previous plain read 1024 times for each step of the next
+// byte (up to 32 steps), in one read, so that records can outgrow the size limit.
+constexpr size_t kMaxRepeatedBytes = 8 << 20;  // for all repeats of one input together
+
 DeviceStream ReadStream(FuzzInput& in) {
   DeviceStream stream;
+  std::string_view lastPlain;
+  size_t repeatedBytes = 0;
   while (!in.Empty()) {
     const uint8_t control = in.Byte();
-    if (control == 0xFF && !stream.reads.empty()) {
-      const std::string previous = stream.reads.back();
+    if (control == 0xFF) {
       std::string repeated;
-      for (int n = (1 + in.Byte() % 32) * 1024; n > 0; --n) repeated += previous;
+      for (int n = (1 + in.Byte() % 32) * 1024; n > 0 && repeatedBytes < kMaxRepeatedBytes; --n) {
+        repeated += lastPlain;
+        repeatedBytes += lastPlain.size();
+      }
+      stream.bytes.append(repeated);
       stream.reads.push_back(std::move(repeated));
       stream.idleTicksAfter.push_back(0);
-      stream.bytes.append(stream.reads.back());
       continue;
     }
-    stream.reads.emplace_back(in.Take(control & 63));
+    lastPlain = in.Take(control & 63);
+    stream.reads.emplace_back(lastPlain);
     stream.idleTicksAfter.push_back(control >> 6);
-    stream.bytes.append(stream.reads.back());
+    stream.bytes.append(lastPlain);
   }
   return stream;
 }
@@ -634,12 +641,16 @@ EngineRun RunEngine(const Edition& edition, const Settings& settings, Activation
     EngineBench bench(edition, settings, mode, decimalComma, keystrokeTarget, logFile.Path());
     int ticksLeft = 8;  // at the end: time-gap records end and queued output leaves
     std::string_view lastChunk;
+    size_t repeatedBytes = 0;
     while (!stream.Empty()) {
       const uint8_t control = stream.Byte();
       if (control == 0xFF) {
         // The last chunk again, 1024 times per step of the next byte, for one tick.
-        for (int n = (1 + stream.Byte() % 32) * 1024; n > 0; --n)
+        for (int n = (1 + stream.Byte() % 32) * 1024; n > 0 && repeatedBytes < kMaxRepeatedBytes;
+             --n) {
           bench.port.input.append(lastChunk);
+          repeatedBytes += lastChunk.size();
+        }
         if (oneRead)
           ++ticksLeft;
         else
