@@ -424,7 +424,11 @@ void Engine::AdvanceRecordNumber() {
 void Engine::WriteOutLog() {
   while (log_.HasPending()) {
     const std::optional<DataLog::Failure> failure = log_.WriteOut(settings_.LogFilePath);
-    if (!failure) break;
+    if (!failure) {
+      // The file is written again: a later failure is news, even if it reads the same.
+      lastUnattendedLogMessage_.clear();
+      break;
+    }
     if (!AskLogRetry(*failure)) {
       CancelLogRecords(failure->record);
       break;

@@ -307,6 +307,30 @@ TEST_F(EngineTest, UnattendedLogWritesRetryEverySecondAndSayItOnce) {
   EXPECT_EQ(LogText(), "1\r\r\n2\r\r\n");
 }
 
+// A folder that comes back and goes away again is a second failure, and is told as such.
+TEST_F(EngineTest, EachUnattendedLogOutageIsToldEvenWhenItReadsLikeTheLastOne) {
+  settings.OutputMethod = kLogToDisk;
+  const fs::path folder = logFolder / "mount";
+  settings.LogFilePath = (folder / "data.log").string();
+  EngineServices services{port, clock, events, prompt, strings, regional};
+  services.unattended = true;
+  engine = std::make_unique<Engine>(ComfennoEdition(), settings, working, ActivationMode::Normal,
+                                    services);
+  engine->Start();
+  int waits = 0;
+  events.onEvents = [&] {
+    if (++waits % 30 == 0) fs::create_directories(folder);
+  };
+  for (const std::string record : {"1\r", "2\r"}) {
+    fs::remove_all(folder);
+    port.input = record;
+    Tick();
+  }
+  ASSERT_EQ(prompt.messages.size(), 2u);
+  EXPECT_EQ(prompt.messages[0].text, prompt.messages[1].text);
+  EXPECT_EQ(LogText(), "2\r\r\n") << "the folder was made anew for the second record";
+}
+
 TEST_F(EngineTest, StoppingGivesUpAnUnattendedRetryAndSaysWhatWasLost) {
   settings.OutputMethod = kLogToDisk;
   settings.LogFilePath = (logFolder / "never" / "data.log").string();
