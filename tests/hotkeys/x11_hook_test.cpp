@@ -30,7 +30,9 @@
 
 #include "hotkeys/x11_hot_key_hook.h"
 #include "keys/x11_connection.h"
+#include "support/test_files.h"
 #include "support/x11_session.h"
+#include "support/x11_test_environment.h"
 
 extern char** environ;
 
@@ -50,33 +52,11 @@ using Kind = HotKeyActionKind;
 constexpr int kF2 = 113, kF3 = 114;
 constexpr int kShift = 256, kCtrl = 512, kAlt = 1024;
 
-class X11Environment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "test_hotkeys_x11_hook";
-    static char* argv[] = {name, nullptr};
-    app_ = std::make_unique<QCoreApplication>(argc, argv);
-    session = X11Session::Start(X11Session::Options{}, &why);
-  }
-  void TearDown() override {
-    session.reset();
-    app_.reset();
-  }
-  static inline std::unique_ptr<X11Session> session;
-  static inline std::string why;
+[[maybe_unused]] auto* const environment =
+    ::testing::AddGlobalTestEnvironment(new testing::X11TestEnvironment);
 
- private:
-  std::unique_ptr<QCoreApplication> app_;
-};
-
-[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new X11Environment);
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+std::string ReadFile(const std::filesystem::path& path) {
+  return testing::ReadWholeFile(path);
 }
 
 // The program's side: an engine on a fake device with the hot keys on their own
@@ -122,8 +102,8 @@ struct Program {
 class X11HotKeyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    session_ = X11Environment::session.get();
-    if (!session_) GTEST_SKIP() << "no X server for the test: " << X11Environment::why;
+    session_ = testing::X11TestEnvironment::session.get();
+    if (!session_) GTEST_SKIP() << "no X server for the test: " << testing::X11TestEnvironment::why;
     folder_ = fs::temp_directory_path() /
               ("fenno-hotkeys-" + std::to_string(::getpid()) + "-" + std::to_string(++runs_));
     fs::create_directories(folder_);

@@ -30,7 +30,9 @@
 #include "keys/x11_connection.h"
 #include "keys/x11_key_sink.h"
 #include "keys/x11_window_system.h"
+#include "support/test_files.h"
 #include "support/x11_session.h"
+#include "support/x11_test_environment.h"
 
 namespace fenno {
 namespace {
@@ -40,33 +42,11 @@ using testing::RecordingPrompt;
 using testing::X11Session;
 
 // One X server with openbox for the whole test program.
-class X11Environment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "test_keys_x11_delivery";
-    static char* argv[] = {name, nullptr};
-    app_ = std::make_unique<QCoreApplication>(argc, argv);
-    session = X11Session::Start(X11Session::Options{}, &why);
-  }
-  void TearDown() override {
-    session.reset();
-    app_.reset();
-  }
-  static inline std::unique_ptr<X11Session> session;
-  static inline std::string why;
+[[maybe_unused]] auto* const environment =
+    ::testing::AddGlobalTestEnvironment(new testing::X11TestEnvironment);
 
- private:
-  std::unique_ptr<QCoreApplication> app_;
-};
-
-[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new X11Environment);
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+std::string ReadFile(const std::filesystem::path& path) {
+  return testing::ReadWholeFile(path);
 }
 
 // The backends under test on one display, driven as the engine drives them.
@@ -117,8 +97,8 @@ struct Recorder {
 class X11DeliveryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    session_ = X11Environment::session.get();
-    if (!session_) GTEST_SKIP() << "no X server for the test: " << X11Environment::why;
+    session_ = testing::X11TestEnvironment::session.get();
+    if (!session_) GTEST_SKIP() << "no X server for the test: " << testing::X11TestEnvironment::why;
     folder_ = std::filesystem::temp_directory_path() /
               ("fenno-keys-" + std::to_string(::getpid()) + "-" + std::to_string(++runs_));
     std::filesystem::create_directories(folder_);
