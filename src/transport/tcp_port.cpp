@@ -190,17 +190,31 @@ void TcpPort::PullFromSocket() {
   if (got > 0) received_.Append(std::string_view(chunk_.data(), static_cast<size_t>(got)));
 }
 
-// What Qt has read comes first; the rest, up to the receive limit, is still with the system.
+// The connection ends here, so everything it brought is kept: what Qt has read first, then
+// all that is still with the system, beyond the receive limit if need be (the socket's
+// receive buffer bounds it). A device that closed and called again before the reader
+// caught up sent those bytes as whole records.
 void TcpPort::DrainSocket() {
   if (!socket_) return;
   const QByteArray held = socket_->readAll();
   received_.Append(std::string_view(held.constData(), static_cast<size_t>(held.size())));
-  for (size_t room;
-       (room = options_.receiveLimit - std::min(options_.receiveLimit, received_.Size())) > 0;) {
+  for (size_t room = SystemReceiveBufferSize(); room > 0;) {
     chunk_.clear();
-    if (Receive(chunk_, room) == 0) break;
+    const size_t got = Receive(chunk_, room);
+    if (got == 0) break;
     received_.Append(chunk_);
+    room -= got;
   }
+}
+
+size_t TcpPort::SystemReceiveBufferSize() const {
+  const qintptr descriptor = socket_ ? socket_->socketDescriptor() : -1;
+  int size = 0;
+  socklen_t length = sizeof size;
+  if (descriptor < 0 ||
+      ::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_RCVBUF, &size, &length) != 0)
+    return 0;
+  return static_cast<size_t>(std::max(size, 0));
 }
 
 void TcpPort::Close() {

@@ -40,7 +40,9 @@ struct TcpPortOptions {
   // Received bytes held for the reader: what arrives while events run is moved here, so
   // the peer goes on sending between the reader's turns. Beyond this (and Qt's own buffer
   // below it) received bytes stay with the system until the reader asks, so a peer that
-  // sends faster than the reader takes is held back by TCP itself.
+  // sends faster than the reader takes is held back by TCP itself. When a connection ends
+  // (or a new peer replaces it), what the system still holds for it is taken too, so this
+  // may be exceeded by up to the socket's receive buffer.
   size_t receiveLimit = size_t{4} << 20;
   int64_t socketReadBufferSize = 64 * 1024;
   // Bytes taken from the system between two passes of the event loop: a reader that reads
@@ -113,6 +115,7 @@ class TcpPort : public Port {
   size_t TakeFromSystem(std::string& out, size_t maxBytes);
   size_t Receive(std::string& to, size_t maxBytes);
   void DrainSocket();
+  size_t SystemReceiveBufferSize() const;
   void MarkConnectionEnded();
   void FlushPendingOutput();
   void ReportListenFailure(uint16_t port);

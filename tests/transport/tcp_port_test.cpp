@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -31,6 +32,13 @@ uint16_t FreeLoopbackPort() {
   return probe.serverPort();
 }
 
+// Bytes a socket has sent that the other side's system has not acknowledged yet.
+int Unacknowledged(const QTcpSocket& socket) {
+  int bytes = -1;
+  ::ioctl(static_cast<int>(socket.socketDescriptor()), TIOCOUTQ, &bytes);
+  return bytes;
+}
+
 // The kilobytes of memory the process holds, from /proc.
 long ResidentKilobytes() {
   std::ifstream status("/proc/self/status");
@@ -56,10 +64,10 @@ class TcpPortTest : public ::testing::Test {
     return std::make_unique<TcpPort>(fixture_.context, options);
   }
 
-  std::unique_ptr<TcpPort> ServerOn(uint16_t port) {
+  std::unique_ptr<TcpPort> ServerOn(uint16_t port, TcpPortOptions options = {kShortReconnect}) {
     settings().TcpMode = 1;
     settings().TcpLocalPort = std::to_string(port);
-    return std::make_unique<TcpPort>(fixture_.context, TcpPortOptions{kShortReconnect});
+    return std::make_unique<TcpPort>(fixture_.context, options);
   }
 
   static std::string ReadThrough(Port& port, size_t count) {
@@ -214,6 +222,47 @@ TEST_F(TcpPortTest, ServerTalksToTheNewestPeerAndListensAgainAfterAClose) {
   port->Close();
   EXPECT_EQ(port->SocketState(), kSocketClosed);
   EXPECT_TRUE(prompt().messages.empty());
+}
+
+// A device that closes and calls again while the reader is behind: its new connection
+// replaces the old one before the old one's end was noticed. Everything it sent before
+// closing is still read, more than the receive limit included, before the new connection's
+// bytes and with the connection number moving on between them.
+TEST_F(TcpPortTest, WhatAClosedPeerSentSurvivesItsReplacementWhileTheReaderIsBehind) {
+  const uint16_t localPort = FreeLoopbackPort();
+  TcpPortOptions options{kShortReconnect};
+  options.receiveLimit = 1024;
+  options.socketReadBufferSize = 512;
+  auto port = ServerOn(localPort, options);
+  ASSERT_TRUE(port->Open());
+  QTcpSocket first;
+  first.connectToHost(QHostAddress::LocalHost, localPort);
+  ASSERT_TRUE(RunEventsUntil([&] { return port->IsConnected(); }));
+  // Far beyond the limits, and within what the system takes in before anybody reads.
+  std::string records;
+  for (int i = 0; records.size() < 64 * 1024; ++i) records += "record " + std::to_string(i) + "\r\n";
+  first.write(records.data(), static_cast<qint64>(records.size()));
+  ASSERT_TRUE(RunEventsUntil([&] { return first.bytesToWrite() == 0 && Unacknowledged(first) == 0; }))
+      << "all of it reached the port's system";
+  first.disconnectFromHost();
+  ASSERT_TRUE(RunEventsUntil([&] { return first.state() == QAbstractSocket::UnconnectedState; }));
+  const uint32_t firstConnection = port->ConnectionNumber();
+
+  QTcpSocket second;
+  second.connectToHost(QHostAddress::LocalHost, localPort);
+  ASSERT_TRUE(RunEventsUntil([&] { return second.state() == QAbstractSocket::ConnectedState; }));
+  second.write("from the second\r");
+  second.flush();
+  RunEventRounds(20);
+
+  std::string received;
+  while (received.size() < records.size()) {
+    if (port->Read(received, 4096) == 0) break;
+    EXPECT_EQ(port->ConnectionNumber() == firstConnection, received.size() < records.size());
+  }
+  ASSERT_EQ(received.size(), records.size());
+  EXPECT_TRUE(received == records) << "the first peer's bytes in order";
+  EXPECT_EQ(ReadThrough(*port, 16), "from the second\r");
 }
 
 TEST_F(TcpPortTest, PurgeDropsWhatWasReceivedAndNotRead) {
