@@ -1,0 +1,143 @@
+#!/usr/bin/env python3
+"""A live-data client of the soak test: reads items or sends commands in a loop.
+
+  reader     asks for Field(1), RecordNumber and now and then the item list, and checks
+             that the field holds a whole flood record (or nothing, after {CLEAR}) and that
+             neither the record in the field nor the record number goes back
+  commander  sends commands that must not cost a record: {SUSPEND} followed by {RESUME},
+             {SEND(...)} to the device, {CLEAR}, and for the serial program line commands
+
+It ends on SIGTERM after finishing the round under way (so the engine is never left
+suspended) and prints one line: BUS <role> calls=<n> problems=<n>; each problem is told on
+standard error as well. Needs python3-dbus.
+"""
+
+import argparse
+import signal
+import sys
+import time
+
+import dbus
+
+from soak_device import FloodRecords
+
+INTERFACE = "dde.Conversation"
+# Commands that never cost a record; each must be accepted.
+COMMON_COMMANDS = [["{SUSPEND}", "{RESUME}"], ["{SEND(soak)}"], ["{CLEAR}"],
+                   ["{SENDOUT('soak'13,10)}"]]
+SERIAL_COMMANDS = [["{DTR=ON}"], ["{RTS=ON}"], ["{BAUD115200}"]]
+# Problems told in full; beyond these only counted.
+MAX_TOLD = 20
+
+
+class Client:
+    def __init__(self, args):
+        self.args = args
+        self.records = FloodRecords(args.record_size)
+        bus = dbus.bus.BusConnection(args.address)
+        self.engine = dbus.Interface(bus.get_object(args.service, "/", introspect=False), INTERFACE)
+        self.calls = 0
+        self.problems = 0
+        self.stopping = False
+        self.last_sequence = 0
+        self.last_record_number = 0
+
+    def problem(self, text):
+        self.problems += 1
+        if self.problems <= MAX_TOLD:
+            sys.stderr.write(f"soak_bus_client {self.args.role}: {text}\n")
+
+    def call(self, method, *arguments):
+        self.calls += 1
+        try:
+            return getattr(self.engine, method)(*arguments, timeout=self.args.call_timeout)
+        except dbus.DBusException as error:
+            self.problem(f"{method}{arguments}: {error.get_dbus_name()}: {error}")
+            return None
+
+    # -- reader ----------------------------------------------------------------------
+
+    def check_field(self, value):
+        if value is None or value == "":
+            return
+        text = str(value).encode("latin-1")
+        try:
+            sequence = int(text[4:14])
+        except ValueError:
+            sequence = 0
+        # The field is the record as sent up to its ending CR.
+        if sequence <= 0 or text + b"\n" != self.records.record(sequence):
+            self.problem(f"Field(1) holds no whole record: {text[:80]!r}")
+        elif sequence < self.last_sequence:
+            self.problem(f"Field(1) went back from record {self.last_sequence} to {sequence}")
+        else:
+            self.last_sequence = sequence
+
+    def check_record_number(self, value):
+        if value is None or value == "":
+            return
+        if not str(value).isdigit():
+            self.problem(f"RecordNumber is not a number: {value!r}")
+        elif int(value) < self.last_record_number:
+            self.problem(f"RecordNumber went back from {self.last_record_number} to {value}")
+        else:
+            self.last_record_number = int(value)
+
+    def read_round(self, round_number):
+        self.check_field(self.call("Request", "Field(1)"))
+        self.check_record_number(self.call("Request", "RecordNumber"))
+        if round_number % 10 == 0:
+            items = self.call("Items")
+            if items is not None and "Field(1)" not in [str(item) for item in items]:
+                self.problem(f"Field(1) missing from the items: {list(items)}")
+
+    # -- commander -------------------------------------------------------------------
+
+    def command_rounds(self):
+        rounds = list(COMMON_COMMANDS)
+        if self.args.serial:
+            rounds += SERIAL_COMMANDS
+        return rounds
+
+    def command_round(self, round_number):
+        rounds = self.command_rounds()
+        for command in rounds[round_number % len(rounds)]:
+            accepted = self.call("Execute", command)
+            if accepted is not None and not accepted:
+                self.problem(f"{command} was refused")
+            time.sleep(self.args.pace)
+
+    # -- loop ------------------------------------------------------------------------
+
+    def run(self):
+        signal.signal(signal.SIGTERM, lambda *_: setattr(self, "stopping", True))
+        one_round = self.read_round if self.args.role == "reader" else self.command_round
+        round_number = 0
+        while not self.stopping:
+            one_round(round_number)
+            round_number += 1
+            time.sleep(self.args.pace)
+        print(f"BUS {self.args.role} calls={self.calls} problems={self.problems}", flush=True)
+
+
+def parse_arguments(argv):
+    parser = argparse.ArgumentParser(
+        description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("role", choices=["reader", "commander"])
+    parser.add_argument("--address", required=True, help="the bus address")
+    parser.add_argument("--service", required=True, help="the engine's bus name")
+    parser.add_argument("--record-size", type=int, default=64, help="bytes per flood record")
+    parser.add_argument("--serial", action="store_true", help="send the serial line commands too")
+    parser.add_argument("--pace", type=float, default=0.02, help="seconds between two calls")
+    parser.add_argument("--call-timeout", type=float, default=120,
+                        help="seconds a call may take before it counts as a problem")
+    return parser.parse_args(argv)
+
+
+def main(argv):
+    Client(parse_arguments(argv)).run()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
