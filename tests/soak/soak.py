@@ -22,7 +22,11 @@ What is checked:
     in half: the device says which one before it sends anything after it, and the program
     is told of it by the connection ending (it drops an unfinished record). A drop waits
     until the program has taken every byte already sent, so nothing else is in flight.
-  - the program's peak memory (resident set) stays within --memory-bound MiB;
+  - the program's peak memory (resident set, the kernel's high-water mark) stays within
+    --memory-bound: 64 MiB by default, 160 MiB for a build with the address sanitizer (run
+    with a quarantine of 16 MiB). What the programs hold is bounded by their settings: the
+    serial port's InputBufferSize, netfenno's 4 MiB receive limit plus one socket receive
+    buffer when a connection ends, 1 MiB of log lines collected between two writes;
   - the bus clients found every item whole and monotonic and every command accepted, and
     at the end the RecordNumber item equals the number of records logged;
   - every log outage was reported on standard error, and nothing else unexpected was;
@@ -68,6 +72,11 @@ READ_PIECE = 8 << 20
 ROTATE_BYTES = 256 << 20
 SAMPLE_SECONDS = 0.5
 FAULT_KINDS = ("line cut", "log folder", "line clean")
+# The memory bound, in MiB of resident memory, of a plain build and of a build with the
+# address sanitizer (shadow memory, and a quarantine of freed blocks kept at the size below).
+MEMORY_BOUND_MIB = 64
+SANITIZED_MEMORY_BOUND_MIB = 160
+ASAN_QUARANTINE_MIB = 16
 MAX_TOLD = 20
 
 
@@ -79,11 +88,15 @@ class SoakFailure(Exception):
 # Processes
 
 
-def program_environment(work, bus_address):
+def program_environment(work, bus_address, sanitized):
     environment = {name: value for name, value in os.environ.items()
                    if name not in ("DISPLAY", "WAYLAND_DISPLAY", "LC_ALL", "LANGUAGE")}
     environment.update(DBUS_SESSION_BUS_ADDRESS=bus_address, LANG="C",
                        XDG_CONFIG_HOME=os.path.join(work, "config"))
+    if sanitized and "quarantine_size_mb" not in environment.get("ASAN_OPTIONS", ""):
+        # Freed memory is held back from reuse up to this much (256 MiB by default).
+        options = [environment.get("ASAN_OPTIONS", ""), f"quarantine_size_mb={ASAN_QUARANTINE_MIB}"]
+        environment["ASAN_OPTIONS"] = ":".join(option for option in options if option)
     return environment
 
 
@@ -543,7 +556,8 @@ class ProgramSoak:
                        + where, check=True)
         command = [self.args.program_path[self.program], "--headless", config]
         self.engine = subprocess.Popen(
-            command, cwd=self.work, env=program_environment(self.work, self.bus_address),
+            command, cwd=self.work,
+            env=program_environment(self.work, self.bus_address, self.args.sanitized),
             stdin=subprocess.DEVNULL, stdout=open(os.path.join(self.work, "engine.out"), "w"),
             stderr=open(os.path.join(self.work, "engine.err"), "w"))
         self.processes.append(self.engine)
@@ -775,8 +789,11 @@ def parse_arguments(argv):
     parser.add_argument("--input-buffer", type=int, default=65536,
                         help="comfenno's InputBufferSize: the bytes it takes from the port per "
                              "tick (the program's own default is 4096)")
-    parser.add_argument("--memory-bound", type=float, default=64,
-                        help="MiB the program's resident memory must stay within")
+    parser.add_argument("--memory-bound", type=float,
+                        help=f"MiB the program's resident memory must stay within (default "
+                             f"{MEMORY_BOUND_MIB}, with --sanitized {SANITIZED_MEMORY_BOUND_MIB})")
+    parser.add_argument("--sanitized", action="store_true",
+                        help="the programs are built with the address sanitizer")
     parser.add_argument("--fault-every", type=float, default=2.5, help="seconds between faults")
     parser.add_argument("--down-for", type=float, default=1.5,
                         help="seconds a dropped line stays down")
@@ -790,6 +807,8 @@ def parse_arguments(argv):
     args = parser.parse_args(argv)
     if args.short:
         args.seconds, args.min_faults = 20, 2
+    if args.memory_bound is None:
+        args.memory_bound = SANITIZED_MEMORY_BOUND_MIB if args.sanitized else MEMORY_BOUND_MIB
     args.programs = [name for name in args.programs.split(",") if name]
     if any(name not in PROGRAMS for name in args.programs):
         parser.error(f"--programs takes {', '.join(PROGRAMS)}")
