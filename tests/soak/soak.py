@@ -424,11 +424,11 @@ class FaultSchedule:
         if self.log_back_at is not None and now >= self.log_back_at:
             self.log_folder.give_back()
             self.log_back_at = None
-        if now < self.next_at:
+        # Each fault starts while records flow: a log outage while the line is down would
+        # find nothing to write, and the device carries out one drop at a time.
+        if now < self.next_at or self.device.drop_under_way:
             return
         kind = FAULT_KINDS[self.turn % len(FAULT_KINDS)]
-        if kind.startswith("line") and self.device.drop_under_way:
-            return  # the last drop is still being carried out
         self.next_at = now + self.args.fault_every
         self.turn += 1
         if kind == "log folder":
