@@ -109,8 +109,10 @@ bool TcpPort::StartClient() {
   remotePort_ = *port;
   socket_ = new QTcpSocket;
   WatchSocket(socket_);
-  QObject::connect(socket_, &QTcpSocket::connected, receiver_.get(),
-                   [this] { reconnectTimer_->stop(); });
+  QObject::connect(socket_, &QTcpSocket::connected, receiver_.get(), [this] {
+    reconnectTimer_->stop();
+    LimitSystemReceiveBuffer(socket_->socketDescriptor());
+  });
   ConnectToRemote();
   return true;
 }
@@ -121,7 +123,10 @@ bool TcpPort::StartServer() {
   server_ = std::make_unique<QTcpServer>();
   QObject::connect(server_.get(), &QTcpServer::newConnection, receiver_.get(),
                    [this] { OnNewPeers(); });
-  if (server_->listen(QHostAddress::Any, *port)) return true;
+  if (server_->listen(QHostAddress::Any, *port)) {
+    LimitSystemReceiveBuffer(server_->socketDescriptor());  // peers take it over
+    return true;
+  }
   ReportListenFailure(*port);
   server_.reset();
   return false;
@@ -162,6 +167,7 @@ void TcpPort::OnNewPeers() {
 void TcpPort::AdoptPeer(QTcpSocket* peer) {
   RetirePeer();
   peer->setParent(nullptr);
+  LimitSystemReceiveBuffer(peer->socketDescriptor());
   socket_ = peer;
   WatchSocket(peer);
   PullFromSocket();
@@ -205,6 +211,12 @@ void TcpPort::DrainSocket() {
     received_.Append(chunk_);
     room -= got;
   }
+}
+
+void TcpPort::LimitSystemReceiveBuffer(int64_t descriptor) const {
+  if (descriptor < 0 || options_.systemReceiveBufferSize <= 0) return;
+  const int size = options_.systemReceiveBufferSize;
+  ::setsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
 }
 
 size_t TcpPort::SystemReceiveBufferSize() const {

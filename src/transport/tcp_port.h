@@ -42,9 +42,13 @@ struct TcpPortOptions {
   // below it) received bytes stay with the system until the reader asks, so a peer that
   // sends faster than the reader takes is held back by TCP itself. When a connection ends
   // (or a new peer replaces it), what the system still holds for it is taken too, so this
-  // may be exceeded by up to the socket's receive buffer.
+  // may be exceeded by up to the system's receive buffer below.
   size_t receiveLimit = size_t{4} << 20;
   int64_t socketReadBufferSize = 64 * 1024;
+  // The system's receive buffer of each connection (SO_RCVBUF, which Linux doubles for its
+  // bookkeeping). Fixed rather than grown by the system (up to net.ipv4.tcp_rmem, tens of
+  // MiB on some machines), so that an ending connection's bytes stay few.
+  int systemReceiveBufferSize = 1 << 20;
   // Bytes taken from the system between two passes of the event loop: a reader that reads
   // until nothing is left still ends its turn while a peer floods it.
   size_t readBudget = size_t{4} << 20;
@@ -116,6 +120,7 @@ class TcpPort : public Port {
   size_t Receive(std::string& to, size_t maxBytes);
   void DrainSocket();
   size_t SystemReceiveBufferSize() const;
+  void LimitSystemReceiveBuffer(int64_t descriptor) const;
   void MarkConnectionEnded();
   void FlushPendingOutput();
   void ReportListenFailure(uint16_t port);

@@ -280,6 +280,67 @@ TEST_F(TcpPortTest, PurgeDropsWhatWasReceivedAndNotRead) {
   EXPECT_EQ(ReadThrough(*port, 5), "fresh");
 }
 
+// A peer flooding at full speed (so the system has had every reason to grow its receive
+// buffer) is replaced while the reader has stopped: what the port keeps of it stays within
+// its limits and the fixed system buffer, and arrives in order without a gap.
+TEST_F(TcpPortTest, AReplacedFloodingPeerLeavesNoMoreThanTheFixedBuffersHold) {
+  const uint16_t localPort = FreeLoopbackPort();
+  TcpPortOptions options{kShortReconnect};
+  options.receiveLimit = 64 * 1024;
+  options.socketReadBufferSize = 16 * 1024;
+  options.systemReceiveBufferSize = 64 * 1024;
+  auto port = ServerOn(localPort, options);
+  ASSERT_TRUE(port->Open());
+
+  std::atomic<bool> done{false};
+  std::thread flooder([&] {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(localPort);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+      std::vector<char> block(64 * 1024);
+      for (uint64_t offset = 0; !done;) {
+        for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>((offset + i) % 251);
+        const ssize_t n = ::send(fd, block.data(), block.size(), MSG_NOSIGNAL);
+        if (n <= 0) break;
+        offset += static_cast<uint64_t>(n);
+      }
+    }
+    ::close(fd);
+  });
+
+  uint64_t received = 0;
+  uint64_t misplaced = 0;
+  const auto readAll = [&] {
+    std::string chunk;
+    for (size_t n = 1; n != 0;) {
+      chunk.clear();
+      n = port->Read(chunk, 256 * 1024);
+      for (const char byte : chunk)
+        misplaced += static_cast<unsigned char>(byte) != (received++ % 251);
+    }
+  };
+  ASSERT_TRUE(RunEventsUntil([&] {
+    readAll();
+    return received >= (64u << 20);
+  }, 120000));
+  RunEventRounds(100);  // the reader stops; every buffer fills up
+
+  QTcpSocket second;
+  second.connectToHost(QHostAddress::LocalHost, localPort);
+  ASSERT_TRUE(RunEventsUntil([&] { return second.state() == QAbstractSocket::ConnectedState; }));
+  RunEventRounds(20);
+  const size_t fixedBuffers = options.receiveLimit + static_cast<size_t>(options.socketReadBufferSize) +
+                              2 * static_cast<size_t>(options.systemReceiveBufferSize);
+  EXPECT_LE(port->BufferedBytes(), fixedBuffers);
+  readAll();
+  done = true;
+  flooder.join();
+  EXPECT_EQ(misplaced, 0u);
+}
+
 // A flooding peer while the engine reads nothing: memory stays bounded because the port
 // stops reading the socket, and TCP holds the sender back. Then a reader that reads until
 // nothing is left gets what was held and at most the read budget more between two passes
