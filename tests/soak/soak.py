@@ -258,9 +258,13 @@ class LogChecker:
         self.next_sequence = 1
         self.logged = 0
         self.problems = []
+        self.problems_untold = 0
 
     def problem(self, text):
-        self.problems.append(text)
+        if len(self.problems) < MAX_TOLD:
+            self.problems.append(text)
+        else:
+            self.problems_untold += 1
 
     def expected_from(self, count):
         """The records expected next, up to `count` of them, and how many records that is."""
@@ -373,6 +377,8 @@ class LogChecker:
         self.skip_cut_records()
         if self.buffer:
             self.problem(f"log ends in an unfinished line: {self.buffer[:100]!r}")
+        if self.problems_untold:
+            self.problems.append(f"{self.problems_untold} more problems in the log")
 
 
 # -------------------------------------------------------------------------------------
@@ -408,16 +414,25 @@ class LogFolder:
 
 
 class FaultSchedule:
-    """One fault every `every` seconds, the kinds in turn."""
+    """One fault every --fault-every seconds, the kinds in turn, until `end` has passed and
+    each kind came --min-faults times; the last fault is let run its course."""
 
-    def __init__(self, args, device, log_folder):
+    def __init__(self, args, device, log_folder, end):
         self.args = args
         self.device = device
         self.log_folder = log_folder
+        self.end = end
         self.counts = collections.Counter()
         self.next_at = time.monotonic() + args.fault_every
         self.turn = 0
         self.log_back_at = None
+
+    def enough(self):
+        return (time.monotonic() >= self.end and
+                all(self.counts[kind] >= self.args.min_faults for kind in self.args.faults))
+
+    def over(self):
+        return self.enough() and self.log_back_at is None and not self.device.drop_under_way
 
     def tick(self):
         now = time.monotonic()
@@ -426,9 +441,10 @@ class FaultSchedule:
             self.log_back_at = None
         # Each fault starts while records flow: a log outage while the line is down would
         # find nothing to write, and the device carries out one drop at a time.
-        if now < self.next_at or self.device.drop_under_way:
+        if now < self.next_at or self.device.drop_under_way or self.enough():
             return
-        kind = FAULT_KINDS[self.turn % len(FAULT_KINDS)]
+        kinds = self.args.faults
+        kind = kinds[self.turn % len(kinds)]
         self.next_at = now + self.args.fault_every
         self.turn += 1
         if kind == "log folder":
@@ -440,10 +456,7 @@ class FaultSchedule:
             self.device.drop(kind == "line cut", self.args.down_for)
             self.counts[kind] += 1
 
-    def each_at_least(self, count):
-        return all(self.counts[kind] >= count for kind in FAULT_KINDS)
-
-    def end(self):
+    def stop(self):
         self.log_folder.give_back()
         self.log_back_at = None
 
@@ -589,11 +602,12 @@ class ProgramSoak:
 
     def run(self):
         checker = LogChecker(self.log_path(), self.records, self.device)
-        faults = FaultSchedule(self.args, self.device, self.log_folder)
         started = time.monotonic()
-        self.run_under_faults(checker, faults, started + self.args.seconds)
+        faults = FaultSchedule(self.args, self.device, self.log_folder,
+                               started + self.args.seconds)
+        self.run_under_faults(checker, faults)
         self.result.settled_kib = resident_kib(self.engine.pid)
-        faults.end()
+        faults.stop()
         self.result.faults = faults.counts
         self.stop_device()
         self.wait_until_logged(checker)
@@ -604,9 +618,9 @@ class ProgramSoak:
         checker.finish()
         self.collect(checker)
 
-    def run_under_faults(self, checker, faults, end):
+    def run_under_faults(self, checker, faults):
         next_sample = time.monotonic()
-        while time.monotonic() < end or not faults.each_at_least(self.args.min_faults):
+        while not faults.over():
             self.device.poll()
             faults.tick()
             if not self.log_folder.unwritable:
@@ -737,7 +751,7 @@ def soak_program(program, args):
         soak.result.problems.append(str(failure))
     finally:
         soak.close()
-    if soak.result.problems:
+    if soak.result.problems or args.keep:
         print(f"{program}: work folder kept: {work}", flush=True)
     else:
         shutil.rmtree(work, ignore_errors=True)
@@ -794,6 +808,8 @@ def parse_arguments(argv):
                              f"{MEMORY_BOUND_MIB}, with --sanitized {SANITIZED_MEMORY_BOUND_MIB})")
     parser.add_argument("--sanitized", action="store_true",
                         help="the programs are built with the address sanitizer")
+    parser.add_argument("--faults", default=",".join(FAULT_KINDS),
+                        help="which kinds of fault, comma-separated, in the order they come")
     parser.add_argument("--fault-every", type=float, default=2.5, help="seconds between faults")
     parser.add_argument("--down-for", type=float, default=1.5,
                         help="seconds a dropped line stays down")
@@ -804,11 +820,15 @@ def parse_arguments(argv):
                         help="seconds between two calls of each bus client")
     parser.add_argument("--seed", type=int, default=1, help="seed of where records are cut")
     parser.add_argument("--work-dir", help="where the work folders go (default: the temp folder)")
+    parser.add_argument("--keep", action="store_true", help="keep the work folders of runs that held")
     args = parser.parse_args(argv)
     if args.short:
         args.seconds, args.min_faults = 20, 2
     if args.memory_bound is None:
         args.memory_bound = SANITIZED_MEMORY_BOUND_MIB if args.sanitized else MEMORY_BOUND_MIB
+    args.faults = [kind for kind in args.faults.split(",") if kind]
+    if not args.faults or any(kind not in FAULT_KINDS for kind in args.faults):
+        parser.error(f"--faults takes {', '.join(FAULT_KINDS)}")
     args.programs = [name for name in args.programs.split(",") if name]
     if any(name not in PROGRAMS for name in args.programs):
         parser.error(f"--programs takes {', '.join(PROGRAMS)}")
