@@ -2,9 +2,11 @@
 """Soak test: the headless programs logging a flood device while things go wrong.
 
 Each program runs `--headless` in log mode against the flood device of the device
-simulator (tests/soak/soak_device.py), which sends numbered records as fast as the line
-takes them: comfenno on a pseudo-terminal (as COM5), netfenno over loopback TCP. While it
-runs, faults come in turn, one every --fault-every seconds:
+simulator (tests/soak/soak_device.py), which sends numbered records ("SEQ 0000000001 ABC..."
+and CR LF, --record-size bytes) as fast as the line takes them: comfenno on a
+pseudo-terminal (as COM5, --input-buffer bytes taken per tick), netfenno over loopback TCP
+(as server, or as client with --netfenno-role client). While it runs, faults come in turn,
+one every --fault-every seconds, each while records are flowing:
 
   line cut         the pseudo-terminal is pulled away (the TCP peer drops) in the middle of
                    a record, and comes back --down-for seconds later
@@ -14,35 +16,42 @@ runs, faults come in turn, one every --fault-every seconds:
                    plain file takes its name) and then writable again
 
 and two clients on a private session bus read the live-data items and send commands in a
-loop ({SUSPEND}/{RESUME}, {SEND(...)}, {CLEAR}, serial line commands).
+loop ({SUSPEND} then {RESUME}, {SEND(...)}, {SENDOUT(...)}, {CLEAR}, and for comfenno
+{DTR=ON}, {RTS=ON}, {BAUD115200}). A log file grown beyond 256 MiB is renamed away once
+checked and deleted, as log rotation would; the program starts a new one.
 
 What is checked:
-  - the log holds every record the device sent whole, exactly once, in the order sent,
-    byte for byte. The only records that may be missing are those a "line cut" fault cut
-    in half: the device says which one before it sends anything after it, and the program
-    is told of it by the connection ending (it drops an unfinished record). A drop waits
-    until the program has taken every byte already sent, so nothing else is in flight.
+  - every record the device sent whole is in the log exactly once, in the order sent, byte
+    for byte (its line is the record with its ending CR, then CR LF). The only records the
+    program is told to discard are those a "line cut" cut in half: the connection ends in
+    the middle of the record, and the program drops an unfinished record rather than join
+    it to the next connection's first. The device names each such record before it sends
+    anything after it, and they alone may be missing. A drop waits until the program has
+    taken every byte already sent, so that nothing else is in flight when the line goes.
   - the program's peak memory (resident set, the kernel's high-water mark) stays within
     --memory-bound: 64 MiB by default, 160 MiB for a build with the address sanitizer (run
     with a quarantine of 16 MiB). What the programs hold is bounded by their settings: the
-    serial port's InputBufferSize, netfenno's 4 MiB receive limit plus one socket receive
-    buffer when a connection ends, 1 MiB of log lines collected between two writes;
-  - the bus clients found every item whole and monotonic and every command accepted, and
-    at the end the RecordNumber item equals the number of records logged;
-  - every log outage was reported on standard error, and nothing else unexpected was;
-  - the program ends cleanly (status 0) on SIGTERM.
-Nothing is judged by the clock: waits only fail when no progress is made for a long time.
+    serial port's InputBufferSize, netfenno's 4 MiB receive limit plus one 1 MiB system
+    receive buffer when a connection ends, 1 MiB of log lines collected between two writes;
+  - the bus clients found Field(1) holding a whole record and neither it nor RecordNumber
+    going back, and every command accepted; at the end RecordNumber equals the number of
+    records logged;
+  - each log outage was told once on standard error, and for comfenno each drop was told
+    as a loss and a return; nothing else was said;
+  - the program ends with status 0 on SIGTERM.
+Nothing is judged by the clock: a wait fails only when nothing moves for three minutes.
 
 It prints records sent and logged, records/s, faults injected of each kind, peak memory and
 CPU time, and exits 0 when everything held (77 when python3-dbus is missing).
 
-Short form (what `scripts/test` runs through CTest, about a minute in all):
+Short form (what `scripts/test` runs through CTest as soak_short, about a minute in all):
   soak.py --short --build build/release
 Long form, by hand (ten minutes per program, or as long as wanted):
   soak.py --seconds 600 --build build/release
   soak.py --seconds 3600 --programs netfenno --netfenno-role client --build build/release
-The work folder (pseudo-terminal link, configurations, logs, the programs' messages) is
-removed after a run that held, and kept (its path is printed) after one that did not.
+The work folder (pseudo-terminal link, configurations, logs, what the device and the
+programs said) is removed after a run that held, and kept (its path is printed) after one
+that did not, or with --keep.
 """
 
 import argparse
@@ -786,41 +795,43 @@ def report(result, args):
 def parse_arguments(argv):
     parser = argparse.ArgumentParser(
         description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--short", action="store_true",
-                        help="the short form: 20 s per program and each fault at least twice")
-    parser.add_argument("--seconds", type=float, default=600, help="how long each program floods")
-    parser.add_argument("--min-faults", type=int, default=0,
-                        help="go on after --seconds until each kind of fault came this often")
-    parser.add_argument("--programs", default=",".join(PROGRAMS),
-                        help="which programs, comma-separated (default: both)")
-    parser.add_argument("--build", default=os.path.join(SOURCE_DIR, "build", "release"),
-                        help="build folder to take the programs and soak_config from")
-    parser.add_argument("--comfenno", help="the comfenno program (default: from --build)")
-    parser.add_argument("--netfenno", help="the netfenno program (default: from --build)")
-    parser.add_argument("--soak-config", help="the soak_config helper (default: from --build)")
-    parser.add_argument("--netfenno-role", choices=["server", "client"], default="server",
-                        help="netfenno listens (the device calls it) or calls the device")
-    parser.add_argument("--input-buffer", type=int, default=65536,
-                        help="comfenno's InputBufferSize: the bytes it takes from the port per "
-                             "tick (the program's own default is 4096)")
-    parser.add_argument("--memory-bound", type=float,
-                        help=f"MiB the program's resident memory must stay within (default "
-                             f"{MEMORY_BOUND_MIB}, with --sanitized {SANITIZED_MEMORY_BOUND_MIB})")
-    parser.add_argument("--sanitized", action="store_true",
-                        help="the programs are built with the address sanitizer")
-    parser.add_argument("--faults", default=",".join(FAULT_KINDS),
-                        help="which kinds of fault, comma-separated, in the order they come")
-    parser.add_argument("--fault-every", type=float, default=2.5, help="seconds between faults")
-    parser.add_argument("--down-for", type=float, default=1.5,
-                        help="seconds a dropped line stays down")
-    parser.add_argument("--log-outage", type=float, default=3.5,
-                        help="seconds the log folder stays unwritable")
-    parser.add_argument("--record-size", type=int, default=64, help="bytes per record")
-    parser.add_argument("--bus-pace", type=float, default=0.02,
-                        help="seconds between two calls of each bus client")
-    parser.add_argument("--seed", type=int, default=1, help="seed of where records are cut")
-    parser.add_argument("--work-dir", help="where the work folders go (default: the temp folder)")
-    parser.add_argument("--keep", action="store_true", help="keep the work folders of runs that held")
+    option = parser.add_argument
+    option("--short", action="store_true",
+           help="the short form: 20 s per program and each fault at least twice")
+    option("--seconds", type=float, default=600,
+           help="how long each program floods (%(default)s)")
+    option("--min-faults", type=int, default=0,
+           help="go on after --seconds until each kind of fault came this often (%(default)s)")
+    option("--programs", default=",".join(PROGRAMS),
+           help="which programs, comma-separated (%(default)s)")
+    option("--build", default=os.path.join(SOURCE_DIR, "build", "release"),
+           help="build folder to take the programs and soak_config from (%(default)s)")
+    option("--comfenno", help="the comfenno program (from --build)")
+    option("--netfenno", help="the netfenno program (from --build)")
+    option("--soak-config", help="the soak_config helper (from --build)")
+    option("--netfenno-role", choices=["server", "client"], default="server",
+           help="netfenno listens (the device calls it) or calls the device (%(default)s)")
+    option("--input-buffer", type=int, default=65536,
+           help="comfenno's InputBufferSize: what it takes from the port per tick "
+                "(%(default)s; the program's own default is 4096)")
+    option("--memory-bound", type=float,
+           help=f"MiB the program's resident memory must stay within ({MEMORY_BOUND_MIB}, "
+                f"with --sanitized {SANITIZED_MEMORY_BOUND_MIB})")
+    option("--sanitized", action="store_true",
+           help="the programs are built with the address sanitizer")
+    option("--faults", default=",".join(FAULT_KINDS),
+           help="which kinds of fault, comma-separated, in the order they come (%(default)s)")
+    option("--fault-every", type=float, default=2.5, help="seconds between faults (%(default)s)")
+    option("--down-for", type=float, default=1.5,
+           help="seconds a dropped line stays down (%(default)s)")
+    option("--log-outage", type=float, default=3.5,
+           help="seconds the log folder stays unwritable (%(default)s)")
+    option("--record-size", type=int, default=64, help="bytes per record (%(default)s)")
+    option("--bus-pace", type=float, default=0.02,
+           help="seconds between two calls of each bus client (%(default)s)")
+    option("--seed", type=int, default=1, help="seed of where records are cut (%(default)s)")
+    option("--work-dir", help="where the work folders go (the temp folder)")
+    option("--keep", action="store_true", help="keep the work folders of runs that held")
     args = parser.parse_args(argv)
     if args.short:
         args.seconds, args.min_faults = 20, 2

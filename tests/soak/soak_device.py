@@ -318,7 +318,8 @@ def parse_arguments(argv):
                        help="listen on 127.0.0.1:PORT (0: any free port)")
     where.add_argument("--tcp-client", type=simulator.host_and_port, metavar="HOST:PORT",
                        help="call HOST:PORT, again after every drop")
-    parser.add_argument("--record-size", type=int, default=64, help="bytes per record (at least 20)")
+    parser.add_argument("--record-size", type=int, default=64,
+                        help="bytes per record, at least 20 (%(default)s)")
     parser.add_argument("--seed", type=int, default=1, help="seed of where records are cut")
     args = parser.parse_args(argv)
     if args.record_size < 20:
