@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -47,9 +48,11 @@ using testing::RecordingPrompt;
 
 constexpr const char* kNullDevice = "/dev/null";
 constexpr int kLastFramingSlot = kFieldSlots - 2;  // framing writes slots 1..41
-// A run stops after this many records, so that long streams of tiny records stay quick.
+// A run stops after this many records, so that long streams of tiny records stay quick;
+// the engine also after records with this many bytes of preamble and postambles together.
 constexpr size_t kMaxPipelineRecords = 100000;
-constexpr size_t kMaxEngineRecords = 20000;
+constexpr size_t kMaxEngineRecords = 5000;
+constexpr size_t kMaxEngineBytes = 16 << 20;
 
 // A property the code under test must keep; a violation is a finding like a crash.
 void Check(bool holds, const char* what) {
@@ -57,6 +60,27 @@ void Check(bool holds, const char* what) {
   std::fprintf(stderr, "fuzz check failed: %s\n", what);
   std::abort();
 }
+
+// FNV-1a over a sequence of pieces: long streams are compared without being kept.
+class Digest {
+ public:
+  // One piece: where pieces end is part of the digest.
+  void Add(std::string_view piece) {
+    AddBytes(piece);
+    value_ = (value_ ^ 0x100) * 1099511628211u;
+  }
+  // Bytes of a stream: the same bytes give the same digest however they are split.
+  void AddBytes(std::string_view bytes) {
+    for (char c : bytes) value_ = (value_ ^ static_cast<unsigned char>(c)) * 1099511628211u;
+    bytes_ += bytes.size();
+  }
+  size_t bytes() const { return bytes_; }
+  bool operator==(const Digest&) const = default;
+
+ private:
+  uint64_t value_ = 14695981039346656037u;
+  size_t bytes_ = 0;
+};
 
 // Hands out the bytes of one input front to back; an exhausted input gives zeros and
 // empty texts, so every input, however short, describes a complete run.
@@ -230,7 +254,7 @@ void DrawDeliverySettings(FuzzInput& in, Settings& s) {
   }
   for (int n = in.Byte() % 8; n > 0; --n) {
     const uint8_t code = in.Byte();
-    s.KeystrokeTranslation[code] = Amplified(in.Text(8));
+    s.KeystrokeTranslation[code] = in.Text(8);
     s.DdeTranslation[code] = static_cast<char>(in.Byte());
     s.LogTranslation[code] = static_cast<char>(in.Byte());
   }
@@ -377,11 +401,11 @@ class CheckingSink : public RecordSink {
     Check(p.FieldValues[0].empty() && p.FieldValues[kFieldSlots - 1].empty(),
           "framing wrote slot 0 or 42");
     Check(p.HighestSlot() <= kLastFramingSlot, "framing went beyond slot 41");
-    Mix(p.VoidRecord ? "void" : "record");
+    digest.Add(p.VoidRecord ? "void" : "record");
     for (size_t slot = 0; slot < p.FieldValues.size(); ++slot) {
       if (p.FieldValues[slot].empty()) continue;
-      Mix(std::string_view(&"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefg"[slot], 1));
-      Mix(p.FieldValues[slot]);
+      digest.Add(std::string_view(&"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefg"[slot], 1));
+      digest.Add(p.FieldValues[slot]);
     }
     ++records;
     p.VoidRecord = false;
@@ -390,19 +414,13 @@ class CheckingSink : public RecordSink {
       Check(value.empty(), "a record left bytes behind for the next one");
     return (endTickEvery_ != 0 && records % endTickEvery_ == 0) || records > kMaxPipelineRecords;
   }
-  void QueueOutput(std::string_view text) override { Mix(text); }
+  void QueueOutput(std::string_view text) override { digest.Add(text); }
 
   InputPipeline* pipeline = nullptr;
   size_t records = 0;
-  uint64_t digest = 14695981039346656037u;  // of the records and the output, in order
+  Digest digest;  // of the records and the Opto-RS queries, in order
 
  private:
-  // FNV-1a: a stream of millions of records is compared without being kept.
-  void Mix(std::string_view bytes) {
-    for (char c : bytes) digest = (digest ^ static_cast<unsigned char>(c)) * 1099511628211u;
-    digest = (digest ^ 0xFF) * 1099511628211u;  // ends the piece
-  }
-
   uint8_t endTickEvery_;
 };
 
@@ -434,10 +452,9 @@ struct DeviceStream {
   std::string bytes;
 };
 
-// A control byte 0xFF repeats the previous plain read 1024 times for each step of the next
-// byte (up to 32 steps), in one read, so that records can outgrow the size limit.
-// For all repeats of one input together: past the record size limit, and small enough that
-// a stream of one-byte records stays quick to deliver.
+// A control byte 0xFF repeats the previous plain read 64 times for each step of the next
+// byte (up to 32 steps), in one read, so that records can outgrow the size limit. All the
+// repeats of one input together stop a little past that limit.
 constexpr size_t kMaxRepeatedBytes = InputPipeline::kMaxRecordBytes + (256 << 10);
 
 DeviceStream ReadStream(FuzzInput& in) {
@@ -448,7 +465,7 @@ DeviceStream ReadStream(FuzzInput& in) {
     const uint8_t control = in.Byte();
     if (control == 0xFF) {
       std::string repeated;
-      for (int n = (1 + in.Byte() % 32) * 1024; n > 0 && repeatedBytes < kMaxRepeatedBytes; --n) {
+      for (int n = (1 + in.Byte() % 32) * 64; n > 0 && repeatedBytes < kMaxRepeatedBytes; --n) {
         repeated += lastPlain;
         repeatedBytes += lastPlain.size();
       }
@@ -468,7 +485,7 @@ DeviceStream ReadStream(FuzzInput& in) {
 // What framing made of a stream: the records and the Opto-RS queries.
 struct Framed {
   size_t records;
-  uint64_t digest;
+  Digest digest;
   bool truncated;  // stopped at kMaxPipelineRecords
 };
 
@@ -499,6 +516,14 @@ Framed FrameStream(const Settings& settings, const RecordChoices& choices,
 // ---------------------------------------------------------------------------------------
 // Engine
 
+// The records one run delivers at most: a run must stay quick even when every record
+// carries a long preamble or long postambles.
+size_t RecordLimit(const Settings& s) {
+  size_t fixedBytes = s.RecordPreamble.size();
+  for (int field = 1; field <= s.FieldCount; ++field) fixedBytes += s.FieldPostamble[field].size();
+  return std::max<size_t>(1, std::min(kMaxEngineRecords, kMaxEngineBytes / (1 + fixedBytes)));
+}
+
 // True when a record's keystroke text is made of the record's own characters through the
 // default keystroke table alone.
 bool OnlyTranslatedData(const Settings& s) {
@@ -519,13 +544,12 @@ class ParsingKeystrokes : public KeystrokeTarget {
     // as a key name, so whatever the device sent types (unless it is too long to queue).
     Check(!onlyTranslatedData || result == kMacroOk || result == kMacroQueueFull,
           "a record's own characters make its keystrokes fail");
-    typed.append(macroText);
-    typed += '\n';
+    typed.Add(macroText);
   }
   void Restore() override {}
 
   bool onlyTranslatedData = false;  // no preamble or postambles, the default table
-  std::string typed;
+  Digest typed;
 
  private:
   FakeKeySink sink_;
@@ -536,14 +560,20 @@ class ParsingKeystrokes : public KeystrokeTarget {
 class ShownTexts : public EngineObserver {
  public:
   void OnFieldText(int field, const std::string& text) override {
-    shown += std::to_string(field) + '=' + text + '\n';
+    shown.Add(std::to_string(field));
+    shown.Add(text);
   }
   void OnRecordNumber(const std::string& text) override {
-    shown += '#' + text + '\n';
-    ++records;
+    shown.Add("#");
+    shown.Add(text);
+    if (text.empty()) return;  // activation or reset
+    // Enough for one run: the rest of the input waits, as after a suspend hot key.
+    if (++records >= recordLimit && !engine->Suspended()) engine->ToggleSuspend();
   }
 
-  std::string shown;
+  Digest shown;
+  Engine* engine = nullptr;
+  size_t recordLimit = SIZE_MAX;
   size_t records = 0;
 };
 
@@ -564,6 +594,8 @@ struct EngineBench {
     services.links = &links;
     services.unattended = true;
     engine = std::make_unique<Engine>(edition, settings, working, mode, services);
+    observer.engine = engine.get();
+    observer.recordLimit = RecordLimit(settings);
     engine->AddObserver(&observer);
     engine->Start();
   }
@@ -644,13 +676,11 @@ void RunControl(EngineBench& bench, int control, uint8_t argument) {
 
 // What one engine run delivered.
 struct EngineRun {
-  std::string shown;   // field boxes and record numbers
-  std::string typed;   // keystroke texts
-  std::string log;     // the data log
+  Digest shown;        // field boxes and record numbers
+  Digest typed;        // keystroke texts
+  Digest log;          // the data log
   std::string device;  // what was written to the device
-  size_t records = 0;
   bool usedControls = false;
-  bool truncated = false;  // stopped at kMaxEngineRecords
 };
 
 // Runs the engine over the rest of the input: the device bytes arrive as the input says, or,
@@ -662,30 +692,33 @@ EngineRun RunEngine(const Edition& edition, const Settings& settings, Activation
   EngineRun run;
   {
     EngineBench bench(edition, settings, mode, decimalComma, keystrokeTarget, logFile.Path());
-    int ticksLeft = 8;  // at the end: time-gap records end and queued output leaves
+    // One tick, the log it wrote taken out of the file. Once the run has delivered all the
+    // records it may (the engine is suspended then), the rest of the input is still taken,
+    // so that both runs see the same controls, but only the last ticks run.
+    const auto tick = [&](bool last) {
+      if (!last && bench.observer.records >= bench.observer.recordLimit) return;
+      bench.Tick();
+      run.log.AddBytes(logFile.Contents());
+      logFile.Hold({});
+    };
+    int lastTicks = 8;  // time-gap records end and queued output leaves
     std::string_view lastChunk;
     size_t repeatedBytes = 0;
-    // One tick; false once the run has delivered enough records to stop.
-    const auto tick = [&] {
-      bench.Tick();
-      run.truncated = bench.observer.records > kMaxEngineRecords;
-      return !run.truncated;
-    };
-    while (!stream.Empty() && !run.truncated) {
+    while (!stream.Empty()) {
       const uint8_t control = stream.Byte();
       if (control == 0xFF) {
-        // The last chunk again, 1024 times per step of the next byte, read in pieces of
+        // The last chunk again, 64 times per step of the next byte, read in pieces of
         // 16 KiB, one a tick.
-        for (int n = (1 + stream.Byte() % 32) * 1024; n > 0 && repeatedBytes < kMaxRepeatedBytes;
+        for (int n = (1 + stream.Byte() % 32) * 64; n > 0 && repeatedBytes < kMaxRepeatedBytes;
              --n) {
           bench.port.input.append(lastChunk);
           repeatedBytes += lastChunk.size();
-          if (!oneRead && bench.port.input.size() >= (16 << 10) && !tick()) break;
+          if (!oneRead && bench.port.input.size() >= (16 << 10)) tick(false);
         }
         if (oneRead)
-          ++ticksLeft;
+          ++lastTicks;
         else
-          tick();
+          tick(false);
         continue;
       }
       if (control >= 0xF0) {
@@ -695,21 +728,20 @@ EngineRun RunEngine(const Edition& edition, const Settings& settings, Activation
       }
       lastChunk = stream.Take(control & 63);
       bench.port.input.append(lastChunk);
-      if (oneRead) {
-        ticksLeft += 1 + (control >> 6);
-        continue;
-      }
-      for (int ticks = 0; ticks <= control >> 6 && tick(); ++ticks) {
+      for (int ticks = 0; ticks <= control >> 6; ++ticks) {
+        if (oneRead)
+          ++lastTicks;
+        else
+          tick(false);
       }
     }
-    for (; ticksLeft > 0 && !run.truncated; --ticksLeft) tick();
+    for (; lastTicks > 0; --lastTicks) tick(true);
     bench.engine->Close();
-    run.shown = std::move(bench.observer.shown);
-    run.records = bench.observer.records;
-    run.typed = std::move(bench.keys.typed);
+    run.log.AddBytes(logFile.Contents());
+    run.shown = bench.observer.shown;
+    run.typed = bench.keys.typed;
     run.device = std::move(bench.port.output);
   }
-  run.log = logFile.Contents();
   return run;
 }
 
@@ -826,11 +858,10 @@ void FuzzEngine(const uint8_t* data, size_t size) {
       RunEngine(*edition, settings, mode, choices.decimalComma, keystrokeTarget, in, false);
   // Unless time ends records, or the run was interrupted by the controls, how the device's
   // bytes were split into reads and ticks must not change what was delivered.
-  if (asSent.usedControls || asSent.truncated || settings.EndOfRecordEvent == kEndTimeGap) return;
+  if (asSent.usedControls || settings.EndOfRecordEvent == kEndTimeGap) return;
   const EngineRun inOneRead =
       RunEngine(*edition, settings, mode, choices.decimalComma, keystrokeTarget, in, true);
-  Check(!inOneRead.truncated && asSent.shown == inOneRead.shown,
-        "the fields shown depend on how the bytes were read");
+  Check(asSent.shown == inOneRead.shown, "the fields shown depend on how the bytes were read");
   Check(asSent.typed == inOneRead.typed, "the keystrokes depend on how the bytes were read");
   Check(asSent.log == inOneRead.log, "the data log depends on how the bytes were read");
   if (settings.TimerInterval == 0 || (settings.TimerFlags & kTimerOnAtStart) == 0)

@@ -15,7 +15,7 @@
 // - InputPipeline: record settings drawn from the first bytes (DrawRecordSettings in
 //   fuzz_entries.cpp), then the device stream as reads: a control byte (read length in its
 //   low 6 bits, idle ticks after the read in its high 2), then the bytes read; a control
-//   byte 0xFF repeats the previous read (1024 times per step of the byte after it).
+//   byte 0xFF repeats the previous read (64 times per step of the byte after it).
 // - Engine: record settings as for InputPipeline, then the delivery settings
 //   (DrawDeliverySettings), then the stream as for InputPipeline; control bytes 0xF0 to
 //   0xFE work the engine's controls instead (reset, suspend, buttons: RunControl).
