@@ -14,15 +14,16 @@
 // - KeyMacro: the macro text; a first byte of 0xFF binds characters without a key.
 // - InputPipeline: record settings drawn from the first bytes (DrawRecordSettings in
 //   fuzz_entries.cpp), then the device stream as reads: a control byte (read length in its
-//   low 6 bits, idle ticks after the read in its high 2), then the bytes read; a control
-//   byte 0xFF repeats the previous read (64 times per step of the byte after it).
+//   low 6 bits, idle ticks after the read in its high 2), then the bytes read. Control bytes
+//   0xFF "R" n repeat the previous read 64 * (1 + n % 32) times (0xFF and any other byte
+//   are skipped).
 // - Engine: record settings as for InputPipeline, then the delivery settings
 //   (DrawDeliverySettings), then the stream as for InputPipeline; control bytes 0xF0 to
 //   0xFE work the engine's controls instead (reset, suspend, buttons: RunControl).
 // - CommandLanguage: one command per line, run on an engine between ticks; "$CONFIG" in
 //   a command stands for the path of a valid configuration file.
-// An expression, a macro text, or a text of the delivery settings that starts with byte
-// 0xFE is the rest repeated up to 1 MiB.
+// An expression, a macro text, or a text of the delivery settings that starts with 0xFE "R"
+// is the rest repeated up to 1 MiB.
 
 #include <cstddef>
 #include <cstdint>
