@@ -2,6 +2,7 @@
 
 #include <QDBusMessage>
 #include <QStringList>
+#include <QTimer>
 
 #include "dde/dbus_text.h"
 #include "dde/dde_names.h"
@@ -135,6 +136,21 @@ QDBusMessage DbusServer::Execute(const QDBusMessage& message) {
 
 void DbusServer::Advise(std::string_view item, const std::string& value) {
   if (!serving_) return;
+  if (!turnEndQueued_) {
+    turnEndQueued_ = true;
+    QTimer::singleShot(0, this, [this] { EndAdviseTurn(); });
+  }
+  if (budget_.Admit(item, value)) SendAdvise(item, value);
+}
+
+void DbusServer::EndAdviseTurn() {
+  turnEndQueued_ = false;
+  for (const AdviseBudget::Change& change : budget_.EndTurn()) {
+    if (serving_) SendAdvise(change.first, change.second);
+  }
+}
+
+void DbusServer::SendAdvise(std::string_view item, const std::string& value) {
   QDBusMessage signal =
       QDBusMessage::createSignal(kDdeObjectPath, kDdeInterface, QStringLiteral("Advise"));
   signal << ToBusText(item) << ToBusText(value);

@@ -3,7 +3,8 @@
 // The live-data server of a running engine on the session bus: the name
 // "dde.<Program>.<topic>", object "/", interface dde.Conversation with Request(item),
 // Items() and Execute(command), and the Advise(item, value) signal whenever a field, the
-// record number or the clock changes.
+// record number or the clock changes (within a budget per turn of the event loop, beyond
+// which each item's latest text goes out at the end of the turn: see AdviseBudget).
 
 #include <QDBusConnection>
 #include <QDBusVirtualObject>
@@ -11,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "dde/advise_budget.h"
 #include "engine/engine_control.h"
 #include "engine/engine_observer.h"
 
@@ -46,6 +48,8 @@ class DbusServer : public QDBusVirtualObject, public EngineObserver {
   QDBusMessage Items(const QDBusMessage& message) const;
   QDBusMessage Execute(const QDBusMessage& message);
   void Advise(std::string_view item, const std::string& value);
+  void EndAdviseTurn();
+  void SendAdvise(std::string_view item, const std::string& value);
 
   QDBusConnection connection_;
   EngineControl& engine_;
@@ -53,6 +57,8 @@ class DbusServer : public QDBusVirtualObject, public EngineObserver {
   std::string topic_;
   std::string serviceName_;  // empty when the topic cannot be a bus name
   bool serving_ = false;
+  AdviseBudget budget_;
+  bool turnEndQueued_ = false;
 };
 
 }  // namespace fenno

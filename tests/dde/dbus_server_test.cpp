@@ -108,6 +108,30 @@ TEST_F(DbusServerTest, OneAdvisePerChangedItemAndAllInPlaceBeforeTheLastCommand)
   EXPECT_TRUE(prompt.messages.empty());
 }
 
+// A flood of records in one tick must not pile signals up in the bus connection: beyond
+// the turn's budget, each item goes out once more with the text of the last record.
+TEST_F(DbusServerTest, AFloodIsAdvisedWithinTheBudgetAndEndsWithTheLastRecord) {
+  settings.RecordStructure = kDelimitedFields;
+  settings.FieldCount = 1;
+  StartEngine();
+  std::vector<std::string> advised;
+  AdviseSubscription subscription(client, ServiceName(),
+                                  [&](const std::string& item, const std::string& value) {
+                                    advised.push_back(item + "=" + value);
+                                  });
+  std::string flood;
+  const int records = 2000;
+  for (int i = 1; i <= records; ++i) flood += std::to_string(i) + "\r";
+  Feed(flood);
+  const std::vector<std::string> last = {"Field(1)=2000", "RecordNumber=2000"};
+  EXPECT_TRUE(PumpEventsUntil([&] {
+    return advised.size() >= 2 &&
+           std::vector<std::string>(advised.end() - 2, advised.end()) == last;
+  }));
+  EXPECT_LE(advised.size(), AdviseBudget::kChangesPerTurn + 2);
+  EXPECT_EQ(advised.front(), "Field(1)=1");
+}
+
 TEST_F(DbusServerTest, ExecuteIsAcceptedOrRefusedAsTheCommandLanguageSays) {
   StartEngine();
   EXPECT_EQ(Execute(QStringLiteral("{SEND(abc)}")), true);
