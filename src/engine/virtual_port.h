@@ -10,7 +10,7 @@ namespace fenno {
 // The device of virtual mode: what the user "sends" from the virtual device (the
 // virtual device window, or standard input when headless) is the engine's input, and
 // what the engine sends to the device is handed to a display. There are no lines.
-class VirtualPort : public Port {
+class VirtualPort : public LinelessPort {
  public:
   using Display = std::function<void(std::string_view)>;
   explicit VirtualPort(Display display) : display_(std::move(display)) {}
@@ -25,17 +25,6 @@ class VirtualPort : public Port {
   size_t Read(std::string& out, size_t maxBytes) override;
   size_t Write(std::string_view data) override;
   void Purge() override;
-
-  bool HasLines() const override { return false; }
-  void SetDtr(bool) override {}
-  void SetRts(bool) override {}
-  void PulseDtr() override {}
-  void SetBreak(bool) override {}
-  uint32_t ModemStatus() override { return 0; }
-  bool SetBaudRate(int32_t) override { return false; }
-  bool SetParity(int) override { return false; }
-  bool SetDataBits(int) override { return false; }
-  bool SetStopBits(int) override { return false; }
 
   std::string VirtualInput;
 

@@ -53,4 +53,20 @@ class Port {
   virtual bool SetStopBits(int stopBitsCode) = 0;  // 0 one, 1 one and a half, 2 two
 };
 
+// A transport without serial lines (a TCP connection, the virtual device): the line
+// operations do nothing and every line change is refused.
+class LinelessPort : public Port {
+ public:
+  bool HasLines() const override { return false; }
+  void SetDtr(bool) override {}
+  void SetRts(bool) override {}
+  void PulseDtr() override {}
+  void SetBreak(bool) override {}
+  uint32_t ModemStatus() override { return 0; }
+  bool SetBaudRate(int32_t) override { return false; }
+  bool SetParity(int) override { return false; }
+  bool SetDataBits(int) override { return false; }
+  bool SetStopBits(int) override { return false; }
+};
+
 }  // namespace fenno

@@ -58,7 +58,7 @@ struct TcpPortOptions {
 // TcpRemotePort and keeps trying again after every failure or close; as server (TcpMode 1)
 // it listens on TcpLocalPort and talks to one peer at a time, a new peer replacing the
 // current one. There are no serial lines: the line operations do nothing.
-class TcpPort : public Port {
+class TcpPort : public LinelessPort {
  public:
   explicit TcpPort(const PortContext& context, TcpPortOptions options = {});
   ~TcpPort() override;
@@ -81,17 +81,6 @@ class TcpPort : public Port {
   size_t Write(std::string_view data) override;
   // Drops what was received and not yet read.
   void Purge() override;
-
-  bool HasLines() const override { return false; }
-  void SetDtr(bool) override {}
-  void SetRts(bool) override {}
-  void PulseDtr() override {}
-  void SetBreak(bool) override {}
-  uint32_t ModemStatus() override { return 0; }
-  bool SetBaudRate(int32_t) override { return false; }
-  bool SetParity(int) override { return false; }
-  bool SetDataBits(int) override { return false; }
-  bool SetStopBits(int) override { return false; }
 
   // SocketStateNumber of the connection now.
   int SocketState() const;

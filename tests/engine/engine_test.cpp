@@ -244,7 +244,6 @@ TEST_F(EngineTest, FormattedFieldFeedsALaterExpression) {
   settings.FieldCount = 2;
   settings.FieldFilter[2] = "N";
   settings.FieldFormat[1] = "Fixed";
-  settings.FieldMathExpr[2] = "field(1)+\"\"";
   settings.FieldMathExpr[2] = "field(1)";
   settings.FieldPostamble[1] = "|";
   Start();
