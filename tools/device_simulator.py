@@ -128,6 +128,11 @@ class PtyLine:
         return True
 
     def down(self):
+        # The link goes first, as a device's /dev/serial/by-id link goes when it is pulled
+        # out: the pseudo-terminal's number is free for the next one any process opens, and a
+        # link left behind would lead a port reopening it to another program's device.
+        if self.link and os.path.islink(self.link):
+            os.unlink(self.link)
         for fd in (self.master, self.slave):
             if fd is not None:
                 os.close(fd)
@@ -135,8 +140,6 @@ class PtyLine:
 
     def close(self):
         self.down()
-        if self.link and os.path.islink(self.link):
-            os.unlink(self.link)
 
     def fileno(self):
         return self.master
