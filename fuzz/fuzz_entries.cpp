@@ -363,7 +363,7 @@ void CheckPlausible(const Value& value) {
 // Parses `text` and plays its key events; answers the parse result.
 int CheckKeyMacro(KeyMacro& macro, std::string_view text) {
   const int result = macro.ParseKeyMacro(text);
-  Check(result >= kMacroOk && result <= kMacroQueueFull, "an unknown parse result");
+  Check(result >= kMacroOk && result <= kMacroTooDeep, "an unknown parse result");
   Check(macro.Queue().size() <= static_cast<size_t>(kKeyQueueSize), "an overfull key queue");
   if (result != kMacroOk) return result;
   // Every key that goes down comes up again, so no key (Shift above all) stays held in

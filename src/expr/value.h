@@ -65,6 +65,11 @@ class Value {
   std::string text_;   // used by Text only; kept empty otherwise
 };
 
+// The longest text an expression may make. Records are cut at 1 MiB, so only an expression
+// adding a field to itself over and over comes near it; beyond it the expression fails
+// instead of taking all the memory there is.
+inline constexpr size_t kMaxTextBytes = size_t{16} << 20;
+
 // The values of the record being assembled, slots 0 to 42; slots 1 to FieldCount are the
 // fields.
 using FieldValueSlots = std::array<Value, kFieldSlots>;

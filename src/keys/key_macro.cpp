@@ -86,6 +86,7 @@ int KeyNameToCode(std::string_view name, KeySink& sink) {
 int KeyMacro::ParseKeyMacro(std::string_view text) {
   text_ = text;
   position_ = 0;
+  nesting_ = 0;
   count_ = 0;
   Rewind();
   while (!AtEnd())
@@ -96,21 +97,33 @@ int KeyMacro::ParseKeyMacro(std::string_view text) {
 int KeyMacro::ParseMacroElement() {
   if (AtEnd()) return kMacroOk;
   const char c = text_[position_++];
+  if (c == '+' || c == '^' || c == '%' || c == '(') {
+    if (nesting_ == kMaxMacroNesting) return kMacroTooDeep;
+    ++nesting_;
+    const int code = ParseNested(c);
+    --nesting_;
+    return code;
+  }
   switch (c) {
-    case '+':
-      return ParseModified(vk::kShift);
-    case '^':
-      return ParseModified(vk::kControl);
-    case '%':
-      return ParseModified(vk::kAlt);
-    case '(':
-      return ParseGroup();
     case '~':
       return Push(vk::kEnter);
     case '{':
       return ParseBraces();
     default:
       return QueueCharacter(static_cast<unsigned char>(c));
+  }
+}
+
+int KeyMacro::ParseNested(char opener) {
+  switch (opener) {
+    case '+':
+      return ParseModified(vk::kShift);
+    case '^':
+      return ParseModified(vk::kControl);
+    case '%':
+      return ParseModified(vk::kAlt);
+    default:
+      return ParseGroup();
   }
 }
 

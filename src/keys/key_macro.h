@@ -23,9 +23,13 @@ enum KeyMacroError : int {
   kMacroOpenGroup = 3,       // "(" without ")"
   kMacroZeroCount = 4,       // "{NAME 0}" or a count that is not a number
   kMacroQueueFull = 5,       // more than kKeyQueueSize codes
+  kMacroTooDeep = 6,         // groups and modifiers nested more than kMaxMacroNesting deep
 };
 
 inline constexpr int kKeyQueueSize = 4096;
+// Each level of "(" or a modifier is a level of the parser's recursion: without a bound a
+// text of "(((..." would run it out of stack.
+inline constexpr int kMaxMacroNesting = 256;
 
 // The key for a name in braces: a one-character name is that character's key, any other
 // name is looked up without regard to case or surrounding blanks. 0 when unknown.
@@ -57,6 +61,7 @@ class KeyMacro {
 
  private:
   int ParseMacroElement();
+  int ParseNested(char opener);
   int ParseModified(int modifier);
   int ParseGroup();
   int ParseBraces();
@@ -70,6 +75,7 @@ class KeyMacro {
   KeySink& sink_;
   std::string_view text_;
   size_t position_ = 0;  // index of the next character to consume
+  int nesting_ = 0;      // groups and modifiers open around the element being parsed
   std::array<int16_t, kKeyQueueSize> queue_{};
   int count_ = 0;
   int read_ = 0;

@@ -239,6 +239,12 @@ TEST(ExpressionFailures, OverflowFailsInsteadOfWrapping) {
       {"val(field(1))", {"1e999"}, kEmpty, false},
       {"0 ^ 0", {}, D(1)},
   });
+  // Texts: adding a 1 MiB field to itself past the longest text fails.
+  const std::string mebibyte(size_t{1} << 20, 'x');
+  std::string sum = "field(1)";
+  for (size_t i = 1; i < kMaxTextBytes >> 20; ++i) sum += "+field(1)";
+  ExpectAll({{sum, {mebibyte, "y"}, T(std::string(kMaxTextBytes, 'x'))},
+             {sum + "+field(2)", {mebibyte, "y"}, kEmpty, false}});
 }
 
 TEST(ExpressionFailures, SyntaxFaultsKeepTheValueSoFar) {

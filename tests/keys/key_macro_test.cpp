@@ -66,6 +66,21 @@ TEST(ParseKeyMacro, TheQueueHoldsAtMost4096Codes) {
   EXPECT_EQ(macro.ParseKeyMacro("ab{TAB 4095}"), kMacroQueueFull);
 }
 
+TEST(ParseKeyMacro, GroupsAndModifiersNestAtMost256Deep) {
+  FakeKeySink sink;
+  KeyMacro macro(sink);
+  const auto nested = [](size_t depth) {
+    return std::string(depth, '(') + "a" + std::string(depth, ')');
+  };
+  EXPECT_EQ(macro.ParseKeyMacro(nested(kMaxMacroNesting)), kMacroOk);
+  EXPECT_EQ(QueueOf(macro), std::vector<int>{65});
+  EXPECT_EQ(macro.ParseKeyMacro(nested(kMaxMacroNesting + 1)), kMacroTooDeep);
+  // Far beyond any stack, and unclosed: refused before either could matter.
+  EXPECT_EQ(macro.ParseKeyMacro(std::string(1 << 20, '(')), kMacroTooDeep);
+  EXPECT_EQ(macro.ParseKeyMacro(std::string(kMaxMacroNesting + 1, '^') + "a"), kMacroTooDeep);
+  EXPECT_EQ(macro.ParseKeyMacro(std::string(100, '^') + "a"), kMacroOk);
+}
+
 TEST(ParseKeyMacro, ACharacterWithoutAKeyIsTypedThroughATemporaryKeyWhenTheSinkBindsOne) {
   FakeKeySink sink;
   sink.bindsKeylessCharacters = true;
