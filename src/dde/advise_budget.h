@@ -14,7 +14,7 @@ namespace fenno {
 // records a second) would fill the bus connection's queue faster than the bus takes it,
 // and the program would grow without end; beyond the budget a change is held instead, and
 // at the end of the turn each held item goes out once with its latest text. Clients always
-// end up with every item's current text, in the order the items changed.
+// end up with every item's current text; held items go out in the order they were first held.
 class AdviseBudget {
  public:
   using Change = std::pair<std::string, std::string>;  // item, text
