@@ -24,6 +24,7 @@
 #include "dde/dbus_text.h"
 #include "support/dbus_session.h"
 #include "support/recording_prompt.h"
+#include "support/spawn_arguments.h"
 #include "ui/string_table.h"
 
 namespace fenno {
@@ -60,19 +61,15 @@ class Program {
           const fs::path& errorFile) {
     int in[2], out[2];
     if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return;
-    std::vector<std::string> argCopy = args, envCopy = env;
-    std::vector<char*> argv, envp;
-    for (auto& a : argCopy) argv.push_back(a.data());
-    for (auto& e : envCopy) envp.push_back(e.data());
-    argv.push_back(nullptr);
-    envp.push_back(nullptr);
+    const testing::SpawnArguments argv(args), envp(env);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, in[0], 0);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
+    if (posix_spawn(&pid_, argv.First(), &actions, nullptr, argv.List(), envp.List()) != 0)
+      pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     ::close(in[0]);
     ::close(out[1]);

@@ -104,6 +104,7 @@ class EngineTest : public ::testing::Test {
     EngineServices services{port, clock, events, prompt, strings, regional};
     services.keystrokes = &keys;
     services.ddeClient = &dde;
+    services.unattended = unattended;
     engine = std::make_unique<Engine>(edition, settings, working, mode, services);
     engine->AddObserver(&observer);
     engine->Start();
@@ -123,6 +124,7 @@ class EngineTest : public ::testing::Test {
     return text.str();
   }
 
+  bool unattended = false;  // headless: errors are printed and retried, never asked
   Settings settings;
   WorkingValues working;
   StringTable strings;
@@ -290,11 +292,8 @@ TEST_F(EngineTest, CancelResetsAndSuspendsAndTheLaterRecordsNeverHappened) {
 TEST_F(EngineTest, UnattendedLogWritesRetryEverySecondAndSayItOnce) {
   settings.OutputMethod = kLogToDisk;
   settings.LogFilePath = (logFolder / "mount" / "data.log").string();
-  EngineServices services{port, clock, events, prompt, strings, regional};
-  services.unattended = true;
-  engine = std::make_unique<Engine>(ComfennoEdition(), settings, working, ActivationMode::Normal,
-                                    services);
-  engine->Start();
+  unattended = true;
+  Start();
   int waits = 0;
   events.onEvents = [&] {
     if (++waits == 60) fs::create_directories(logFolder / "mount");  // a minute later
@@ -311,11 +310,8 @@ TEST_F(EngineTest, EachUnattendedLogOutageIsToldEvenWhenItReadsLikeTheLastOne) {
   settings.OutputMethod = kLogToDisk;
   const fs::path folder = logFolder / "mount";
   settings.LogFilePath = (folder / "data.log").string();
-  EngineServices services{port, clock, events, prompt, strings, regional};
-  services.unattended = true;
-  engine = std::make_unique<Engine>(ComfennoEdition(), settings, working, ActivationMode::Normal,
-                                    services);
-  engine->Start();
+  unattended = true;
+  Start();
   int waits = 0;
   events.onEvents = [&] {
     if (++waits % 30 == 0) fs::create_directories(folder);
@@ -333,11 +329,8 @@ TEST_F(EngineTest, EachUnattendedLogOutageIsToldEvenWhenItReadsLikeTheLastOne) {
 TEST_F(EngineTest, StoppingGivesUpAnUnattendedRetryAndSaysWhatWasLost) {
   settings.OutputMethod = kLogToDisk;
   settings.LogFilePath = (logFolder / "never" / "data.log").string();
-  EngineServices services{port, clock, events, prompt, strings, regional};
-  services.unattended = true;
-  engine = std::make_unique<Engine>(ComfennoEdition(), settings, working, ActivationMode::Normal,
-                                    services);
-  engine->Start();
+  unattended = true;
+  Start();
   events.onEvents = [&] { engine->RequestStop(); };
   port.input = "1\r2\r";
   Tick();

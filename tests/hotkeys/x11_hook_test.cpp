@@ -22,6 +22,7 @@
 #include "support/fake_clock.h"
 #include "support/fake_port.h"
 #include "support/recording_prompt.h"
+#include "support/spawn_arguments.h"
 #include "ui/string_table.h"
 
 // Xlib comes after the headers its macros would break.
@@ -271,19 +272,16 @@ class HeadlessProgram {
       if (item.rfind("DISPLAY=", 0) != 0) env.push_back(std::move(item));
     env.push_back("DISPLAY=" + displayName);
     env.push_back("LANGUAGE=en");
-    std::vector<std::string> args = {std::getenv("COMFENNO_BIN"), "--headless", "--virtual",
-                                     config};
-    std::vector<char*> argp, envp;
-    for (auto& a : args) argp.push_back(a.data());
-    for (auto& e : env) envp.push_back(e.data());
-    argp.push_back(nullptr);
-    envp.push_back(nullptr);
+    const testing::SpawnArguments argp(
+        {std::getenv("COMFENNO_BIN"), "--headless", "--virtual", config}),
+        envp(std::move(env));
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, input[0], 0);
     posix_spawn_file_actions_addopen(&actions, 1, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (posix_spawn(&pid_, argp[0], &actions, nullptr, argp.data(), envp.data()) != 0) pid_ = -1;
+    if (posix_spawn(&pid_, argp.First(), &actions, nullptr, argp.List(), envp.List()) != 0)
+      pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     ::close(input[0]);
   }

@@ -1,3 +1,4 @@
+
 #include "dbus_session.h"
 
 #include <fcntl.h>
@@ -13,6 +14,8 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdlib>
+
+#include "spawn_arguments.h"
 
 extern char** environ;
 
@@ -41,18 +44,15 @@ std::string ReadAddress(int fd) {
 }
 
 pid_t SpawnDaemon(int addressFd) {
-  std::vector<std::string> args = {"dbus-daemon", "--session", "--nofork", "--nopidfile",
-                                   "--print-address=3"};
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
+  const testing::SpawnArguments argv(
+      {"dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address=3"});
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, addressFd, 3);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   pid_t pid = -1;
-  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+  if (posix_spawnp(&pid, argv.First(), &actions, nullptr, argv.List(), environ) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&actions);
   return pid;
 }

@@ -16,6 +16,8 @@
 #include <set>
 #include <thread>
 
+#include "spawn_arguments.h"
+
 extern char** environ;
 
 namespace fenno::testing {
@@ -50,12 +52,7 @@ std::vector<std::string> EnvironmentFor(const std::string& displayName) {
 
 pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
             int passFd = -1) {
-  std::vector<std::string> args = argv, envCopy = env;
-  std::vector<char*> argp, envp;
-  for (auto& a : args) argp.push_back(a.data());
-  for (auto& e : envCopy) envp.push_back(e.data());
-  argp.push_back(nullptr);
-  envp.push_back(nullptr);
+  const SpawnArguments argp(argv), envp(env);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   // FENNO_X11_LOG names a file that collects what the started programs print.
@@ -65,7 +62,7 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
   posix_spawn_file_actions_addopen(&actions, 2, output, O_WRONLY | O_CREAT | O_APPEND, 0644);
   if (passFd >= 0) posix_spawn_file_actions_adddup2(&actions, passFd, 3);
   pid_t pid = -1;
-  if (posix_spawnp(&pid, argp[0], &actions, nullptr, argp.data(), envp.data()) != 0) pid = -1;
+  if (posix_spawnp(&pid, argp.First(), &actions, nullptr, argp.List(), envp.List()) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&actions);
   return pid;
 }

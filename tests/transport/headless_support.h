@@ -29,6 +29,7 @@
 #include "config/config_file.h"
 #include "config/settings.h"
 #include "support/recording_prompt.h"
+#include "support/spawn_arguments.h"
 #include "ui/string_table.h"
 
 extern char** environ;
@@ -88,12 +89,7 @@ class ChildProcess {
   ChildProcess(const std::vector<std::string>& command, const fs::path& outputStem,
                const std::map<std::string, std::string>& environment = {})
       : out_(outputStem.string() + ".out"), err_(outputStem.string() + ".err") {
-    std::vector<std::string> variables = MergedEnvironment(environment);
-    std::vector<char*> argv, envp;
-    for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
-    for (std::string& variable : variables) envp.push_back(variable.data());
-    argv.push_back(nullptr);
-    envp.push_back(nullptr);
+    const testing::SpawnArguments argv(command), envp(MergedEnvironment(environment));
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
@@ -101,7 +97,8 @@ class ChildProcess {
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
+    if (posix_spawnp(&pid_, argv.First(), &actions, nullptr, argv.List(), envp.List()) != 0)
+      pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
   }
   ~ChildProcess() {

@@ -93,6 +93,14 @@ class TcpPortTest : public ::testing::Test {
     return server.nextPendingConnection();
   }
 
+  // The device's end of the connection once `client` has connected to `device`; null when
+  // it never does.
+  static std::unique_ptr<QTcpSocket> AcceptClient(QTcpServer& device, TcpPort& client) {
+    std::unique_ptr<QTcpSocket> peer(NextPeer(device));
+    if (!peer || !RunEventsUntil([&] { return client.IsConnected(); })) return nullptr;
+    return peer;
+  }
+
   testing::PortFixtureContext fixture_;
 };
 
@@ -108,9 +116,8 @@ TEST_F(TcpPortTest, ClientKeepsTryingAndSendsWhatWaitedInOnePieceOnceConnected) 
 
   QTcpServer device;
   ASSERT_TRUE(device.listen(QHostAddress::LocalHost, devicePort));
-  std::unique_ptr<QTcpSocket> peer(NextPeer(device));
+  std::unique_ptr<QTcpSocket> peer = AcceptClient(device, *port);
   ASSERT_NE(peer, nullptr);
-  ASSERT_TRUE(RunEventsUntil([&] { return port->IsConnected(); }));
   EXPECT_EQ(port->SocketState(), kSocketConnected);
   EXPECT_EQ(port->Write(waiting), waiting.size());
   EXPECT_EQ(PeerReceives(*peer, waiting.size()), waiting);
@@ -122,18 +129,16 @@ TEST_F(TcpPortTest, ClientReconnectsAfterThePeerCloses) {
   ASSERT_TRUE(device.listen(QHostAddress::LocalHost, 0));
   auto port = ClientOf(device.serverPort());
   ASSERT_TRUE(port->Open());
-  std::unique_ptr<QTcpSocket> first(NextPeer(device));
+  std::unique_ptr<QTcpSocket> first = AcceptClient(device, *port);
   ASSERT_NE(first, nullptr);
-  ASSERT_TRUE(RunEventsUntil([&] { return port->IsConnected(); }));
 
   first->write("last reading\r\n");
   first->disconnectFromHost();
   ASSERT_TRUE(RunEventsUntil([&] { return !port->IsConnected(); }));
   EXPECT_EQ(ReadThrough(*port, 14), "last reading\r\n") << "what came before the close is kept";
 
-  std::unique_ptr<QTcpSocket> second(NextPeer(device));
+  std::unique_ptr<QTcpSocket> second = AcceptClient(device, *port);
   ASSERT_NE(second, nullptr);
-  ASSERT_TRUE(RunEventsUntil([&] { return port->IsConnected(); }));
   second->write("again\r");
   EXPECT_EQ(ReadThrough(*port, 6), "again\r");
 }
@@ -143,16 +148,14 @@ TEST_F(TcpPortTest, TheConnectionNumberMovesOnExactlyBetweenTwoConnectionsBytes)
   ASSERT_TRUE(device.listen(QHostAddress::LocalHost, 0));
   auto port = ClientOf(device.serverPort());
   ASSERT_TRUE(port->Open());
-  std::unique_ptr<QTcpSocket> first(NextPeer(device));
+  std::unique_ptr<QTcpSocket> first = AcceptClient(device, *port);
   ASSERT_NE(first, nullptr);
-  ASSERT_TRUE(RunEventsUntil([&] { return port->IsConnected(); }));
   const uint32_t before = port->ConnectionNumber();
   first->write("12.");  // cut off in the middle of a record
   first->disconnectFromHost();
   ASSERT_TRUE(RunEventsUntil([&] { return !port->IsConnected(); }));
-  std::unique_ptr<QTcpSocket> second(NextPeer(device));
+  std::unique_ptr<QTcpSocket> second = AcceptClient(device, *port);
   ASSERT_NE(second, nullptr);
-  ASSERT_TRUE(RunEventsUntil([&] { return port->IsConnected(); }));
   second->write("13.5\r");
   second->flush();
   RunEventRounds(10);
@@ -178,9 +181,8 @@ TEST_F(TcpPortTest, WhatThePeerSentBeforeClosingSurvivesTheReconnectWhileTheRead
   first->write(records.data(), static_cast<qint64>(records.size()));
   first->disconnectFromHost();
 
-  std::unique_ptr<QTcpSocket> second(NextPeer(device));
-  ASSERT_NE(second, nullptr) << "reconnected";
-  ASSERT_TRUE(RunEventsUntil([&] { return port->IsConnected(); }));
+  std::unique_ptr<QTcpSocket> second = AcceptClient(device, *port);
+  ASSERT_NE(second, nullptr);
   EXPECT_EQ(ReadThrough(*port, records.size()), records);
 }
 
@@ -240,10 +242,12 @@ TEST_F(TcpPortTest, WhatAClosedPeerSentSurvivesItsReplacementWhileTheReaderIsBeh
   ASSERT_TRUE(RunEventsUntil([&] { return port->IsConnected(); }));
   // Far beyond the limits, and within what the system takes in before anybody reads.
   std::string records;
-  for (int i = 0; records.size() < 64 * 1024; ++i) records += "record " + std::to_string(i) + "\r\n";
+  for (int i = 0; records.size() < 64 * 1024; ++i)
+    records += "record " + std::to_string(i) + "\r\n";
   first.write(records.data(), static_cast<qint64>(records.size()));
-  ASSERT_TRUE(RunEventsUntil([&] { return first.bytesToWrite() == 0 && Unacknowledged(first) == 0; }))
-      << "all of it reached the port's system";
+  ASSERT_TRUE(RunEventsUntil([&] {
+    return first.bytesToWrite() == 0 && Unacknowledged(first) == 0;
+  })) << "all of it reached the port's system";
   first.disconnectFromHost();
   ASSERT_TRUE(RunEventsUntil([&] { return first.state() == QAbstractSocket::UnconnectedState; }));
   const uint32_t firstConnection = port->ConnectionNumber();
@@ -322,17 +326,20 @@ TEST_F(TcpPortTest, AReplacedFloodingPeerLeavesNoMoreThanTheFixedBuffersHold) {
         misplaced += static_cast<unsigned char>(byte) != (received++ % 251);
     }
   };
-  ASSERT_TRUE(RunEventsUntil([&] {
-    readAll();
-    return received >= (64u << 20);
-  }, 120000));
+  ASSERT_TRUE(RunEventsUntil(
+      [&] {
+        readAll();
+        return received >= (64u << 20);
+      },
+      120000));
   RunEventRounds(100);  // the reader stops; every buffer fills up
 
   QTcpSocket second;
   second.connectToHost(QHostAddress::LocalHost, localPort);
   ASSERT_TRUE(RunEventsUntil([&] { return second.state() == QAbstractSocket::ConnectedState; }));
   RunEventRounds(20);
-  const size_t fixedBuffers = options.receiveLimit + static_cast<size_t>(options.socketReadBufferSize) +
+  const size_t fixedBuffers = options.receiveLimit +
+                              static_cast<size_t>(options.socketReadBufferSize) +
                               2 * static_cast<size_t>(options.systemReceiveBufferSize);
   EXPECT_LE(port->BufferedBytes(), fixedBuffers);
   readAll();
