@@ -32,6 +32,20 @@ uint16_t FreeLoopbackPort() {
   return probe.serverPort();
 }
 
+// A plain blocking socket connected to `port` on loopback (for a sender on its own thread,
+// where Qt's sockets cannot go); -1 when the connection fails.
+int ConnectToLoopback(uint16_t port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+    return fd;
+  if (fd >= 0) ::close(fd);
+  return -1;
+}
+
 // Bytes a socket has sent that the other side's system has not acknowledged yet.
 int Unacknowledged(const QTcpSocket& socket) {
   int bytes = -1;
@@ -298,12 +312,8 @@ TEST_F(TcpPortTest, AReplacedFloodingPeerLeavesNoMoreThanTheFixedBuffersHold) {
 
   std::atomic<bool> done{false};
   std::thread flooder([&] {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(localPort);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+    const int fd = ConnectToLoopback(localPort);
+    if (fd >= 0) {
       std::vector<char> block(64 * 1024);
       for (uint64_t offset = 0; !done;) {
         for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>((offset + i) % 251);
@@ -311,8 +321,8 @@ TEST_F(TcpPortTest, AReplacedFloodingPeerLeavesNoMoreThanTheFixedBuffersHold) {
         if (n <= 0) break;
         offset += static_cast<uint64_t>(n);
       }
+      ::close(fd);
     }
-    ::close(fd);
   });
 
   uint64_t received = 0;
@@ -361,12 +371,8 @@ TEST_F(TcpPortTest, AFloodStaysBoundedEndsEachReadingTurnAndArrivesWholeAndInOrd
 
   std::atomic<uint64_t> sent{0};
   std::thread sender([&] {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(localPort);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+    const int fd = ConnectToLoopback(localPort);
+    if (fd >= 0) {
       std::vector<char> block(64 * 1024);
       for (uint64_t offset = 0; offset < kTotal;) {
         const size_t size = static_cast<size_t>(std::min<uint64_t>(block.size(), kTotal - offset));
@@ -376,8 +382,8 @@ TEST_F(TcpPortTest, AFloodStaysBoundedEndsEachReadingTurnAndArrivesWholeAndInOrd
         offset += static_cast<uint64_t>(n);
         sent = offset;
       }
+      ::close(fd);
     }
-    ::close(fd);
   });
 
   const TcpPortOptions limits;
