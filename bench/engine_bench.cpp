@@ -16,8 +16,8 @@
 
 #include "engine/engine.h"
 #include "engine/virtual_port.h"
-#include "ui/prompt.h"
-#include "ui/string_table.h"
+#include "base/prompt.h"
+#include "base/string_table.h"
 
 namespace fenno {
 namespace {

@@ -13,12 +13,12 @@
 #include <string>
 
 #include "config/settings.h"
-#include "engine/clock.h"
+#include "base/clock.h"
 #include "keys/key_sender.h"
 #include "keys/keystroke_delivery.h"
-#include "ui/prompt.h"
-#include "ui/qt_event_pump.h"
-#include "ui/string_table.h"
+#include "base/prompt.h"
+#include "engine/qt_event_pump.h"
+#include "base/string_table.h"
 
 // Xlib comes after the headers its macros would break.
 #include "keys/x11_connection.h"

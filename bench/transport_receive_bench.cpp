@@ -15,8 +15,8 @@
 
 #include "config/user_store.h"
 #include "transport/receive_buffer.h"
-#include "transport/tcp_port.h"
-#include "ui/prompt.h"
+#include "transport/qt_tcp_port.h"
+#include "base/prompt.h"
 
 namespace fenno {
 namespace {

@@ -16,24 +16,36 @@ endif()
 
 # Registers a GoogleTest binary with CTest. Tests are listed when CTest runs,
 # not at build time, so a sanitizer or display problem shows up as a test failure.
+# A PLATFORM test links the platform library; any other links only the plain one.
 function(fenno_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(ARG "PLATFORM" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE fenno_core fenno_test_support GTest::gtest GTest::gmock
-                        GTest::gtest_main ${ARG_LIBS})
+  if(ARG_PLATFORM)
+    set(support fenno_test_support_platform fenno_test_support)
+  else()
+    set(support fenno_test_support)
+  endif()
+  target_link_libraries(${name} PRIVATE ${support} GTest::gtest GTest::gmock GTest::gtest_main
+                        ${ARG_LIBS})
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        PROPERTIES ${ARG_PROPERTIES})
 endfunction()
 
 # Every *_test.cpp file of the calling folder becomes its own test binary,
 # test_<folder>_<file stem>, so that a subsystem's tests build and run independently.
+# PLATFORM names the stems of the tests that need Qt, X11 or D-Bus.
 function(fenno_add_test_files)
-  cmake_parse_arguments(ARG "" "" "LIBS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "PLATFORM;LIBS;PROPERTIES" ${ARGN})
   get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
   file(GLOB files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   foreach(file IN LISTS files)
     get_filename_component(stem ${file} NAME_WE)
     string(REGEX REPLACE "_test$" "" stem ${stem})
-    fenno_add_test(test_${folder}_${stem} SOURCES ${file} LIBS ${ARG_LIBS} PROPERTIES ${ARG_PROPERTIES})
+    set(side "")
+    if(stem IN_LIST ARG_PLATFORM)
+      set(side PLATFORM)
+    endif()
+    fenno_add_test(test_${folder}_${stem} ${side} SOURCES ${file} LIBS ${ARG_LIBS}
+                   PROPERTIES ${ARG_PROPERTIES})
   endforeach()
 endfunction()

@@ -6,8 +6,8 @@
 
 #include "config/config_file.h"
 #include "examples/example_configs.h"
-#include "ui/prompt.h"
-#include "ui/string_table.h"
+#include "base/prompt.h"
+#include "base/string_table.h"
 
 int main(int argc, char** argv) {
   using namespace fenno;

@@ -9,4 +9,4 @@ add_library(fenno_fuzz_entries STATIC
 target_include_directories(fenno_fuzz_entries
   PUBLIC ${CMAKE_CURRENT_LIST_DIR}
   PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-target_link_libraries(fenno_fuzz_entries PUBLIC fenno_core)
+target_link_libraries(fenno_fuzz_entries PUBLIC fenno_plain)

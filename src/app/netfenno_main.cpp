@@ -1,4 +1,4 @@
 #include "config/edition.h"
-#include "ui/program.h"
+#include "app/program.h"
 
 int main(int argc, char** argv) { return fenno::RunProgram(fenno::NetfennoEdition(), argc, argv); }

@@ -1,7 +1,7 @@
 #include "config/config_load.h"
 
 #include "config/config_file.h"
-#include "ui/string_ids.h"
+#include "base/string_ids.h"
 
 namespace fenno {
 namespace {

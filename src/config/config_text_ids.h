@@ -1,7 +1,7 @@
 #pragma once
 
 // String-table numbers of the configuration file messages (data in
-// src/ui/strings/config.*.txt).
+// src/base/strings/config.*.txt).
 
 namespace fenno::str {
 

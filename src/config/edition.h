@@ -6,9 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "base/edition_kind.h"
+
 namespace fenno {
 
-enum class EditionKind { Comfenno, Netfenno };
 enum class TransportKind { Serial, Tcp };
 
 // Hot-key actions in the numbering of the serial program. The TCP program stores

@@ -18,11 +18,11 @@
 
 #include "config/edition.h"
 #include "config/settings.h"
-#include "engine/clock.h"
+#include "base/clock.h"
 #include "engine/engine_control.h"
 #include "engine/regional.h"
-#include "ui/prompt.h"
-#include "ui/string_table.h"
+#include "base/prompt.h"
+#include "base/string_table.h"
 
 namespace fenno {
 

@@ -19,8 +19,8 @@ AdviseSubscription::~AdviseSubscription() {
 
 void AdviseSubscription::OnAdvise(const QDBusMessage& message) {
   if (message.arguments().size() != 2) return;
-  const std::optional<std::string> item = FromBusText(message.arguments()[0].toString());
-  const std::optional<std::string> value = FromBusText(message.arguments()[1].toString());
+  const std::optional<std::string> item = ToBytesExactly(message.arguments()[0].toString());
+  const std::optional<std::string> value = ToBytesExactly(message.arguments()[1].toString());
   if (item && value && handler_) handler_(*item, *value);
 }
 

@@ -22,7 +22,7 @@ bool DbusCommandClient::Connect(const std::string& application, const std::strin
   Disconnect();
   const std::optional<std::string> name = DdeServiceName(application, topic);
   if (!name || !connection_.isConnected()) return false;
-  const QString service = QString::fromLatin1(name->data(), static_cast<qsizetype>(name->size()));
+  const QString service = FromBytes(*name);
   // Watch first, so that an owner leaving right after the check is not missed.
   watcher_.setWatchedServices({service});
   QDBusConnectionInterface* bus = connection_.interface();
@@ -37,7 +37,7 @@ bool DbusCommandClient::Connect(const std::string& application, const std::strin
 void DbusCommandClient::Execute(std::string_view command) {
   if (command.empty() || service_.isEmpty()) return;
   CallAndWait(connection_,
-              ConversationCall(service_, QStringLiteral("Execute"), ToBusText(command)),
+              ConversationCall(service_, QStringLiteral("Execute"), FromBytes(command)),
               kExecuteTimeoutMs);
 }
 

@@ -8,7 +8,7 @@
 #include <QDBusServiceWatcher>
 #include <QString>
 
-#include "dde/dde_client.h"
+#include "engine/command_client.h"
 
 namespace fenno {
 

@@ -5,7 +5,7 @@
 #include "dde/dbus_text.h"
 #include "dde/dde_text_ids.h"
 #include "expr/ascii.h"
-#include "ui/string_ids.h"
+#include "base/string_ids.h"
 
 namespace fenno {
 namespace {
@@ -19,7 +19,7 @@ bool SameItem(std::string_view a, std::string_view b) {
 }
 
 QString Latin1(const std::string& bytes) {
-  return ToBusText(bytes);
+  return FromBytes(bytes);
 }
 
 }  // namespace
@@ -68,7 +68,7 @@ void DbusLink::OnRequestAnswer(const QDBusMessage& answer, unsigned generation) 
     Fail();
     return;
   }
-  if (const std::optional<std::string> value = FromBusText(answer.arguments()[0].toString()))
+  if (const std::optional<std::string> value = ToBytesExactly(answer.arguments()[0].toString()))
     onValue_(*value);
 }
 

@@ -16,10 +16,10 @@
 #include "config/edition.h"
 #include "config/settings.h"
 #include "dde/dbus_advise.h"
-#include "dde/dde_client.h"
+#include "engine/command_client.h"
 #include "dde/dde_names.h"
-#include "ui/prompt.h"
-#include "ui/string_table.h"
+#include "base/prompt.h"
+#include "base/string_table.h"
 
 namespace fenno {
 

@@ -56,7 +56,7 @@ bool DbusServer::Start() {
   if (serving_) return true;
   if (serviceName_.empty() || !connection_.isConnected()) return false;
   if (!connection_.registerVirtualObject(kDdeObjectPath, this)) return false;
-  if (!connection_.registerService(QString::fromLatin1(serviceName_.c_str()))) {
+  if (!connection_.registerService(FromBytes(serviceName_))) {
     connection_.unregisterObject(kDdeObjectPath);
     return false;
   }
@@ -67,12 +67,12 @@ bool DbusServer::Start() {
 void DbusServer::Stop() {
   if (!serving_) return;
   serving_ = false;
-  connection_.unregisterService(QString::fromLatin1(serviceName_.c_str()));
+  connection_.unregisterService(FromBytes(serviceName_));
   connection_.unregisterObject(kDdeObjectPath);
 }
 
 QString DbusServer::introspect(const QString&) const {
-  return QString::fromLatin1(kIntrospection);
+  return QLatin1String(kIntrospection);
 }
 
 bool DbusServer::handleMessage(const QDBusMessage& message, const QDBusConnection& connection) {
@@ -96,7 +96,7 @@ bool DbusServer::handleMessage(const QDBusMessage& message, const QDBusConnectio
 QDBusMessage DbusServer::Request(const QDBusMessage& message) const {
   if (!HasStringArgument(message)) return InvalidArguments(message);
   const QString name = message.arguments()[0].toString();
-  const std::optional<std::string> item = FromBusText(name);
+  const std::optional<std::string> item = ToBytesExactly(name);
   const std::optional<ItemRef> ref =
       item ? FindItem(*item, engine_.settings().FieldCount) : std::nullopt;
   if (!ref) {
@@ -110,18 +110,18 @@ QDBusMessage DbusServer::Request(const QDBusMessage& message) const {
   }
   switch (ref->kind) {
     case ItemRef::Kind::Field:
-      return message.createReply(ToBusText(engine_.FieldText(ref->field)));
+      return message.createReply(FromBytes(engine_.FieldText(ref->field)));
     case ItemRef::Kind::DateTime:
-      return message.createReply(ToBusText(engine_.DateTimeText()));
+      return message.createReply(FromBytes(engine_.DateTimeText()));
     default:
-      return message.createReply(ToBusText(engine_.RecordNumberText()));
+      return message.createReply(FromBytes(engine_.RecordNumberText()));
   }
 }
 
 QDBusMessage DbusServer::Items(const QDBusMessage& message) const {
   QStringList names;
   for (const std::string& name : ServedItemNames(engine_.settings().FieldCount))
-    names << ToBusText(name);
+    names << FromBytes(name);
   return message.createReply(names);
 }
 
@@ -129,7 +129,7 @@ QDBusMessage DbusServer::Items(const QDBusMessage& message) const {
 // is refused rather than sent garbled.
 QDBusMessage DbusServer::Execute(const QDBusMessage& message) {
   if (!HasStringArgument(message)) return InvalidArguments(message);
-  const std::optional<std::string> command = FromBusText(message.arguments()[0].toString());
+  const std::optional<std::string> command = ToBytesExactly(message.arguments()[0].toString());
   const bool accepted = command && execute_ && execute_(*command);
   return message.createReply(accepted);
 }
@@ -153,7 +153,7 @@ void DbusServer::EndAdviseTurn() {
 void DbusServer::SendAdvise(std::string_view item, const std::string& value) {
   QDBusMessage signal =
       QDBusMessage::createSignal(kDdeObjectPath, kDdeInterface, QStringLiteral("Advise"));
-  signal << ToBusText(item) << ToBusText(value);
+  signal << FromBytes(item) << FromBytes(value);
   connection_.send(signal);
 }
 

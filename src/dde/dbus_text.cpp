@@ -13,24 +13,10 @@ constexpr int kWaitMarginMs = 100;
 
 }  // namespace
 
-QString ToBusText(std::string_view bytes) {
-  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-std::optional<std::string> FromBusText(const QString& text) {
-  std::string bytes;
-  bytes.reserve(static_cast<size_t>(text.size()));
-  for (const QChar c : text) {
-    if (c.unicode() > 255) return std::nullopt;
-    bytes += static_cast<char>(c.unicode());
-  }
-  return bytes;
-}
-
 QDBusMessage ConversationCall(const QString& service, const QString& method,
                               const QString& argument) {
-  QDBusMessage call =
-      QDBusMessage::createMethodCall(service, kDdeObjectPath, kDdeInterface, method);
+  QDBusMessage call = QDBusMessage::createMethodCall(service, QLatin1String(kDdeObjectPath),
+                                                     QLatin1String(kDdeInterface), method);
   call << argument;
   call.setAutoStartService(false);
   return call;

@@ -10,15 +10,13 @@
 #include <string>
 #include <string_view>
 
+#include "base/qt_text.h"
+
 namespace fenno {
 
-inline constexpr char kDdeInterface[] = "dde.Conversation";
-inline constexpr char kDdeObjectPath[] = "/";
-inline constexpr char kUnknownItemError[] = "dde.Error.UnknownItem";
-
-QString ToBusText(std::string_view bytes);
-// nullopt when the text holds a character beyond code 255, which no 8-bit text can carry.
-std::optional<std::string> FromBusText(const QString& text);
+inline constexpr QLatin1String kDdeInterface{"dde.Conversation"};
+inline constexpr QLatin1String kDdeObjectPath{"/"};
+inline constexpr QLatin1String kUnknownItemError{"dde.Error.UnknownItem"};
 
 // A call of `method` on the conversation object of `service`; the bus does not try to
 // start a program for a name nobody owns.

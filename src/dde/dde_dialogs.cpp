@@ -2,7 +2,7 @@
 
 #include <type_traits>
 
-#include "ui/string_ids.h"
+#include "base/string_ids.h"
 
 namespace fenno {
 namespace {

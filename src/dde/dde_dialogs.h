@@ -6,8 +6,8 @@
 #include <string>
 
 #include "config/settings.h"
-#include "ui/prompt.h"
-#include "ui/string_table.h"
+#include "base/prompt.h"
+#include "base/string_table.h"
 
 namespace fenno {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// String-table numbers of the live-data messages (data in src/ui/strings/dde.*.txt).
+// String-table numbers of the live-data messages (data in src/base/strings/dde.*.txt).
 
 namespace fenno::str {
 

@@ -1,7 +1,7 @@
 #include "dde/link_menu.h"
 
 #include "dde/clipboard.h"
-#include "dde/dde_client.h"
+#include "engine/command_client.h"
 #include "dde/dde_names.h"
 
 namespace fenno {

@@ -1,5 +1,6 @@
 #include "dde/qt_clipboard.h"
 
+#include "base/qt_text.h"
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -18,17 +19,17 @@ void QtClipboard::SetLink(const std::string& link, const std::string& text) {
   QClipboard* clipboard = SystemClipboard();
   if (!clipboard) return;
   auto* data = new QMimeData;
-  data->setData(QString::fromLatin1(kLinkMimeType),
+  data->setData(QLatin1String(kLinkMimeType),
                 QByteArray(link.data(), static_cast<qsizetype>(link.size())));
-  data->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+  data->setText(FromBytes(text));
   clipboard->setMimeData(data);
 }
 
 std::optional<std::string> QtClipboard::Link() const {
   QClipboard* clipboard = SystemClipboard();
   const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
-  if (!data || !data->hasFormat(QString::fromLatin1(kLinkMimeType))) return std::nullopt;
-  const QByteArray bytes = data->data(QString::fromLatin1(kLinkMimeType));
+  if (!data || !data->hasFormat(QLatin1String(kLinkMimeType))) return std::nullopt;
+  const QByteArray bytes = data->data(QLatin1String(kLinkMimeType));
   return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/clock.h"
+#include "base/clock.h"
 
 namespace fenno {
 

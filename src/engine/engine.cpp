@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <limits>
 
-#include "dde/dde_client.h"
+#include "engine/command_client.h"
 #include "engine/date_time_tags.h"
 #include "engine/engine_text_ids.h"
 #include "engine/formatter.h"
-#include "transport/port.h"
-#include "ui/prompt.h"
-#include "ui/string_ids.h"
-#include "ui/string_table.h"
+#include "engine/port.h"
+#include "base/prompt.h"
+#include "base/string_ids.h"
+#include "base/string_table.h"
 
 namespace fenno {
 namespace {

@@ -14,7 +14,7 @@
 
 #include "config/edition.h"
 #include "config/settings.h"
-#include "engine/clock.h"
+#include "base/clock.h"
 #include "engine/data_log.h"
 #include "engine/engine_control.h"
 #include "engine/engine_observer.h"

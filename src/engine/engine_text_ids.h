@@ -1,6 +1,6 @@
 #pragma once
 
-// String-table numbers of the engine's own messages (data in src/ui/strings/engine.*.txt).
+// String-table numbers of the engine's own messages (data in src/base/strings/engine.*.txt).
 
 namespace fenno::str {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/clock.h"
+#include "base/clock.h"
 #include "engine/regional.h"
 
 namespace fenno {

@@ -35,7 +35,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/clock.h"
+#include "base/clock.h"
 #include "engine/regional.h"
 
 namespace fenno {

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "transport/port.h"
+#include "engine/port.h"
 
 namespace fenno {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "config/settings.h"
+#include "base/limits.h"
 #include "expr/number_text.h"
 
 namespace fenno {

@@ -2,8 +2,8 @@
 
 #include "hotkeys/hot_key_names.h"
 #include "hotkeys/hotkeys_text_ids.h"
-#include "ui/prompt.h"
-#include "ui/string_table.h"
+#include "base/prompt.h"
+#include "base/string_table.h"
 
 namespace fenno {
 

@@ -1,7 +1,7 @@
 #include "hotkeys/hot_key_table.h"
 
-#include "ui/string_ids.h"
-#include "ui/string_table.h"
+#include "base/string_ids.h"
+#include "base/string_table.h"
 
 namespace fenno {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// String-table numbers of the hot-key messages (data in src/ui/strings/hotkeys.*.txt).
+// String-table numbers of the hot-key messages (data in src/base/strings/hotkeys.*.txt).
 
 namespace fenno::str {
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string_view>
 
-#include "engine/clock.h"
+#include "base/clock.h"
 #include "keys/key_sink.h"
 
 namespace fenno {

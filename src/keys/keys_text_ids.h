@@ -1,6 +1,6 @@
 #pragma once
 
-// String-table numbers of the keystroke output messages (data in src/ui/strings/keys.*.txt).
+// String-table numbers of the keystroke output messages (data in src/base/strings/keys.*.txt).
 
 namespace fenno::str {
 

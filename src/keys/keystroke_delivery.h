@@ -5,13 +5,13 @@
 #include <string_view>
 
 #include "config/settings.h"
-#include "engine/clock.h"
+#include "base/clock.h"
 #include "engine/keystroke_target.h"
 #include "keys/key_sender.h"
 #include "keys/key_sink.h"
 #include "keys/window_system.h"
-#include "ui/prompt.h"
-#include "ui/string_table.h"
+#include "base/prompt.h"
+#include "base/string_table.h"
 
 namespace fenno {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "keys/display_failure.h"
-#include "keys/socket_watch.h"
+#include "keys/qt_socket_watch.h"
 
 // Xlib comes after the headers its macros would break.
 #include <X11/Xlib.h>

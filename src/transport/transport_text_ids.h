@@ -1,6 +1,6 @@
 #pragma once
 
-// String-table numbers of the transport messages (data in src/ui/strings/transport.*.txt).
+// String-table numbers of the transport messages (data in src/base/strings/transport.*.txt).
 
 namespace fenno::str {
 

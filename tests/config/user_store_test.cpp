@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "config/user_store.h"
+#include "config/qt_user_store.h"
 
 namespace fenno {
 namespace {

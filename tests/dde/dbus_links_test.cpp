@@ -1,7 +1,7 @@
 // The command-source and output-buffer links to another program's item.
 
 #include "dde/live_engine.h"
-#include "ui/string_ids.h"
+#include "base/string_ids.h"
 
 namespace fenno {
 namespace {

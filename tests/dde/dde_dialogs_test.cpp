@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/recording_prompt.h"
-#include "ui/string_ids.h"
+#include "base/string_ids.h"
 
 namespace fenno {
 namespace {

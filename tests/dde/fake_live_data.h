@@ -10,7 +10,7 @@
 
 #include "config/settings.h"
 #include "dde/clipboard.h"
-#include "dde/dde_client.h"
+#include "engine/command_client.h"
 #include "engine/engine_control.h"
 
 namespace fenno::testing {

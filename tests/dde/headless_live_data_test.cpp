@@ -19,13 +19,13 @@
 #include <thread>
 
 #include "config/config_file.h"
-#include "config/user_store.h"
+#include "config/qt_user_store.h"
 #include "dde/dbus_advise.h"
 #include "dde/dbus_text.h"
 #include "support/dbus_session.h"
 #include "support/recording_prompt.h"
 #include "support/spawn_arguments.h"
-#include "ui/string_table.h"
+#include "base/string_table.h"
 
 namespace fenno {
 namespace {
@@ -158,8 +158,8 @@ class HeadlessLiveDataTest : public ::testing::Test {
     return CallAndWait(client, ConversationCall(kServiceQ, method, argument), 10000);
   }
   std::string Request(const std::string& item) {
-    const QDBusMessage answer = Call(QStringLiteral("Request"), ToBusText(item));
-    return FromBusText(answer.arguments().value(0).toString()).value_or("<error>");
+    const QDBusMessage answer = Call(QStringLiteral("Request"), FromBytes(item));
+    return ToBytesExactly(answer.arguments().value(0).toString()).value_or("<error>");
   }
   bool WaitForField(const std::string& item, const std::string& value) {
     return PumpEventsUntil([&] { return Request(item) == value; });

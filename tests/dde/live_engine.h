@@ -12,14 +12,14 @@
 #include "dde/dbus_advise.h"
 #include "dde/dbus_text.h"
 #include "dde/fake_live_data.h"
-#include "dde/live_data.h"
+#include "dde/dbus_live_data.h"
 #include "engine/engine.h"
 #include "support/dbus_session.h"
 #include "support/dbus_test_service.h"
 #include "support/fake_clock.h"
 #include "support/fake_port.h"
 #include "support/recording_prompt.h"
-#include "ui/string_table.h"
+#include "base/string_table.h"
 
 namespace fenno::testing {
 
@@ -70,10 +70,10 @@ class LiveEngineTest : public ::testing::Test {
     return CallAndWait(client, call, 10000);
   }
   std::string Request(const std::string& item) {
-    const QDBusMessage answer = Call(QStringLiteral("Request"), {ToBusText(item)});
+    const QDBusMessage answer = Call(QStringLiteral("Request"), {FromBytes(item)});
     if (answer.type() != QDBusMessage::ReplyMessage)
       return "<error " + answer.errorName().toStdString() + ">";
-    return FromBusText(answer.arguments().value(0).toString()).value_or("<not 8-bit>");
+    return ToBytesExactly(answer.arguments().value(0).toString()).value_or("<not 8-bit>");
   }
   // True/false for an answered Execute; nullopt when it failed.
   std::optional<bool> Execute(const QString& command) {

@@ -10,11 +10,11 @@
 #include <sstream>
 #include <utility>
 
-#include "dde/dde_client.h"
+#include "engine/command_client.h"
 #include "support/fake_clock.h"
 #include "support/fake_port.h"
 #include "support/recording_prompt.h"
-#include "ui/string_table.h"
+#include "base/string_table.h"
 
 namespace fenno {
 namespace {

@@ -7,7 +7,7 @@
 #include <set>
 
 #include "hotkeys/hot_key_table.h"
-#include "ui/string_table.h"
+#include "base/string_table.h"
 
 namespace fenno {
 namespace {

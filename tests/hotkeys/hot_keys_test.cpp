@@ -9,7 +9,7 @@
 #include "support/fake_clock.h"
 #include "support/fake_port.h"
 #include "support/recording_prompt.h"
-#include "ui/string_table.h"
+#include "base/string_table.h"
 
 namespace fenno {
 namespace {

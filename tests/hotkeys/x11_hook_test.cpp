@@ -23,7 +23,7 @@
 #include "support/fake_port.h"
 #include "support/recording_prompt.h"
 #include "support/spawn_arguments.h"
-#include "ui/string_table.h"
+#include "base/string_table.h"
 
 // Xlib comes after the headers its macros would break.
 #include <X11/extensions/XTest.h>

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/clock.h"
+#include "base/clock.h"
 #include "keys/key_macro.h"
 #include "keys/key_sink.h"
 #include "keys/virtual_keys.h"

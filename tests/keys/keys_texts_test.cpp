@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "keys/keys_text_ids.h"
-#include "ui/string_table.h"
+#include "base/string_table.h"
 
 namespace fenno {
 namespace {

@@ -9,7 +9,7 @@
 #include "config/settings.h"
 #include "keys/fake_keys.h"
 #include "support/recording_prompt.h"
-#include "ui/string_table.h"
+#include "base/string_table.h"
 
 namespace fenno {
 namespace {

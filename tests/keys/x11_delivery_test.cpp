@@ -14,12 +14,12 @@
 #include <sstream>
 
 #include "config/config_file.h"
-#include "engine/clock.h"
+#include "base/clock.h"
 #include "keys/display_failure.h"
 #include "keys/keystroke_delivery.h"
 #include "support/recording_prompt.h"
-#include "ui/qt_event_pump.h"
-#include "ui/string_table.h"
+#include "engine/qt_event_pump.h"
+#include "base/string_table.h"
 
 // Xlib comes after the headers its macros would break.
 #include <X11/XKBlib.h>

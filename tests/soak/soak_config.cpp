@@ -14,8 +14,8 @@
 
 #include "config/config_file.h"
 #include "config/settings.h"
-#include "ui/prompt.h"
-#include "ui/string_table.h"
+#include "base/prompt.h"
+#include "base/string_table.h"
 
 namespace fenno {
 namespace {

@@ -31,7 +31,7 @@ void DbusTestService::SetItem(const std::string& item, const std::string& value,
   if (!advise) return;
   QDBusMessage signal =
       QDBusMessage::createSignal(kDdeObjectPath, kDdeInterface, QStringLiteral("Advise"));
-  signal << ToBusText(item) << ToBusText(value);
+  signal << FromBytes(item) << FromBytes(value);
   connection_.send(signal);
 }
 
@@ -45,12 +45,12 @@ bool DbusTestService::handleMessage(const QDBusMessage& message,
   const std::string argument =
       message.arguments().isEmpty()
           ? std::string()
-          : FromBusText(message.arguments()[0].toString()).value_or(std::string());
+          : ToBytesExactly(message.arguments()[0].toString()).value_or(std::string());
   if (member == QLatin1String("Request")) {
     const auto item = items_.find(argument);
     connection.send(item == items_.end()
                         ? message.createErrorReply(QLatin1String(kUnknownItemError), "no item")
-                        : message.createReply(ToBusText(item->second)));
+                        : message.createReply(FromBytes(item->second)));
     return true;
   }
   if (member == QLatin1String("Execute")) {

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "engine/clock.h"
+#include "base/clock.h"
 
 namespace fenno::testing {
 

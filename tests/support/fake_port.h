@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "transport/port.h"
+#include "engine/port.h"
 
 namespace fenno::testing {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/prompt.h"
+#include "base/prompt.h"
 
 namespace fenno::testing {
 

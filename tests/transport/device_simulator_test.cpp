@@ -9,8 +9,8 @@
 #include <memory>
 #include <regex>
 
-#include "transport/serial_port.h"
-#include "transport/tcp_port.h"
+#include "transport/qt_serial_port.h"
+#include "transport/qt_tcp_port.h"
 #include "transport/transport_test_support.h"
 
 namespace fenno {

@@ -30,7 +30,7 @@
 #include "config/settings.h"
 #include "support/recording_prompt.h"
 #include "support/spawn_arguments.h"
-#include "ui/string_table.h"
+#include "base/string_table.h"
 
 extern char** environ;
 

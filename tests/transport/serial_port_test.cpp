@@ -1,4 +1,4 @@
-#include "transport/serial_port.h"
+#include "transport/qt_serial_port.h"
 
 #include <grp.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "transport/tcp_port.h"
+#include "transport/qt_tcp_port.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>

@@ -20,7 +20,7 @@
 #include "config/user_store.h"
 #include "support/recording_prompt.h"
 #include "transport/port_context.h"
-#include "ui/string_table.h"
+#include "base/string_table.h"
 
 namespace fenno::testing {
 

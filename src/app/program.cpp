@@ -1,0 +1,49 @@
+#include "app/program.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "config/command_line.h"
+#include "config/print_config.h"
+#include "fenno_version.h"
+#include "app/headless_runner.h"
+#include "app/program_text_ids.h"
+#include "base/string_table.h"
+
+namespace fenno {
+namespace {
+
+void Print(std::FILE* stream, const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+}  // namespace
+
+int RunProgram(const Edition& edition, int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const CommandLine command = ParseCommandLine(args);
+  switch (command.action) {
+    case CommandLine::Action::ShowHelp:
+      Print(stdout, UsageText(edition));
+      return kExitOk;
+    case CommandLine::Action::ShowVersion:
+      Print(stdout, std::string(edition.executableName) + " " + kFennoVersion + "\n");
+      return kExitOk;
+    case CommandLine::Action::UsageError:
+      Print(stderr,
+            std::string(edition.executableName) + ": " + command.error + "\n" + UsageText(edition));
+      return kExitUsage;
+    case CommandLine::Action::PrintConfig:
+      return RunPrintConfig(edition, command.configPath);
+    case CommandLine::Action::RunHeadless:
+      return RunHeadless(edition, command, argc, argv);
+    case CommandLine::Action::RunWindows:
+      break;
+  }
+  const StringTable strings(edition.kind, LanguageFromEnvironment());
+  Print(stderr, strings.Format(str::kWindowsNotAvailable, {edition.executableName}) + "\n");
+  return kExitUsage;
+}
+
+}  // namespace fenno
