@@ -43,7 +43,7 @@ int DdeParmsCaption(DdeParmsMode mode) {
   }
 }
 
-DdeParmsValues DdeParmsInitial(DdeParmsMode mode, const Settings& settings) {
+DdeParmsValues LoadDdeParms(DdeParmsMode mode, const Settings& settings) {
   const auto fields = FieldsOf(mode, settings);
   DdeParmsValues values{*fields.application, *fields.topic, *fields.item};
   if (fields.establishOnActivation) values.establishOnActivation = *fields.establishOnActivation;
@@ -51,41 +51,36 @@ DdeParmsValues DdeParmsInitial(DdeParmsMode mode, const Settings& settings) {
   return values;
 }
 
-void ApplyDdeParms(DdeParmsMode mode, const DdeParmsValues& values, Settings& settings,
-                   WorkingValues& working) {
+bool StoreDdeParms(DdeParmsMode mode, const DdeParmsValues& values, Settings& settings) {
   const auto fields = FieldsOf(mode, settings);
-  if (values.application != *fields.application || values.topic != *fields.topic ||
-      values.item != *fields.item) {
-    *fields.application = values.application;
-    *fields.topic = values.topic;
-    *fields.item = values.item;
-    working.ConfigModified = true;
-  }
+  const bool changed = values.application != *fields.application || values.topic != *fields.topic ||
+                       values.item != *fields.item;
+  *fields.application = values.application;
+  *fields.topic = values.topic;
+  *fields.item = values.item;
   if (fields.establishOnActivation) *fields.establishOnActivation = values.establishOnActivation;
   if (mode == DdeParmsMode::BufferLink) settings.StripCrLf = values.stripCrLf;
+  return changed;
 }
 
 void DdeParmsCheckBoxClicked(WorkingValues& working) {
   working.ConfigModified = true;
 }
 
-TopicChoice TopicDialogInitial(const Settings& settings) {
+TopicChoice LoadTopic(const Settings& settings) {
   return {!settings.DDETopic.empty(), settings.DDETopic};
 }
 
-bool ApplyTopicDialog(const TopicChoice& choice, Settings& settings, WorkingValues& working,
-                      const StringTable& strings, Prompt& prompt) {
-  if (choice.specify && choice.text.empty()) {
-    prompt.Beep();
-    prompt.Show({strings.Text(str::kDdeTopicBlank), strings.Text(str::kDdeTopicInvalidTitle),
-                 PromptButtons::Ok, PromptIcon::Exclamation});
-    return false;
-  }
+DialogCheck CheckTopic(const TopicChoice& choice) {
+  if (choice.specify && choice.text.empty())
+    return DialogCheck::Refuse(str::kDdeTopicBlank, str::kDdeTopicInvalidTitle, "topicEdit");
+  return DialogCheck::Accept();
+}
+
+bool StoreTopic(const TopicChoice& choice, Settings& settings) {
   const std::string topic = choice.specify ? choice.text : std::string();
-  if (topic != settings.DDETopic) {
-    settings.DDETopic = topic;
-    working.ConfigModified = true;
-  }
+  if (topic == settings.DDETopic) return false;
+  settings.DDETopic = topic;
   return true;
 }
 

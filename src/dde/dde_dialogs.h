@@ -5,9 +5,8 @@
 
 #include <string>
 
+#include "base/dialog_check.h"
 #include "config/settings.h"
-#include "base/prompt.h"
-#include "base/string_table.h"
 
 namespace fenno {
 
@@ -28,11 +27,11 @@ struct DdeParmsValues {
 // The string-table number of the dialog's caption in a mode.
 int DdeParmsCaption(DdeParmsMode mode);
 // What the dialog shows when it opens.
-DdeParmsValues DdeParmsInitial(DdeParmsMode mode, const Settings& settings);
-// OK: when any of the three texts changed, all three are stored and the configuration is
-// marked modified; the check boxes of modes 1 and 2 are stored. Nothing is validated.
-void ApplyDdeParms(DdeParmsMode mode, const DdeParmsValues& values, Settings& settings,
-                   WorkingValues& working);
+DdeParmsValues LoadDdeParms(DdeParmsMode mode, const Settings& settings);
+// OK (nothing is refused): stores the three texts and the check boxes of modes 1 and 2.
+// True when a text changed; a click on a check box marks the configuration modified by
+// itself, even when the dialog is then cancelled.
+bool StoreDdeParms(DdeParmsMode mode, const DdeParmsValues& values, Settings& settings);
 // Clicking either check box marks the configuration modified at once, even when the
 // dialog is then cancelled.
 void DdeParmsCheckBoxClicked(WorkingValues& working);
@@ -43,12 +42,11 @@ struct TopicChoice {
   std::string text;
 };
 
-TopicChoice TopicDialogInitial(const Settings& settings);
-// OK: a chosen but blank topic is refused with a beep and a message (the dialog stays
-// open: false). Otherwise DDETopic takes the text (or "" for the port name), a change
-// marks the configuration modified, and the dialog closes (true). The new topic is
-// served from the next activation on.
-bool ApplyTopicDialog(const TopicChoice& choice, Settings& settings, WorkingValues& working,
-                      const StringTable& strings, Prompt& prompt);
+TopicChoice LoadTopic(const Settings& settings);
+// A chosen but blank topic is refused (field "topicEdit").
+DialogCheck CheckTopic(const TopicChoice& choice);
+// DDETopic takes the text (or "" for the port name); true when it changed. The new topic
+// is served from the next activation on.
+bool StoreTopic(const TopicChoice& choice, Settings& settings);
 
 }  // namespace fenno

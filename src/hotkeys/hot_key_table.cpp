@@ -5,7 +5,7 @@
 
 namespace fenno {
 
-HotKeyTable CopyHotKeys(const Settings& settings) {
+HotKeyTable LoadHotKeys(const Settings& settings) {
   HotKeyTable table;
   for (size_t i = 0; i < table.size(); ++i)
     table[i] = {settings.HotKeyCode[i], settings.HotKeyAction[i], settings.HotKeyString[i]};
@@ -13,7 +13,7 @@ HotKeyTable CopyHotKeys(const Settings& settings) {
 }
 
 bool StoreHotKeys(const HotKeyTable& table, Settings& settings) {
-  const bool changed = table != CopyHotKeys(settings);
+  const bool changed = table != LoadHotKeys(settings);
   for (size_t i = 0; i < table.size(); ++i) {
     settings.HotKeyCode[i] = table[i].code;
     settings.HotKeyAction[i] = table[i].action;

@@ -23,10 +23,9 @@ struct HotKeyEntry {
 
 using HotKeyTable = std::array<HotKeyEntry, kHotKeys>;
 
-HotKeyTable CopyHotKeys(const Settings& settings);
-
-// Copies all entries back; true when any code, action or string differed (the caller
-// then sets ConfigModified).
+// The hot-key dialog's rules (base/dialog_check.h): what it shows, and its OK, which
+// copies all entries back and answers true when any code, action or string differed.
+HotKeyTable LoadHotKeys(const Settings& settings);
 bool StoreHotKeys(const HotKeyTable& table, Settings& settings);
 
 // The action list of the dialog, by stored action number of this program.

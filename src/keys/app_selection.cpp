@@ -7,7 +7,12 @@
 
 namespace fenno {
 
-bool ApplyAppSelection(Settings& settings, const AppSelection& typed) {
+AppSelection LoadAppSelection(const Settings& settings) {
+  return {settings.TargetAppTitle, settings.TargetAppCommand,
+          std::to_string(settings.InterCharDelay)};
+}
+
+bool StoreAppSelection(const AppSelection& typed, Settings& settings) {
   const double delay = LeadingNumber(typed.interCharDelay);
   if (typed.command == settings.TargetAppCommand && typed.title == settings.TargetAppTitle &&
       delay == settings.InterCharDelay)

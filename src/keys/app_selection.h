@@ -13,10 +13,12 @@ struct AppSelection {
   std::string interCharDelay;  // milliseconds, as typed
 };
 
-// The dialog's OK: when any of the three differs from the settings, stores all three
-// (texts trimmed, the delay rounded with halves to even), sets TargetSpecified when a
-// title or command is given, and returns true so that the caller marks the configuration
-// modified. Returns false and changes nothing otherwise.
-bool ApplyAppSelection(Settings& settings, const AppSelection& typed);
+// What the dialog shows when it opens (the delay as its number).
+AppSelection LoadAppSelection(const Settings& settings);
+// OK (nothing is refused): when any of the three differs from the settings, stores all
+// three (texts trimmed, the delay rounded with halves to even), sets TargetSpecified when
+// a title or command is given, and returns true. Returns false and changes nothing
+// otherwise.
+bool StoreAppSelection(const AppSelection& typed, Settings& settings);
 
 }  // namespace fenno

@@ -72,14 +72,14 @@ TEST(HotKeyTable, OkStoresEverythingAndTellsWhetherAnythingChanged) {
   Settings settings = Settings::Defaults(ComfennoEdition(), "/tmp");
   settings.HotKeyCode[4] = 625;
   settings.HotKeyString[4] = std::string("A\0B", 3);
-  EXPECT_FALSE(StoreHotKeys(CopyHotKeys(settings), settings));
+  EXPECT_FALSE(StoreHotKeys(LoadHotKeys(settings), settings));
 
   const auto changed = [&](auto edit) {
-    HotKeyTable table = CopyHotKeys(settings);
+    HotKeyTable table = LoadHotKeys(settings);
     edit(table);
     Settings copy = settings;
     const bool result = StoreHotKeys(table, copy);
-    EXPECT_EQ(CopyHotKeys(copy), table);
+    EXPECT_EQ(LoadHotKeys(copy), table);
     return result;
   };
   EXPECT_TRUE(changed([](HotKeyTable& t) { t[49].code = 113; }));

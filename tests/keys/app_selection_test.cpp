@@ -22,7 +22,7 @@ TEST_P(ApplyAppSelectionTest, StoresTheDialogOnlyWhenSomethingDiffers) {
   settings.InterCharDelay = 5;
   settings.TargetSpecified = true;
   const SelectionCase& c = GetParam();
-  EXPECT_EQ(ApplyAppSelection(settings, c.typed), c.changed);
+  EXPECT_EQ(StoreAppSelection(c.typed, settings), c.changed);
   EXPECT_EQ(settings.TargetAppTitle, c.title);
   EXPECT_EQ(settings.TargetAppCommand, c.command);
   EXPECT_EQ(settings.InterCharDelay, c.delay);

@@ -1,0 +1,32 @@
+#pragma once
+
+// What a dialog's check answers: accepted, or the message to show (a string-table text
+// with its title and the values of its %1, %2, ...) and the field to give the focus to.
+// Every dialog that edits settings has its rules as plain functions in its subsystem:
+//   XxxValues LoadXxx(const Settings&)           what the dialog shows when it opens
+//   DialogCheck CheckXxx(const XxxValues&, ...)  OK pressed: accepted or refused
+//   bool StoreXxx(const XxxValues&, Settings&)   OK accepted: true when anything changed,
+//                                                which marks the configuration modified
+// A dialog that refuses nothing has no check. The window shows the message, focuses the
+// field named here (its object name) and commits nothing when a check refuses.
+
+#include <string>
+#include <vector>
+
+namespace fenno {
+
+struct DialogCheck {
+  int message = 0;  // string-table number; 0 when accepted
+  int title = 0;    // string-table number of the message box title
+  std::string field;
+  std::vector<std::string> arguments;
+
+  bool Accepted() const { return message == 0; }
+  static DialogCheck Accept() { return {}; }
+  static DialogCheck Refuse(int message, int title, std::string field,
+                            std::vector<std::string> arguments = {}) {
+    return {message, title, std::move(field), std::move(arguments)};
+  }
+};
+
+}  // namespace fenno
