@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace fenno {
@@ -18,10 +19,22 @@ struct PromptMessage {
   PromptIcon icon = PromptIcon::Plain;
 };
 
+// A file dialog: open (the file must exist) or save (a chosen name without an extension
+// gets `defaultExtension`). `filter` is in Qt's form, "Comfenno Files (*.DE3);;All (*)".
+// Texts are UTF-8; paths are in the file system's encoding.
+struct FileRequest {
+  enum class Kind { Open, Save };
+  Kind kind = Kind::Open;
+  std::string title;
+  std::string filter;
+  std::string initialPath;
+  std::string defaultExtension;  // ".DE3"
+};
+
 // The first button of each set is its default: Ok, Ok, Yes, Yes, Retry.
 PromptAnswer DefaultAnswer(PromptButtons buttons);
 
-// Message boxes and the beep. The GUI shows real message boxes; the headless runner
+// Message boxes, file dialogs and the beep. The GUI shows real message boxes; the headless runner
 // prints to standard error and answers with the default button; tests record the
 // messages and answer as scripted.
 class Prompt {
@@ -29,6 +42,10 @@ class Prompt {
   virtual ~Prompt() = default;
   virtual PromptAnswer Show(const PromptMessage& message) = 0;
   virtual void Beep() = 0;
+  // The chosen path, or nullopt when the user cancels. Without windows nobody chooses.
+  virtual std::optional<std::string> ChooseFile(const FileRequest& /*request*/) {
+    return std::nullopt;
+  }
 };
 
 // Headless prompt: "title: text" on standard error, the default answer, and the bell

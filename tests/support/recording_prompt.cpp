@@ -11,4 +11,12 @@ PromptAnswer RecordingPrompt::Show(const PromptMessage& message) {
   return answer;
 }
 
+std::optional<std::string> RecordingPrompt::ChooseFile(const FileRequest& request) {
+  fileRequests.push_back(request);
+  if (files_.empty()) return std::nullopt;
+  std::optional<std::string> path = files_.front();
+  files_.pop_front();
+  return path;
+}
+
 }  // namespace fenno::testing
