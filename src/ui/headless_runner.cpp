@@ -195,11 +195,20 @@ int RunHeadless(const Edition& edition, const CommandLine& command, int argc, ch
   RestartHotKeys hotKeysFollowConfig(hotKeys);
   engine.AddObserver(&hotKeysFollowConfig);
   QTimer tick;
+  bool toldSuspended = false;
   QObject::connect(&tick, &QTimer::timeout, [&] {
     engine.Tick();
     if (!input) return;
     input->Resume();
-    if (input->AtEnd() && !virtualPort.HasUnreadInput() && !engine.Suspended() && engine.Idle())
+    if (!input->AtEnd()) return;
+    // A suspended engine keeps the program running past the end of its input: say so once,
+    // so that the wait does not look like a hang.
+    if (engine.Suspended() && !toldSuspended) {
+      toldSuspended = true;
+      prompt.Show({strings.Text(str::kInputEndedWhileSuspended), std::string(edition.programName),
+                   PromptButtons::Ok, PromptIcon::Information});
+    }
+    if (!virtualPort.HasUnreadInput() && !engine.Suspended() && engine.Idle())
       QCoreApplication::quit();
   });
   tick.start(Engine::kTickMs);
