@@ -152,11 +152,19 @@ int RunHeadless(const Edition& edition, const CommandLine& command, int argc, ch
   std::unique_ptr<StandardInputFeeder> input;
   if (command.virtualMode) input = std::make_unique<StandardInputFeeder>(run.virtualPort());
 
+  bool toldSuspended = false;
   run.Start([&] {
     if (!input) return;
     input->Resume();
-    if (input->AtEnd() && !run.virtualPort().HasUnreadInput() && !engine.Suspended() &&
-        engine.Idle())
+    if (!input->AtEnd()) return;
+    // A suspended engine keeps the program running past the end of its input: say so once,
+    // so that the wait does not look like a hang.
+    if (engine.Suspended() && !toldSuspended) {
+      toldSuspended = true;
+      prompt.Show({strings.Text(str::kInputEndedWhileSuspended), std::string(edition.programName),
+                   PromptButtons::Ok, PromptIcon::Information});
+    }
+    if (!run.virtualPort().HasUnreadInput() && !engine.Suspended() && engine.Idle())
       QCoreApplication::quit();
   });
   app.exec();

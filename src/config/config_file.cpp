@@ -130,8 +130,9 @@ class LayoutReader {
  private:
   bool Number(ValueRange range, int64_t& value) {
     std::string item;
-    ok_ = ok_ && input_.ReadItem(item, kMaxNumberItem) && ParseInteger(item, value) &&
-          range.Contains(value);
+    ok_ = ok_ && input_.ReadItem(item, kMaxNumberItem) && ParseInteger(item, value);
+    if (ok_ && range.clamped) value = std::clamp(value, range.min, range.max);
+    ok_ = ok_ && range.Contains(value);
     return ok_;
   }
   bool Line(std::string& value) {
@@ -151,8 +152,16 @@ void LayoutReader::PreInputEntry(ItemName, std::string& value) {
     value = line;
     return;
   }
+  // The entry is the decimal prefix of the line: a line that does not begin with a number
+  // is code 0, while a number beyond the character codes refuses the file.
   int64_t code = 0;
-  ok_ = ParseLeadingInteger(line, code) && kCharCodeRange.Contains(code);
+  const size_t first = line.find_first_not_of(" +-");
+  const bool leadsWithDigits =
+      first != std::string::npos && line[first] >= '0' && line[first] <= '9';
+  if (ParseLeadingInteger(line, code))
+    ok_ = kCharCodeRange.Contains(code);
+  else
+    ok_ = !leadsWithDigits;
   if (ok_) value = std::string(1, static_cast<char>(code));
 }
 

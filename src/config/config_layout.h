@@ -32,10 +32,12 @@ std::string ItemNameText(const ItemName& name);
 
 // The values a number item may hold. Counts, lengths, sizes, character codes and choices
 // from a fixed list are bounded by what the program can act on; other numbers only by
-// their type.
+// their type. A file holding a value outside the range is refused, unless the range is
+// `clamped`: then the reader takes the nearest value in it.
 struct ValueRange {
   int64_t min;
   int64_t max;
+  bool clamped = false;
   bool Contains(int64_t value) const { return value >= min && value <= max; }
 };
 inline constexpr ValueRange kAnyInteger{std::numeric_limits<int16_t>::min(),
@@ -48,6 +50,7 @@ inline constexpr ValueRange kCharCodeRange{0, 255};
 inline constexpr ValueRange kPositiveLong{1, std::numeric_limits<int32_t>::max()};
 inline constexpr ValueRange kNonNegativeLong{0, std::numeric_limits<int32_t>::max()};
 inline constexpr ValueRange kFieldCountRange{1, kMaxFields};
+inline constexpr ValueRange kRecordTimeGapRange{kMinRecordTimeGap, kMaxRecordTimeGap, true};
 // The header check answers PortIndex, and a negative answer means "no configuration file".
 inline constexpr ValueRange kPortIndexRange{0, kAnyInteger.max};
 
@@ -81,7 +84,8 @@ void WalkPortSection(S& s, const Edition& edition, V& v) {
     v.ListItem({"TcpLocalPort"}, s.TcpLocalPort);
     return;
   }
-  v.Integer({"BaudIndex"}, s.BaudIndex, Choices(static_cast<int>(kBaudRates.size())));
+  // An index outside the baud table opens the line at 9600 baud.
+  v.Integer({"BaudIndex"}, s.BaudIndex, kAnyInteger);
   v.Integer({"ParityIndex"}, s.ParityIndex, Choices(5));
   v.Integer({"DataBitsIndex"}, s.DataBitsIndex, Choices(4));
   v.Integer({"StopBitsIndex"}, s.StopBitsIndex, Choices(3));
@@ -94,7 +98,7 @@ template <ConfigLayout L, class S, class V>
 void WalkRecordSection(S& s, V& v) {
   v.Flag({"BeepOnInput"}, s.BeepOnInput);
   v.Integer({"OutputMethod"}, s.OutputMethod, Choices(3));
-  v.Integer({"RecordTimeGap"}, s.RecordTimeGap, kAnyInteger);
+  v.Integer({"RecordTimeGap"}, s.RecordTimeGap, kRecordTimeGapRange);
   v.Integer({"StartOfRecordEvent"}, s.StartOfRecordEvent, Choices(4));
   v.Integer({"EndOfRecordEvent"}, s.EndOfRecordEvent, Choices(4));
   v.Integer({"RecordStructure"}, s.RecordStructure, Choices(3));

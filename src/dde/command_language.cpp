@@ -27,8 +27,9 @@ std::string TrimSpaces(std::string_view text) {
   return std::string(text.substr(first, last - first + 1));
 }
 
+// Latin-1 upper case, as button captions are compared.
 std::string UpperCased(std::string text) {
-  for (char& c : text) c = UpperAscii(c);
+  for (char& c : text) c = UpperLatin1Letter(c);
   return text;
 }
 
@@ -218,11 +219,9 @@ bool CommandLanguage::TimerOff(int) {
   return true;
 }
 
+// Without an interval, timed output is on but sends nothing until an interval is set.
 bool CommandLanguage::TimerOn(int) {
-  if (services_.engine.TimedOutputRunning()) return true;
-  // Without an interval the timed action would run on every tick.
-  if (settings().TimerInterval <= 0) return false;
-  services_.engine.ToggleTimedOutput();
+  if (!services_.engine.TimedOutputRunning()) services_.engine.ToggleTimedOutput();
   return true;
 }
 

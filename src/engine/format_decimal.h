@@ -2,8 +2,8 @@
 
 // Decimal digits of a double, as the formatter prints them.
 //
-// A double is first taken to 15 significant decimal digits, the precision the classic
-// Format function shows and what a user sees of a value. Rounding to the digits a pattern
+// A double is first taken to the 15 significant decimal digits it shows as text
+// (ShownDigitsOf), what a user sees of a value. Rounding to the digits a pattern
 // asks for then works on that decimal text, halves going away from zero: 2.5 gives 3,
 // 0.125 gives 0.13, and 1.005 (stored in binary as 1.00499999999999989...) gives 1.01,
 // because its 15-digit form is 1.00500000000000.

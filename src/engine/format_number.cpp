@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "engine/format_pattern.h"
+#include "expr/number_text.h"
 
 namespace fenno {
 
@@ -211,32 +212,6 @@ class SectionRenderer {
   int exponentIndex_ = 0;
 };
 
-void AppendPlainDigits(std::string& out, const DecimalDigits& digits, char decimalSeparator) {
-  const long point = digits.Point();
-  if (point <= 0) {
-    out += '0';
-  } else {
-    for (long k = 0; k < point; ++k) out += digits.DigitAt(k);
-  }
-  if (digits.Count() <= point) return;
-  out += decimalSeparator;
-  for (long k = point; k < digits.Count(); ++k) out += digits.DigitAt(k);
-}
-
-void AppendScientificDigits(std::string& out, const DecimalDigits& digits, char decimalSeparator) {
-  out += digits.DigitAt(0);
-  if (digits.Count() > 1) {
-    out += decimalSeparator;
-    for (long k = 1; k < digits.Count(); ++k) out += digits.DigitAt(k);
-  }
-  const int exponent = digits.Point() - 1;
-  out += exponent < 0 ? "E-" : "E+";
-  const int magnitude = exponent < 0 ? -exponent : exponent;
-  if (magnitude < 10) out += '0';
-  char text[16];
-  out.append(text, std::to_chars(text, text + sizeof text, magnitude).ptr);
-}
-
 }  // namespace
 
 NumericLayout AnalyzeNumericSection(std::string_view section) {
@@ -249,18 +224,7 @@ bool AppendNumericSection(std::string& out, std::string_view section, const Nume
 }
 
 void AppendGeneralNumber(std::string& out, double value, char decimalSeparator) {
-  const DecimalDigits digits = DecimalDigits::FromDouble(value);
-  if (digits.IsZero()) {
-    out += '0';
-    return;
-  }
-  if (value < 0) out += '-';
-  const int exponent = digits.Point() - 1;
-  if (exponent >= -4 && exponent < 15) {
-    AppendPlainDigits(out, digits, decimalSeparator);
-  } else {
-    AppendScientificDigits(out, digits, decimalSeparator);
-  }
+  AppendDoubleText(out, value, decimalSeparator);
 }
 
 }  // namespace fenno

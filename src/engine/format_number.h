@@ -38,8 +38,9 @@ NumericLayout AnalyzeNumericSection(std::string_view section);
 bool AppendNumericSection(std::string& out, std::string_view section, const NumericLayout& layout,
                           DecimalDigits digits, const NumberSymbols& symbols);
 
-// The general number form: up to 15 significant digits, no thousands separators, plain
-// from 0.0001 up to (not including) 1E+15, otherwise d.dddE+xx.
+// The general number form: the text form of a Double in the expression language (up to 15
+// significant digits, no thousands separators, plain from 0.0001 up to, not including,
+// 1E+15, otherwise d.dddE+xx), with the regional decimal separator.
 void AppendGeneralNumber(std::string& out, double value, char decimalSeparator);
 
 }  // namespace fenno

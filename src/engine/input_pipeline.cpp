@@ -88,6 +88,8 @@ void InputPipeline::DeriveFraming() {
   delimiter_ = static_cast<unsigned char>(settings_.Delimiter);
   fieldCount_ = settings_.FieldCount;
   recordLength_ = settings_.RecordLength;
+  timeGap_ = static_cast<uint8_t>(
+      std::clamp<int16_t>(settings_.RecordTimeGap, kMinRecordTimeGap, kMaxRecordTimeGap));
   fieldLengths_.fill(0);
   for (int field = 1; field <= kMaxFields; ++field)
     fieldLengths_[field] = settings_.FieldLength[field];
@@ -183,7 +185,7 @@ size_t InputPipeline::FeedBytes(std::string_view bytes, bool& endTick) {
     if (runsAllowed_ && InRecord && filters_.IsPlain(CurrentField)) {
       const size_t run = AppendOrdinaryRun(bytes.substr(i));
       i += run;
-      if (recordBytes_ >= kMaxRecordBytes && EndOversizeRecord()) {
+      if (recordBytes_ > kMaxRecordBytes && EndOversizeRecord()) {
         endTick = true;
         return i;
       }
@@ -199,8 +201,9 @@ size_t InputPipeline::FeedBytes(std::string_view bytes, bool& endTick) {
 
 size_t InputPipeline::AppendOrdinaryRun(std::string_view bytes) {
   size_t length = 0;
-  const size_t limit =
-      std::min(bytes.size(), kMaxRecordBytes - std::min(recordBytes_, kMaxRecordBytes));
+  // A run may take the body one byte past the guard, which then ends the record.
+  const size_t room = kMaxRecordBytes + 1 - std::min(recordBytes_, kMaxRecordBytes + 1);
+  const size_t limit = std::min(bytes.size(), room);
   while (length < limit && ordinaryByte_[static_cast<unsigned char>(bytes[length])]) ++length;
   if (length == 0) return 0;
   const int slot = Mode == FramingMode::SingleFieldByTimeGap ? 1 : CurrentField;
@@ -239,7 +242,7 @@ void InputPipeline::HandleOptoRsCarriageReturn() {
 
 bool InputPipeline::Frame(unsigned char b) {
   if (const std::optional<bool> endTick = FrameByMode(b)) return *endTick;
-  if (recordBytes_ < kMaxRecordBytes || Mode == FramingMode::FixedByByteCount) return false;
+  if (recordBytes_ <= kMaxRecordBytes) return false;
   return EndOversizeRecord();
 }
 
@@ -295,11 +298,11 @@ std::optional<bool> InputPipeline::FrameByMode(unsigned char b) {
 }
 
 std::optional<bool> InputPipeline::FrameEndChar(unsigned char b) {
-  const bool isDelimiter = b == delimiter_;
-  if (!isDelimiter || fieldCount_ < 2) {
+  if (b != delimiter_ || fieldCount_ < 2) {
+    // In single-field records the delimiter is data; an end character still ends the
+    // record, whatever the delimiter is.
     AppendToField(CurrentField, b);
-    // A delimiter that is data (single-field records) does not end the record.
-    if (isDelimiter || !IsEndChar(b)) return std::nullopt;
+    if (!IsEndChar(b)) return std::nullopt;
   } else {
     if (!(b == kSpace && LastWasSpace)) NextField();
     if (CurrentField <= fieldCount_ || !IsEndChar(b)) return std::nullopt;
@@ -310,7 +313,7 @@ std::optional<bool> InputPipeline::FrameEndChar(unsigned char b) {
 
 bool InputPipeline::TimeGapCheck() {
   if (settings_.EndOfRecordEvent != kEndTimeGap || !InRecord) return false;
-  if (IdleTicks != static_cast<uint8_t>(settings_.RecordTimeGap)) return false;
+  if (IdleTicks < timeGap_) return false;
   CurrentField = 1;
   RecordCharCount = 0;
   FieldCharCount = 0;

@@ -74,8 +74,9 @@ bool IsNumericStartChar(unsigned char b, char decimalSeparator);
 
 class InputPipeline {
  public:
-  // Record bodies larger than this are ended as if their end event had come: a device
-  // (or an end event) that never ends a record must not grow memory without limit.
+  // Record bodies larger than this are ended as if their end event had come, in every
+  // framing mode: a device (or an end event) that never ends a record must not grow memory
+  // without limit. A body of exactly this size still ends at its own end.
   static constexpr size_t kMaxRecordBytes = 1 << 20;
 
   InputPipeline(const Settings& settings, RecordSink& sink);
@@ -84,7 +85,11 @@ class InputPipeline {
   void Activate(const std::array<bool, kTableSize>& preTransferDrops, char decimalSeparator);
   void DeriveFraming();
   void ResetFraming();
-  void IdleTick() { IdleTicks = static_cast<uint8_t>(IdleTicks + 1); }
+  // Counts ticks without input up to 255 and stays there, so a gap whose tick was missed
+  // still ends the record at the next check.
+  void IdleTick() {
+    if (IdleTicks < UINT8_MAX) ++IdleTicks;
+  }
   // Feeds one byte; answers true when ProcessRecord ended the tick.
   bool FeedByte(unsigned char b);
   // Feeds bytes until all are used or ProcessRecord ends the tick (then `endTick` is
@@ -108,8 +113,9 @@ class InputPipeline {
   FramingMode Mode = FramingMode::SingleFieldByEndChar;
   std::string EndOfRecordSet;
   int16_t CurrentField = 1;
-  int16_t FieldCharCount = 0;
-  int16_t RecordCharCount = 0;
+  // Wide enough for any record the size guard lets through, so they never wrap.
+  int32_t FieldCharCount = 0;
+  int32_t RecordCharCount = 0;
   uint8_t IdleTicks = 0;
   bool InRecord = false;
   bool VoidRecord = false;
@@ -152,7 +158,8 @@ class InputPipeline {
   // Settings read for every byte, copied at activation so the hot path stays in cache.
   unsigned char delimiter_ = ',';
   int16_t fieldCount_ = 1;
-  int16_t recordLength_ = 0;
+  int16_t recordLength_ = 0;  // 0 or less: records end only at the size guard
+  uint8_t timeGap_ = 3;       // RecordTimeGap within 1..255
   std::array<int16_t, kFieldSlots> fieldLengths_{};  // 0 beyond the defined fields
   size_t recordBytes_ = 0;
   int highestSlot_ = kFieldSlots - 1;

@@ -1,7 +1,8 @@
 #pragma once
 
-// Character tests on bytes. Only ASCII letters have a case here: texts are bytes of an
-// unknown character set, and changing other bytes could break multi-byte characters.
+// Character tests on bytes. Syntax (keywords, names, commands) knows ASCII letters only;
+// the case of user texts (lcase, ucase, window titles, button captions) follows Latin-1,
+// the character set of the program's 8-bit texts.
 
 #include <cstddef>
 #include <string_view>
@@ -25,6 +26,20 @@ constexpr char LowerAscii(char c) {
 }
 constexpr char UpperAscii(char c) {
   return IsAsciiLower(c) ? static_cast<char>(c - 32) : c;
+}
+
+// Latin-1 letters: A-Z and the accented capitals 0xC0-0xDE (not 0xD7, the multiplication
+// sign) pair with their small letters 32 codes higher. Small letters without a capital in
+// Latin-1 (0xDF, 0xFF, 0xB5) stay as they are.
+constexpr char UpperLatin1Letter(char c) {
+  const auto code = static_cast<unsigned char>(c);
+  const bool small = IsAsciiLower(c) || (code >= 0xE0 && code <= 0xFE && code != 0xF7);
+  return small ? static_cast<char>(code - 32) : c;
+}
+constexpr char LowerLatin1Letter(char c) {
+  const auto code = static_cast<unsigned char>(c);
+  const bool capital = IsAsciiUpper(c) || (code >= 0xC0 && code <= 0xDE && code != 0xD7);
+  return capital ? static_cast<char>(code + 32) : c;
 }
 
 constexpr bool EqualsIgnoringCase(std::string_view text, std::string_view lowerWord) {

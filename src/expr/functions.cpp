@@ -153,7 +153,7 @@ constexpr std::array<NamedFunction, 21> kFunctions = {{
     {"fix", KindKeepingFunction<Truncated>},
     {"hex", Hex},
     {"int", KindKeepingFunction<Floor>},
-    {"lcase", MapCharacters<LowerAscii>},
+    {"lcase", MapCharacters<LowerLatin1Letter>},
     {"log", DoubleFunction<Logarithm>},
     {"ltrim", LTrim},
     {"rnd", Rnd},
@@ -163,7 +163,7 @@ constexpr std::array<NamedFunction, 21> kFunctions = {{
     {"sqr", DoubleFunction<SquareRoot>},
     {"tan", DoubleFunction<Tangent>},
     {"trim", Trim},
-    {"ucase", MapCharacters<UpperAscii>},
+    {"ucase", MapCharacters<UpperLatin1Letter>},
 }};
 
 }  // namespace

@@ -4,9 +4,9 @@
 //
 // Functions that take text use the argument's text form; functions that take numbers need
 // a number (text that is not a number fails, Empty counts as 0). lcase and ucase change
-// the ASCII letters only, so bytes of other character sets pass unchanged; ltrim, rtrim and
-// trim remove spaces only. abs, fix and int keep the kind of a number argument (a Boolean
-// gives an Integer, and a result that no longer fits moves to the next wider kind).
+// the case of Latin-1 letters (expr/ascii.h); ltrim, rtrim and trim remove spaces only.
+// abs, fix and int keep the kind of a number argument (a Boolean gives an Integer, and a
+// result that no longer fits moves to the next wider kind).
 
 #include <string_view>
 

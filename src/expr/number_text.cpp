@@ -163,17 +163,19 @@ void AppendExponent(std::string& out, int exponent) {
 }
 
 // Lays out significant digits d1 d2 ... with the value d1.d2... x 10^exponent.
-void AppendLaidOut(std::string& out, bool negative, std::string_view digits, int exponent) {
+void AppendLaidOut(std::string& out, bool negative, std::string_view digits, int exponent,
+                   char decimalPoint) {
   if (negative) out += '-';
   if (exponent < kSmallestPlainExponent || exponent > kLargestPlainExponent) {
     out += digits[0];
     if (digits.size() > 1) {
-      out += '.';
+      out += decimalPoint;
       out.append(digits.substr(1));
     }
     AppendExponent(out, exponent);
   } else if (exponent < 0) {
-    out += "0.";
+    out += '0';
+    out += decimalPoint;
     out.append(static_cast<size_t>(-exponent - 1), '0');
     out.append(digits);
   } else {
@@ -181,43 +183,56 @@ void AppendLaidOut(std::string& out, bool negative, std::string_view digits, int
     out.append(digits.substr(0, integerDigits));
     if (digits.size() < integerDigits) out.append(integerDigits - digits.size(), '0');
     if (digits.size() > integerDigits) {
-      out += '.';
+      out += decimalPoint;
       out.append(digits.substr(integerDigits));
     }
   }
 }
 
+// Zero and the values the evaluator never keeps; true when one of them was written.
 template <typename Number>
-void AppendNumberText(std::string& out, Number value) {
+bool AppendSpecial(std::string& out, Number value) {
   if (value == 0) {
     out += '0';
-    return;
-  }
-  if (!std::isfinite(value)) {  // the evaluator never keeps such a value; shown plainly anyway
+  } else if (!std::isfinite(value)) {  // shown plainly anyway
     out += std::isnan(value) ? "NaN" : (value > 0 ? "Infinity" : "-Infinity");
-    return;
+  } else {
+    return false;
   }
-  char buffer[64];
-  const auto result =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
-  std::string_view shortest(buffer, static_cast<size_t>(result.ptr - buffer));
-  const bool negative = shortest.front() == '-';
-  if (negative) shortest.remove_prefix(1);
-  const size_t marker = shortest.find('e');
-  int exponent = 0;
-  const std::string_view exponentText = shortest.substr(marker + 1);
-  const size_t signLength = exponentText.front() == '+' ? 1 : 0;
-  std::from_chars(exponentText.data() + signLength, exponentText.data() + exponentText.size(),
-                  exponent);
-  char digits[32];
-  size_t count = 0;
-  for (const char c : shortest.substr(0, marker)) {
+  return true;
+}
+
+// Splits to_chars' scientific form "d.ddde+xx" into its digits and exponent.
+int SplitScientific(std::string_view text, char* digits, int& count) {
+  const size_t marker = text.find('e');
+  count = 0;
+  for (const char c : text.substr(0, marker)) {
     if (c != '.') digits[count++] = c;
   }
-  AppendLaidOut(out, negative, std::string_view(digits, count), exponent);
+  const std::string_view exponentText = text.substr(marker + 1);
+  const size_t signLength = exponentText.front() == '+' ? 1 : 0;
+  int exponent = 0;
+  std::from_chars(exponentText.data() + signLength, exponentText.data() + exponentText.size(),
+                  exponent);
+  return exponent;
 }
 
 }  // namespace
+
+ShownDigits ShownDigitsOf(double value) {
+  ShownDigits shown;
+  value = std::fabs(value);
+  if (value == 0 || !std::isfinite(value)) return shown;
+  // to_chars rounds the exact binary value correctly and ignores the C library locale.
+  char text[40];
+  const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific,
+                                 ShownDigits::kSignificant - 1)
+                       .ptr;
+  shown.exponent = SplitScientific(std::string_view(text, static_cast<size_t>(end - text)),
+                                   shown.digits, shown.count);
+  while (shown.count > 1 && shown.digits[shown.count - 1] == '0') --shown.count;
+  return shown;
+}
 
 LeadingNumber ReadLeadingNumber(std::string_view text) {
   const size_t pos = SkipBlanks(text, 0);
@@ -271,11 +286,24 @@ std::string SingleToText(float value) {
   return text;
 }
 
-void AppendDoubleText(std::string& out, double value) {
-  AppendNumberText(out, value);
+void AppendDoubleText(std::string& out, double value, char decimalPoint) {
+  if (AppendSpecial(out, value)) return;
+  const ShownDigits shown = ShownDigitsOf(value);
+  AppendLaidOut(out, value < 0, std::string_view(shown.digits, static_cast<size_t>(shown.count)),
+                shown.exponent, decimalPoint);
 }
+
 void AppendSingleText(std::string& out, float value) {
-  AppendNumberText(out, value);
+  if (AppendSpecial(out, value)) return;
+  char text[32];
+  const auto end =
+      std::to_chars(text, text + sizeof text, std::fabs(value), std::chars_format::scientific).ptr;
+  char digits[16];
+  int count = 0;
+  const int exponent =
+      SplitScientific(std::string_view(text, static_cast<size_t>(end - text)), digits, count);
+  AppendLaidOut(out, value < 0, std::string_view(digits, static_cast<size_t>(count)), exponent,
+                '.');
 }
 
 }  // namespace fenno

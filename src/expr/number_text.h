@@ -12,11 +12,13 @@
 // 10000 is 65536), and an "&" right after the digits asks for 32 bits (FFFF& is 65535).
 // Reading stops at the first character that cannot continue the number.
 //
-// Text form. Numbers print in the shortest form that reads back to the same value. The
-// digits are laid out without an exponent from 0.0001 up to, but not including, 1E+15 (that
-// is, up to fifteen digits before the point); beyond that range the form is one digit, the
-// other digits after a point, "E", the sign and at least two exponent digits: 1E+15,
-// 1.25E-05. Negative zero prints as 0.
+// Text form. A Double shows its value rounded to 15 significant digits, without trailing
+// zeros: 0.1 + 0.2 prints as 0.3 and 1/3 as 0.333333333333333, as users of such languages
+// expect; the formatter's general number uses the same digits. A Single shows the shortest
+// digits that read back to the same Single. The digits are laid out without an exponent
+// from 0.0001 up to, but not including, 1E+15 (that is, up to fifteen digits before the
+// point); beyond that range the form is one digit, the other digits after a point, "E",
+// the sign and at least two exponent digits: 1E+15, 1.25E-05. Negative zero prints as 0.
 
 #include <cstddef>
 #include <cstdint>
@@ -59,10 +61,20 @@ std::optional<double> NumberFromText(std::string_view text);
 std::optional<int32_t> RoundToLong(double value);
 std::optional<int16_t> RoundToInteger(double value);
 
-// The general text form (see above).
+// The digits a Double shows: its magnitude rounded to 15 significant digits, trailing
+// zeros dropped; value = d1.d2d3... x 10^exponent. Zero, infinities and NaN have no digits.
+struct ShownDigits {
+  static constexpr int kSignificant = 15;
+  char digits[kSignificant] = {};
+  int count = 0;
+  int exponent = 0;
+};
+ShownDigits ShownDigitsOf(double value);
+
+// The general text form (see above), with `decimalPoint` between whole and fraction.
 std::string DoubleToText(double value);
 std::string SingleToText(float value);
-void AppendDoubleText(std::string& out, double value);
+void AppendDoubleText(std::string& out, double value, char decimalPoint = '.');
 void AppendSingleText(std::string& out, float value);
 
 }  // namespace fenno

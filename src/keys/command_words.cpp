@@ -1,5 +1,7 @@
 #include "keys/command_words.h"
 
+#include "expr/ascii.h"
+
 namespace fenno {
 namespace {
 
@@ -43,12 +45,7 @@ std::vector<std::string> SplitCommandLine(std::string_view commandLine) {
 
 std::string UpperLatin1(std::string_view text) {
   std::string upper(text);
-  for (char& c : upper) {
-    const auto code = static_cast<unsigned char>(c);
-    const bool lowerAscii = code >= 'a' && code <= 'z';
-    const bool lowerLatin1 = code >= 0xE0 && code <= 0xFE && code != 0xF7;
-    if (lowerAscii || lowerLatin1) c = static_cast<char>(code - 0x20);
-  }
+  for (char& c : upper) c = UpperLatin1Letter(c);
   return upper;
 }
 

@@ -4,13 +4,19 @@
 #include <X11/extensions/XTest.h>
 
 #include <algorithm>
+#include <thread>
 
 namespace fenno {
 
 X11KeySink::X11KeySink(X11Connection& connection) : connection_(connection), keymap_(connection) {}
 
 X11KeySink::~X11KeySink() {
-  if (connection_.Get()) ReleaseBindings(std::chrono::milliseconds(-1));
+  if (!connection_.Get() || bindings_.empty()) return;
+  const Clock::time_point answered = ConfirmBindings();
+  const Clock::time_point held = answered + std::chrono::milliseconds(kBindingHoldMs);
+  std::this_thread::sleep_until(
+      std::min(held, Clock::now() + std::chrono::milliseconds(kExitHoldMs)));
+  ReleaseBindings(std::chrono::milliseconds(0));
 }
 
 bool X11KeySink::Ready() {
@@ -35,11 +41,12 @@ void X11KeySink::SendKey(int code, bool press) {
 // Key codes cycle through the spare ones, so a binding made for one character is not
 // overwritten by the next while the receiving program may still be reading it.
 KeyCode X11KeySink::BindCharacter(unsigned char character) {
-  const auto now = std::chrono::steady_clock::now();
+  const auto now = Clock::now();
   const KeySym keysym = character;  // Latin-1 characters are their own keysyms
   for (Binding& binding : bindings_)
     if (binding.keysym == keysym) {
       binding.lastUse = now;
+      binding.answered.reset();
       return binding.keycode;
     }
   const std::vector<KeyCode>& spare = keymap_.SpareKeycodes();
@@ -48,7 +55,7 @@ KeyCode X11KeySink::BindCharacter(unsigned char character) {
     if (std::none_of(bindings_.begin(), bindings_.end(),
                      [keycode](const Binding& b) { return b.keycode == keycode; })) {
       SetKeysym(keycode, keysym);
-      bindings_.push_back({keycode, keysym, now});
+      bindings_.push_back({keycode, keysym, now, std::nullopt});
       return keycode;
     }
   if (bindings_.empty()) return 0;  // a layout without a single free key code
@@ -56,7 +63,7 @@ KeyCode X11KeySink::BindCharacter(unsigned char character) {
       std::min_element(bindings_.begin(), bindings_.end(),
                        [](const Binding& a, const Binding& b) { return a.lastUse < b.lastUse; });
   SetKeysym(oldest->keycode, keysym);
-  *oldest = {oldest->keycode, keysym, now};
+  *oldest = {oldest->keycode, keysym, now, std::nullopt};
   return oldest->keycode;
 }
 
@@ -65,10 +72,26 @@ void X11KeySink::SetKeysym(KeyCode keycode, KeySym keysym) {
   XChangeKeyboardMapping(connection_.Get(), keycode, 2, syms, 1);
 }
 
-void X11KeySink::ReleaseBindings(std::chrono::milliseconds olderThan) {
-  const auto limit = std::chrono::steady_clock::now() - olderThan;
+X11KeySink::Clock::time_point X11KeySink::ConfirmBindings() {
+  Clock::time_point newest{};
+  bool synced = false;
+  for (Binding& binding : bindings_) {
+    if (!binding.answered) {
+      if (!synced) XSync(connection_.Get(), False);
+      synced = true;
+      binding.answered = Clock::now();
+    }
+    newest = std::max(newest, *binding.answered);
+  }
+  return newest;
+}
+
+void X11KeySink::ReleaseBindings(std::chrono::milliseconds heldFor) {
+  if (bindings_.empty()) return;
+  ConfirmBindings();
+  const auto now = Clock::now();
   std::erase_if(bindings_, [&](const Binding& binding) {
-    if (binding.lastUse > limit) return false;
+    if (now - *binding.answered < heldFor) return false;
     SetKeysym(binding.keycode, NoSymbol);
     return true;
   });

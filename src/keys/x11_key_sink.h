@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 
 #include <chrono>
+#include <optional>
 #include <vector>
 
 #include "keys/key_sink.h"
@@ -12,9 +13,11 @@
 namespace fenno {
 
 // Types through XTest into whatever window has the focus, with the current layout. A
-// character the layout has no key for is typed by binding a spare key code to it; the
-// binding stays until the receiving program has had time to read the changed key map, and
-// is undone later (see kBindingHoldMs) or when the sink goes away.
+// character the layout has no key for is typed by binding a spare key code to it. The
+// receiving program looks the key up only when it handles the event, so a binding is undone
+// only once the server has answered a round trip made after the binding's last use and
+// kBindingHoldMs have passed since that answer; when the sink goes away (the program ends)
+// it waits for the rest of that time, but no longer than kExitHoldMs.
 class X11KeySink : public KeySink {
  public:
   explicit X11KeySink(X11Connection& connection);
@@ -26,18 +29,26 @@ class X11KeySink : public KeySink {
   void RestoreKeyboardState() override;
 
   static constexpr int kBindingHoldMs = 5000;
+  static constexpr int kExitHoldMs = 300;
 
  private:
+  using Clock = std::chrono::steady_clock;
   struct Binding {
     KeyCode keycode;
     KeySym keysym;
-    std::chrono::steady_clock::time_point lastUse;
+    Clock::time_point lastUse;
+    // When the server answered a round trip made after the last use; unset until then.
+    std::optional<Clock::time_point> answered;
   };
 
   bool Ready();
   KeyCode BindCharacter(unsigned char character);
   void SetKeysym(KeyCode keycode, KeySym keysym);
-  void ReleaseBindings(std::chrono::milliseconds olderThan);
+  // Makes a round trip when a binding was used since the last one; answers the newest
+  // answer time of all bindings.
+  Clock::time_point ConfirmBindings();
+  // Undoes the bindings answered at least `heldFor` ago (0: all of them).
+  void ReleaseBindings(std::chrono::milliseconds heldFor);
   std::vector<KeyCode> HeldModifiers();
 
   X11Connection& connection_;

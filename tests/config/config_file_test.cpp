@@ -84,14 +84,14 @@ TEST(ConfigFileLayout, ItemEncodings) {
   s.PreInputTranslation['a'] = "A";
   s.PreInputTranslation[21] = kVoidRecordEntry;
   s.PreInputTranslation[0] = kIgnoreEntry;
-  s.RecordTimeGap = -1;
+  s.EngineButtons = -1;
   s.Delimiter = '\t';
   s.AckString = "\r\n";
   s.DDETopic = "Scale";
   s.InterCharDelay = 20;
   const std::vector<std::string> lines = SplitLines(ConfigFileBytes(s, ComfennoEdition()));
-  EXPECT_EQ(lines[11], "-1 ");  // RecordTimeGap
-  EXPECT_EQ(lines[17], " 9 ");  // Delimiter
+  EXPECT_EQ(lines[1201], "-1 ");  // EngineButtons
+  EXPECT_EQ(lines[17], " 9 ");    // Delimiter
   EXPECT_EQ(lines[280], "Ignore");
   EXPECT_EQ(lines[280 + 21], "Void Record");
   EXPECT_EQ(lines[280 + 'a'], " 65");
@@ -244,8 +244,9 @@ TEST_P(ConfigFileTest, HeaderCheck) {
   }
 }
 
-// Damaged files are refused whole; the record passed in stays exactly as it was.
-TEST_P(ConfigFileTest, DamagedFilesAreRefusedWhole) {
+// Damaged files are refused whole, and the record passed in stays exactly as it was. Values
+// that the program defines a meaning for, even outside a setting's range, are read.
+TEST_P(ConfigFileTest, DamagedFilesAreRefusedWholeAndDefinedValuesRead) {
   const std::string good = ConfigFileBytes(Defaults(), edition());
   const size_t tcp = edition().hasTcpSettings ? 3 : 0;
   auto withLine = [&](size_t lineNumber, const std::string& text) {
@@ -264,7 +265,7 @@ TEST_P(ConfigFileTest, DamagedFilesAreRefusedWhole) {
       {"character code 256", withLine(18 + tcp, " 256 ")},
       {"negative code", withLine(540 + tcp, "-1 ")},
       {"pre-input code 300", withLine(300 + tcp, " 300")},
-      {"pre-input entry without a code", withLine(300 + tcp, "Ignored")},
+      {"pre-input number beyond any range", withLine(300 + tcp, std::string(40, '9'))},
       {"negative raw length", withLine(1347 + tcp, "-1 ")},
       {"raw text beyond the end", withLine(1347 + tcp, " 9 ")},
       {"huge raw length", withLine(1461 + tcp, " 2000000000 ")},
@@ -283,6 +284,35 @@ TEST_P(ConfigFileTest, DamagedFilesAreRefusedWhole) {
         << what;
     EXPECT_TRUE(read == before) << what;
   }
+  // PreInputTranslation(19) is on line 300.
+  const struct {
+    std::string what;
+    std::string bytes;
+    bool (*read)(const Settings&);
+    bool serialOnly = false;
+  } defined[] = {
+      {"pre-input entry without a code", withLine(300 + tcp, "Ignored"),
+       [](const Settings& s) { return s.PreInputTranslation[19] == std::string(1, '\0'); }},
+      {"empty pre-input entry", withLine(300 + tcp, ""),
+       [](const Settings& s) { return s.PreInputTranslation[19] == std::string(1, '\0'); }},
+      {"pre-input code with text after it", withLine(300 + tcp, " 65abc"),
+       [](const Settings& s) { return s.PreInputTranslation[19] == "A"; }},
+      {"RecordTimeGap 300", withLine(12 + tcp, " 300 "),
+       [](const Settings& s) { return s.RecordTimeGap == 255; }},
+      {"RecordTimeGap 0", withLine(12 + tcp, " 0 "),
+       [](const Settings& s) { return s.RecordTimeGap == 1; }},
+      {"RecordTimeGap -1", withLine(12 + tcp, "-1 "),
+       [](const Settings& s) { return s.RecordTimeGap == 1; }},
+      {"BaudIndex 12 (the line opens at 9600 baud)", withLine(3, " 12 "),
+       [](const Settings& s) { return s.BaudIndex == 12; }, true},
+  };
+  for (const auto& c : defined) {
+    if (c.serialOnly && tcp) continue;
+    Settings read = Defaults();
+    EXPECT_EQ(ReadConfigFile(folder_.Write("odd.cfg", c.bytes), read, edition()), ReadResult::Ok)
+        << c.what;
+    EXPECT_TRUE(c.read(read)) << c.what;
+  }
   Settings read = Defaults();
   EXPECT_EQ(ReadConfigFile(folder_.File("missing.cfg"), read, edition()), ReadResult::Unreadable);
   EXPECT_EQ(ReadConfigFile(folder_.path(), read, edition()), ReadResult::Unreadable);
@@ -290,7 +320,6 @@ TEST_P(ConfigFileTest, DamagedFilesAreRefusedWhole) {
 
 TEST_P(ConfigFileTest, UnusualButSafeValuesAreKept) {
   Settings s = Defaults();
-  s.RecordTimeGap = 0;
   s.EngineButtons = -1;
   s.TimerFlags = 0x7fff;
   s.HotKeyCode[0] = -32768;

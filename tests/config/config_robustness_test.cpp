@@ -145,10 +145,12 @@ TEST_F(Robustness, HugeLengthsAreRefusedWithoutReadingOn) {
   for (const BaseFile& base : BaseFiles()) {
     // The acknowledgement's count (" 3 ") claims the largest length a file can state; in the
     // current layout it is the first of the lengths, in the old one it precedes the text.
+    // (The same lines appear earlier as RecordTimeGap and the record events: the last match
+    // is the count.)
     std::string bytes = base.bytes;
     const bool old = base.name.ends_with("old");
     const std::string count = old ? " 3 \r\n\x06\r\n" : " 3 \r\n 0 \r\n 0 \r\n 1 \r\n";
-    const size_t at = bytes.find(count);
+    const size_t at = bytes.rfind(count);
     ASSERT_NE(at, std::string::npos) << base.name;
     bytes.replace(at, 3, " 2147483647 ");
     EXPECT_EQ(Read(base, bytes), ReadResult::Malformed) << base.name;

@@ -61,7 +61,7 @@ inline Settings RichSettings(const Edition& edition) {
   s.EndOfRecordEvent = kEndSpecial;
   s.StartOfRecordChars = raw();
   s.EndOfRecordChars = "\r\n\"" + raw();
-  s.RecordTimeGap = -7;
+  s.RecordTimeGap = 255;
   s.RecordLength = 32767;
   s.FieldCount = 40;
   s.Delimiter = '\0';

@@ -180,18 +180,13 @@ TEST_F(CommandLanguageTest, TimerCommands) {
       {"{TIMERINTERVAL=2.5E3}", true, "", "interval 2500"},
       {"{TIMERINTERVAL=3E9}", false, "", ""},
   });
+  // Without an interval timed output is switched on all the same; it idles until one is set.
+  engine.current.TimerInterval = 0;
+  ExpectCases({{"{TIMER-ON}", true, "", "toggle timed output"}});
   EXPECT_TRUE(Run("{TIMERSTRING='Go'13}"));
   EXPECT_EQ(engine.current.TimerString, "Go\r");
   EXPECT_FALSE(Run("{TIMERSTRING=x}"));
   EXPECT_EQ(engine.current.TimerString, "Go\r");
-}
-
-// Timed output without an interval would fire on every tick: the command is refused.
-TEST_F(CommandLanguageTest, TimerOnWithoutAnIntervalIsRefused) {
-  Make();
-  engine.current.TimerInterval = 0;
-  EXPECT_FALSE(Run("{TIMER-ON}"));
-  EXPECT_FALSE(engine.timedOutput);
 }
 
 TEST_F(CommandLanguageTest, RunStateCommandsActOnlyWhenTheirConditionHolds) {
@@ -256,9 +251,11 @@ TEST_F(CommandLanguageTest, PushFindsTheFirstButtonByCaptionIgnoringCase) {
   engine.current.ButtonCaption[3] = "Start";
   engine.current.ButtonCaption[5] = "START";
   engine.current.ButtonCaption[4] = "Zero";
+  engine.current.ButtonCaption[6] = "Caf\xE9";
   ExpectCases({
       {"{PUSH(start)}", true, "", "push 3"},
       {"{push(zero)}", true, "", "push 4"},
+      {"{PUSH(CAF\xC9)}", true, "", "push 6"},
       {"{PUSH(stop)}", false, "", ""},
       {"{PUSH()}", false, "", ""},
   });

@@ -89,6 +89,10 @@ class Program {
   void Send(const std::string& bytes) {
     EXPECT_EQ(::write(input_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
   }
+  void CloseInput() {
+    ::close(input_);
+    input_ = -1;
+  }
   // What the program has written to standard output so far.
   const std::string& Output() {
     char buffer[4096];
@@ -223,6 +227,25 @@ TEST_F(HeadlessLiveDataTest, VirtualDeviceRecordsBecomeItemsAndCommandsReachTheD
   EXPECT_EQ(Execute(QStringLiteral("{APPEXIT}")), true);
   EXPECT_EQ(program->WaitForExit(20000), 0) << ReadWhole(folder / "stderr");
   EXPECT_FALSE(bus->HasOwner(kService));
+}
+
+// A run that starts suspended outlives its input: it says so once and ends after a resume.
+TEST_F(HeadlessLiveDataTest, InputThatEndsWhileSuspendedWaitsForAResume) {
+  settings.StartSuspended = true;
+  settings.OutputMethod = kLogToDisk;
+  settings.LogFilePath = (folder / "data.log").string();
+  auto program = Launch({"--headless", "--virtual", WriteConfig("paused.DE3", settings)});
+  program->Send("7,1\r");
+  program->CloseInput();
+  const std::string notice = "Standard input has ended while the engine is suspended";
+  EXPECT_TRUE(PumpEventsUntil([&] {
+    return ReadWhole(folder / "stderr").find(notice) != std::string::npos;
+  })) << ReadWhole(folder / "stderr");
+  EXPECT_EQ(Execute(QStringLiteral("{RESUME}")), true);
+  EXPECT_EQ(program->WaitForExit(20000), 0) << ReadWhole(folder / "stderr");
+  const std::string err = ReadWhole(folder / "stderr");
+  EXPECT_EQ(err.find(notice), err.rfind(notice)) << err;
+  EXPECT_EQ(ReadWhole(folder / "data.log"), "71\r\r\n");  // two fields, logged back to back
 }
 
 // The Python example of the documentation reads a field and sends a command.

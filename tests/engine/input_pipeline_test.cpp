@@ -75,51 +75,90 @@ TEST(FramingModes, DerivedFromEndEventAndStructure) {
   EXPECT_EQ(FramingModeFor(kEndSpecial, kFixedLengthFields), FramingMode::FixedByEndChar);
 }
 
-TEST_F(PipelineTest, SingleFieldRecordsKeepTheirCarriageReturnAndLfStartsTheNext) {
-  Activate();
-  Feed("12.5\r\n13.0\r\n");
-  ASSERT_EQ(sink.records.size(), 2u);
-  EXPECT_EQ(Fields(0)[0], "12.5\r");
-  EXPECT_EQ(Fields(1)[0], "\n13.0\r");
-  EXPECT_TRUE(pipeline.InRecord);  // the final LF started a record
-}
-
-TEST_F(PipelineTest, DdeModeDropsControlCharactersAsTheyArrive) {
-  settings.OutputMethod = kDdeServer;
-  Activate();
-  Feed("12.5\r\n13.0\r\n");
-  ASSERT_EQ(sink.records.size(), 2u);
-  EXPECT_EQ(Fields(0)[0], "12.5");
-  EXPECT_EQ(Fields(1)[0], "13.0");
-}
-
-TEST_F(PipelineTest, DelimitedRecords) {
-  settings.RecordStructure = kDelimitedFields;
-  settings.FieldCount = 3;
-  Activate();
-  Feed("a,b,c,d\r");  // extra field goes to slot 4 and is emptied with the record
-  Feed("a,b\r");      // missing field stays empty
-  ASSERT_EQ(sink.records.size(), 2u);
-  EXPECT_EQ(Fields(0), (std::vector<std::string>{"a", "b", "c", "d\r"}));
-  EXPECT_EQ(Fields(1), (std::vector<std::string>{"a", "b\r", "", ""}));
-  EXPECT_EQ(pipeline.FieldValues[4], "");
-}
-
-TEST_F(PipelineTest, SpaceDelimiterRunsCountOnceButALeadingSpaceMakesAnEmptyField) {
-  settings.RecordStructure = kDelimitedFields;
-  settings.FieldCount = 3;
-  settings.Delimiter = ' ';
-  Activate();
-  Feed("1   2\r");
-  Feed(" 7 8\r");
-  EXPECT_EQ(Fields(0), (std::vector<std::string>{"1", "2\r", "", ""}));
-  EXPECT_EQ(Fields(1), (std::vector<std::string>{"", "7", "8\r", ""}));
-}
-
-TEST_F(PipelineTest, DelimiterIsDataInSingleFieldRecords) {
-  Activate();
-  Feed("1,2\r");
-  EXPECT_EQ(Fields(0)[0], "1,2\r");
+// Records ended by characters or by a byte count: each row configures the defaults, feeds
+// its input and lists the records with their slots 1 to FieldCount + 1.
+TEST_F(PipelineTest, FramingByCharactersAndByteCount) {
+  using Records = std::vector<std::vector<std::string>>;
+  const struct {
+    const char* what;
+    void (*configure)(Settings&);
+    std::string input;
+    Records records;
+  } cases[] = {
+      {"single field keeps its CR; a LF starts the next record", [](Settings&) {},
+       "12.5\r\n13.0\r\n", Records{{"12.5\r", ""}, {"\n13.0\r", ""}}},
+      {"DDE mode drops control characters as they arrive",
+       [](Settings& s) { s.OutputMethod = kDdeServer; }, "12.5\r\n13.0\r\n",
+       Records{{"12.5", ""}, {"13.0", ""}}},
+      {"the delimiter is data in single-field records", [](Settings&) {}, "1,2\r",
+       Records{{"1,2\r", ""}}},
+      {"an end character ends a single-field record even when it is the delimiter",
+       [](Settings& s) {
+         s.EndOfRecordEvent = kEndSpecial;
+         s.EndOfRecordChars = ",";
+       },
+       "a,b,c,", Records{{"a,", ""}, {"b,", ""}, {"c,", ""}}},
+      {"an extra field goes to the next slot, a missing one stays empty",
+       [](Settings& s) {
+         s.RecordStructure = kDelimitedFields;
+         s.FieldCount = 3;
+       },
+       "a,b,c,d\ra,b\r", Records{{"a", "b", "c", "d\r"}, {"a", "b\r", "", ""}}},
+      {"a run of spaces is one delimiter, but a leading space makes an empty field",
+       [](Settings& s) {
+         s.RecordStructure = kDelimitedFields;
+         s.FieldCount = 3;
+         s.Delimiter = ' ';
+       },
+       "1   2\r 7 8\r", Records{{"1", "2\r", "", ""}, {"", "7", "8\r", ""}}},
+      {"a delimiter in the end set ends a record only past the last field",
+       [](Settings& s) {
+         s.RecordStructure = kDelimitedFields;
+         s.FieldCount = 2;
+         s.EndOfRecordEvent = kEndSpecial;
+         s.EndOfRecordChars = ";";
+         s.Delimiter = ';';
+       },
+       "a;b;c;d;", Records{{"a", "b", ""}, {"c", "d", ""}}},
+      {"fixed length by byte count",
+       [](Settings& s) {
+         s.EndOfRecordEvent = kEndByteCount;
+         s.RecordStructure = kFixedLengthFields;
+         s.RecordLength = 10;
+         s.FieldCount = 2;
+         s.FieldLength[1] = 4;
+         s.FieldLength[2] = 6;
+       },
+       "ABCD\r\nEFGHIJKLMNOPQRST", Records{{"ABCD", "\r\nEFGH", ""}, {"IJKL", "MNOPQR", ""}}},
+      {"field lengths beyond the record length do not shift the next record",
+       [](Settings& s) {
+         s.EndOfRecordEvent = kEndByteCount;
+         s.RecordStructure = kFixedLengthFields;
+         s.RecordLength = 5;
+         s.FieldLength[1] = 3;
+         s.FieldLength[2] = 3;
+       },
+       "ABCDEFGHIJ", Records{{"ABC", "DE"}, {"FGH", "IJ"}}},
+      {"fixed length ended by CR",
+       [](Settings& s) {
+         s.RecordStructure = kFixedLengthFields;
+         s.FieldCount = 2;
+         s.FieldLength[1] = 3;
+         s.FieldLength[2] = 3;
+       },
+       "AAABBBCC\rDD\r", Records{{"AAA", "BBB", "CC\r"}, {"DD\r", "", ""}}},
+  };
+  for (const auto& c : cases) {
+    settings = Settings::Defaults(ComfennoEdition(), "/tmp");
+    settings.OutputMethod = kLogToDisk;
+    c.configure(settings);
+    sink.records.clear();
+    Activate();
+    Feed(c.input);
+    Records records;
+    for (const Record& record : sink.records) records.push_back(record.fields);
+    EXPECT_EQ(records, c.records) << c.what;
+  }
 }
 
 TEST_F(PipelineTest, FieldsBeyondTheLastCollectInSlot41) {
@@ -134,90 +173,39 @@ TEST_F(PipelineTest, FieldsBeyondTheLastCollectInSlot41) {
   EXPECT_EQ(pipeline.FieldValues[42], "");
 }
 
-TEST_F(PipelineTest, DelimiterInTheEndSetEndsARecordOnlyPastTheLastField) {
-  settings.RecordStructure = kDelimitedFields;
-  settings.FieldCount = 2;
-  settings.EndOfRecordEvent = kEndSpecial;
-  settings.EndOfRecordChars = ";";
-  settings.Delimiter = ';';
-  Activate();
-  Feed("a;b;c;d;");
-  ASSERT_EQ(sink.records.size(), 2u);
-  EXPECT_EQ(Fields(0), (std::vector<std::string>{"a", "b", ""}));
-  EXPECT_EQ(Fields(1), (std::vector<std::string>{"c", "d", ""}));
-}
-
-TEST_F(PipelineTest, FixedLengthByByteCount) {
-  settings.EndOfRecordEvent = kEndByteCount;
-  settings.RecordStructure = kFixedLengthFields;
-  settings.RecordLength = 10;
-  settings.FieldCount = 2;
-  settings.FieldLength[1] = 4;
-  settings.FieldLength[2] = 6;
-  Activate();
-  Feed("ABCD\r\nEFGHIJKLMNOPQRST");
-  ASSERT_EQ(sink.records.size(), 2u);
-  EXPECT_EQ(Fields(0), (std::vector<std::string>{"ABCD", "\r\nEFGH", ""}));
-  EXPECT_EQ(Fields(1), (std::vector<std::string>{"IJKL", "MNOPQR", ""}));
-  EXPECT_EQ(pipeline.FieldValues[1], "ST");
-}
-
-TEST_F(PipelineTest, FieldLengthsShorterThanTheRecordDoNotShiftTheNextRecord) {
-  settings.EndOfRecordEvent = kEndByteCount;
-  settings.RecordStructure = kFixedLengthFields;
-  settings.RecordLength = 5;
-  settings.FieldCount = 1;
-  settings.FieldLength[1] = 3;
-  settings.FieldLength[2] = 3;  // 3 + 3 > 5: the second field is cut by the record end
-  Activate();
-  Feed("ABCDEFGHIJ");
-  ASSERT_EQ(sink.records.size(), 2u);
-  EXPECT_EQ(Fields(0)[0], "ABC");
-  EXPECT_EQ(Fields(1)[0], "FGH");
-}
-
-TEST_F(PipelineTest, FixedLengthEndedByCarriageReturn) {
-  settings.RecordStructure = kFixedLengthFields;
-  settings.FieldCount = 2;
-  settings.FieldLength[1] = 3;
-  settings.FieldLength[2] = 3;
-  Activate();
-  Feed("AAABBBCC\rDD\r");
-  ASSERT_EQ(sink.records.size(), 2u);
-  EXPECT_EQ(Fields(0), (std::vector<std::string>{"AAA", "BBB", "CC\r"}));
-  EXPECT_EQ(Fields(1), (std::vector<std::string>{"DD\r", "", ""}));
-}
-
-TEST_F(PipelineTest, TimeGapEndsARecordInTheTickWhereTheGapIsReachedExactly) {
+// A time-gap record ends in the tick where the ticks without input reach the gap; gaps
+// outside 1..255 count as the nearest of the two.
+TEST_F(PipelineTest, TimeGapEndsARecordAfterItsTicksWithoutInput) {
+  const struct {
+    int16_t gap;
+    int ticks;
+  } cases[] = {{3, 3}, {1, 1}, {255, 255}, {0, 1}, {-1, 1}, {256, 255}, {300, 255}};
   settings.EndOfRecordEvent = kEndTimeGap;
-  settings.RecordTimeGap = 3;
-  Activate();
-  pipeline.IdleTick();
-  Feed("ABC");
-  pipeline.TimeGapCheck();  // same tick as the last byte
-  for (int tick = 1; tick <= 2; ++tick) {
+  for (const auto& c : cases) {
+    settings.RecordTimeGap = c.gap;
+    sink.records.clear();
+    Activate();
+    pipeline.IdleTick();
+    Feed("ABC");
+    pipeline.TimeGapCheck();  // same tick as the last byte
+    for (int tick = 1; tick < c.ticks; ++tick) {
+      pipeline.IdleTick();
+      pipeline.TimeGapCheck();
+    }
+    EXPECT_TRUE(sink.records.empty()) << "gap " << c.gap;
     pipeline.IdleTick();
     pipeline.TimeGapCheck();
+    ASSERT_EQ(sink.records.size(), 1u) << "gap " << c.gap;
+    EXPECT_EQ(Fields(0)[0], "ABC");
   }
-  EXPECT_TRUE(sink.records.empty());
-  pipeline.IdleTick();
-  pipeline.TimeGapCheck();
-  ASSERT_EQ(sink.records.size(), 1u);
-  EXPECT_EQ(Fields(0)[0], "ABC");
-}
-
-TEST_F(PipelineTest, IdleTicksWrapSoAMissedGapWaitsAFullCycle) {
-  settings.EndOfRecordEvent = kEndTimeGap;
+  // A tick whose check did not run (the tick ended early) does not make the record wait
+  // longer than the next check.
   settings.RecordTimeGap = 2;
   Activate();
   Feed("X");
-  for (int tick = 0; tick < 2; ++tick) pipeline.IdleTick();  // gap reached, but no check ran
-  pipeline.IdleTick();
+  for (int tick = 0; tick < 3; ++tick) pipeline.IdleTick();
   pipeline.TimeGapCheck();
-  EXPECT_TRUE(sink.records.empty());
-  for (int tick = 0; tick < 255; ++tick) pipeline.IdleTick();  // 3 + 255 = 258 = 2 mod 256
-  pipeline.TimeGapCheck();
-  EXPECT_EQ(sink.records.size(), 1u);
+  EXPECT_EQ(sink.records.size(), 2u);
 }
 
 TEST_F(PipelineTest, DelimitedAndFixedByTimeGap) {
@@ -324,15 +312,58 @@ TEST_F(PipelineTest, ResumeForOneRecordLeavesTheRestOfTheInputUnread) {
   EXPECT_EQ(sink.records.size(), 1u);
 }
 
-TEST_F(PipelineTest, ARecordThatNeverEndsIsCutAtTheSizeLimitAndReportedOnce) {
-  Activate();
-  const std::string chunk(64 * 1024, 'x');
-  for (int i = 0; i < 40; ++i) Feed(chunk);  // 2.5 MiB without a carriage return
-  ASSERT_EQ(sink.records.size(), 2u);
-  EXPECT_EQ(Fields(0)[0].size(), InputPipeline::kMaxRecordBytes);
-  EXPECT_TRUE(pipeline.TakeOversizeRecordNotice());
-  EXPECT_FALSE(pipeline.TakeOversizeRecordNotice());
-  EXPECT_LT(pipeline.FieldValues[1].size(), InputPipeline::kMaxRecordBytes);
+// Records that never end are cut one byte past the size guard, in every framing mode, and
+// reported once; a record of exactly the guard size ends at its own end.
+TEST_F(PipelineTest, TheSizeGuardCutsOnlyRecordsLargerThanIt) {
+  const size_t limit = InputPipeline::kMaxRecordBytes;
+  const std::string body(limit, 'x');
+  const struct {
+    const char* what;
+    void (*configure)(Settings&);
+    std::string input;
+    bool chunked;
+    std::vector<size_t> sizes;
+    bool reported;
+  } cases[] = {
+      {"a body of the guard size, then CR",
+       [](Settings&) {},
+       body + "\r",
+       false,
+       {limit + 1},
+       false},
+      {"the same fed in chunks", [](Settings&) {}, body + "\r", true, {limit + 1}, false},
+      {"no end at all", [](Settings&) {}, body + body, false, {limit + 1}, true},
+      {"no end at all, fed in chunks", [](Settings&) {}, body + body, true, {limit + 1}, true},
+      {"fixed number of bytes without a record length",
+       [](Settings& s) {
+         s.EndOfRecordEvent = kEndByteCount;
+         s.RecordStructure = kFixedLengthFields;
+         s.RecordLength = 0;
+       },
+       body + body,
+       false,
+       {limit + 1},
+       true},
+  };
+  for (const auto& c : cases) {
+    settings = Settings::Defaults(ComfennoEdition(), "/tmp");
+    settings.OutputMethod = kLogToDisk;
+    c.configure(settings);
+    sink.records.clear();
+    Activate();
+    if (c.chunked) {
+      bool endTick = false;
+      for (size_t at = 0; at < c.input.size(); at += 4096)
+        pipeline.FeedBytes(std::string_view(c.input).substr(at, 4096), endTick);
+    } else {
+      Feed(c.input);
+    }
+    std::vector<size_t> sizes;
+    for (const Record& record : sink.records) sizes.push_back(record.fields[0].size());
+    EXPECT_EQ(sizes, c.sizes) << c.what;
+    EXPECT_EQ(pipeline.TakeOversizeRecordNotice(), c.reported) << c.what;
+    EXPECT_FALSE(pipeline.TakeOversizeRecordNotice()) << c.what;
+  }
 }
 
 // Feeding a stream in chunks (runs of ordinary bytes are appended at once) must give

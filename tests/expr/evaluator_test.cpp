@@ -163,9 +163,12 @@ TEST(ExpressionFunctions, Numeric) {
 
 TEST(ExpressionFunctions, TextAndConversion) {
   ExpectAll({
-      {"lcase(field(1))", {"AbC\xC4"}, T("abc\xC4")},
-      {"ucase(field(1))", {"aBc\xE4"}, T("ABC\xE4")},
+      {"lcase(field(1))", {"AbC\xC4\xDE\xD7\xDF"}, T("abc\xE4\xFE\xD7\xDF")},
+      {"ucase(field(1))", {"aBc\xE4\xFE\xF7\xFF\xB5"}, T("ABC\xC4\xDE\xF7\xFF\xB5")},
       {"lcase(12.5)", {}, T("12.5")},
+      {"ltrim(val(field(1)) * 2.54)", {"12.7"}, T("32.258")},
+      {"ltrim(0.1 + 0.2)", {}, T("0.3")},
+      {"ltrim(1 / 3)", {}, T("0.333333333333333")},
       {"ucase(1 = 1)", {}, T("TRUE")},
       {"ltrim(field(1))", {"  a  "}, T("a  ")},
       {"rtrim(field(1))", {"  a  "}, T("  a")},

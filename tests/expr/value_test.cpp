@@ -97,7 +97,7 @@ TEST(Rounding, HalvesGoToTheEvenNeighbour) {
   }
 }
 
-TEST(NumberTextForm, ShortestFormWithExponentOnlyAtTheExtremes) {
+TEST(NumberTextForm, FifteenSignificantDigitsWithExponentOnlyAtTheExtremes) {
   const struct {
     double number;
     std::string_view text;
@@ -106,27 +106,39 @@ TEST(NumberTextForm, ShortestFormWithExponentOnlyAtTheExtremes) {
                {1234567, "1234567"},
                {-4, "-4"},
                {-0.0, "0"},
-               {0.1 + 0.2, "0.30000000000000004"},
+               {0.1 + 0.2, "0.3"},
+               {12.7 * 2.54, "32.258"},
+               {1.0 / 3, "0.333333333333333"},
+               {-2.0 / 3, "-0.666666666666667"},
                {999999999999999, "999999999999999"},
-               {123456789012345.6, "123456789012345.6"},
+               {123456789012345.6, "123456789012346"},
+               {999999999999999.9, "1E+15"},
                {1e15, "1E+15"},
                {-1.5e20, "-1.5E+20"},
                {0.0001, "0.0001"},
                {0.00001, "1E-05"},
                {-1.25e-5, "-1.25E-05"},
-               {5e-324, "5E-324"}};
+               {5e-324, "4.94065645841247E-324"}};
   for (const auto& c : cases) EXPECT_EQ(DoubleToText(c.number), c.text);
+  // The formatter's general number shows the same digits with the regional separator.
+  std::string general;
+  AppendDoubleText(general, 1.0 / 3, ',');
+  EXPECT_EQ(general, "0,333333333333333");
+  // A Single shows the shortest digits that give it back.
   EXPECT_EQ(SingleToText(0.7055475f), "0.7055475");
   EXPECT_EQ(SingleToText(0.1f), "0.1");
 }
 
-TEST(NumberTextForm, EveryDoubleReadsBackToItself) {
+// The text of any Double reads back to a number with the same text.
+TEST(NumberTextForm, EveryTextReadsBackToTheSameText) {
   std::mt19937_64 bits(20240611);
   for (int i = 0; i < 20000; ++i) {
     const double number = std::bit_cast<double>(bits());
     if (!std::isfinite(number)) continue;
     const std::string text = DoubleToText(number);
-    ASSERT_EQ(NumberFromText(text), number + 0.0) << text;
+    const std::optional<double> back = NumberFromText(text);
+    ASSERT_TRUE(back.has_value()) << text;
+    ASSERT_EQ(DoubleToText(*back), text);
   }
 }
 
