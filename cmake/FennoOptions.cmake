@@ -8,6 +8,12 @@ target_compile_options(fenno_options INTERFACE
   # inlined at -O2 (GCC bug 105651); the warning says nothing about our code.
   $<$<AND:$<CXX_COMPILER_ID:GNU>,$<VERSION_LESS:$<CXX_COMPILER_VERSION>,13>>:-Wno-restrict>)
 
+# Warnings fail the build where it is asked for (every preset does; CI builds the presets).
+option(FENNO_WERROR "Treat compiler warnings as errors" OFF)
+if(FENNO_WERROR)
+  target_compile_options(fenno_options INTERFACE -Werror)
+endif()
+
 if(FENNO_SANITIZE)
   target_compile_options(fenno_options INTERFACE
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)

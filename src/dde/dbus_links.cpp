@@ -128,7 +128,7 @@ void DbusLinks::DropLinks() {
   buffer_.Terminate();
 }
 
-// The message names the link as it has always done, then says how to try again.
+// The message names the link by its address, then says how to try again.
 void DbusLinks::ReportFailure(int textId, int refreshMenuId, const LinkAddress& address) {
   const std::string text =
       strings_.Text(textId) + " " + address.application + "," + address.topic + "," + address.item +

@@ -217,9 +217,8 @@ void Engine::RunTimedOutput() {
     TimedOutputBase = 0;
     return;
   }
-  // The tick counter is taken as a signed 32-bit value, as the schedule has always
-  // been kept; the elapsed time is computed modulo 2^32 so a counter that wraps does
-  // not stall the schedule.
+  // The schedule keeps the tick counter as a 32-bit value; the elapsed time is computed
+  // modulo 2^32 so a counter that wraps does not stall the schedule.
   const uint32_t now = static_cast<uint32_t>(services_.clock.TickMs());
   if (TimedOutputBase == 0) {
     TimedOutputBase = static_cast<int32_t>(now);

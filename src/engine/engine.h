@@ -141,7 +141,7 @@ class Engine : public EngineControl, private RecordSink {
   bool Idle() const;
   bool InsideTick() const { return inTick_; }
 
-  // Run-time state (names as the engine window has always called them).
+  // Run-time state, under the names the configuration and the command language use.
   std::string PortOutputQueue;
   int16_t BreakTicks = 0;
   int16_t ExitRequest = 0;

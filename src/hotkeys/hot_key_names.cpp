@@ -13,7 +13,7 @@ struct NamedKey {
   std::string_view name;
 };
 
-// PRTSC sits at 42, where the table has always had it.
+// PRTSC sits at 42: stored hot-key codes use that number for the print key.
 constexpr NamedKey kSingleNames[] = {
     {0, "None"},      {8, "BACKSPACE"},   {9, "TAB"},      {12, "CLEAR"},   {13, "ENTER"},
     {19, "BREAK"},    {20, "CAPSLOCK"},   {27, "ESCAPE"},  {32, "SPACE"},   {33, "PGUP"},

@@ -12,7 +12,7 @@ namespace {
 
 // Modifier bits a hot-key code can hold on this platform.
 constexpr int kGrabbableModifiers = kHotKeyShift | kHotKeyCtrl | kHotKeyAlt;
-// Windows numbers the print key 44; the key-name table has always offered it as 42.
+// The virtual-key code of the print key is 44; the key-name table offers it as 42.
 constexpr int kTablePrintKey = 42;
 
 // Each code once, leaving out those no key event here can produce.
