@@ -1,15 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace fenno {
 
 // A calendar date and time of day in local time.
 struct LocalDateTime {
   int year = 1899;
-  int month = 12;   // 1..12
-  int day = 30;     // 1..31
-  int hour = 0;     // 0..23
+  int month = 12;  // 1..12
+  int day = 30;    // 1..31
+  int hour = 0;    // 0..23
   int minute = 0;
   int second = 0;
   int millisecond = 0;
@@ -34,6 +35,9 @@ class EventPump {
   virtual ~EventPump() = default;
   // Handles pending events, waiting at most `maxWaitMs` for one to arrive.
   virtual void ProcessEvents(int maxWaitMs) = 0;
+  // Runs `action` on a later turn of the event loop, never inside this call. A pump that
+  // cannot do that drops it: the engine's tick then does the work.
+  virtual void Post(std::function<void()> action) { (void)action; }
 };
 
 // Waits `ms` milliseconds by `clock`, handling events meanwhile. 0 or less returns at once.

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <limits>
 
+#include "base/prompt.h"
+#include "base/string_ids.h"
+#include "base/string_table.h"
 #include "engine/command_client.h"
 #include "engine/date_time_tags.h"
 #include "engine/engine_text_ids.h"
 #include "engine/formatter.h"
 #include "engine/port.h"
-#include "base/prompt.h"
-#include "base/string_ids.h"
-#include "base/string_table.h"
 
 namespace fenno {
 namespace {
@@ -41,7 +41,11 @@ Engine::Engine(const Edition& edition, Settings& settings, const WorkingValues& 
       pipeline_(settings, *this),
       completion_(settings, working, services.regional) {}
 
-Engine::~Engine() = default;
+Engine::~Engine() {
+  // Turns already posted to the event loop find the engine gone.
+  *alive_ = false;
+  services_.port.SetArrivalHandler(nullptr);
+}
 
 // ---------------------------------------------------------------------------------------
 // Activation
@@ -102,6 +106,7 @@ void Engine::Start() {
   }
   if (settings_.StartSuspended) ToggleSuspend();
   NotifyMenuState();
+  services_.port.SetArrivalHandler([this] { InputArrived(); });
 }
 
 void Engine::BuildPreTransferTable() {
@@ -126,6 +131,7 @@ void Engine::BuildPreTransferTable() {
 
 void Engine::Close() {
   if (!started_) return;
+  services_.port.SetArrivalHandler(nullptr);
   WriteOutLog();
   // What is queued for the device (acknowledgements of records just logged) goes out
   // before the port closes.
@@ -157,11 +163,63 @@ void Engine::Tick() {
   {
     TickScope scope(inTick_);
     RunTick();
+    // The log first: a log write the user cancels withdraws its records' acknowledgements.
     WriteOutLog();
+    WriteOutput();
   }
+  EndBusyTurn();
+}
+
+// Bytes read as they arrive go through the same framing, completion and delivery as the
+// tick's own reading, on a turn of the event loop of their own: never inside a tick or a
+// delivery wait, where the turn is taken again once the engine is free.
+void Engine::InputArrived() {
+  PostTurn(arrivalPosted_, [this] { ProcessArrivals(); });
+}
+
+void Engine::ProcessArrivals() {
+  if (!started_) return;
+  if (inTick_) {
+    arrivalsWaiting_ = true;
+    return;
+  }
+  {
+    TickScope scope(inTick_);
+    if (!suspended_) ReadInput(false);
+    WriteOutLog();
+    WriteOutput();
+  }
+  EndBusyTurn();
+}
+
+// Output queued from outside a tick or an arrival (a button, a hot key, a command) goes to
+// the device on the next turn; inside them it goes when they end.
+void Engine::RequestWrite() {
+  if (inTick_ || !started_) return;
+  PostTurn(writePosted_, [this] {
+    if (started_ && !inTick_) WriteOutput();
+  });
+}
+
+void Engine::PostTurn(bool& posted, std::function<void()> turn) {
+  if (posted) return;
+  posted = true;
+  services_.events.Post([alive = std::weak_ptr<bool>(alive_), &posted, turn = std::move(turn)] {
+    const std::shared_ptr<bool> engineAlive = alive.lock();
+    if (!engineAlive || !*engineAlive) return;
+    posted = false;
+    turn();
+  });
+}
+
+void Engine::EndBusyTurn() {
   std::vector<std::function<void()>> actions;
   actions.swap(afterTick_);
   for (auto& action : actions) action();
+  if (arrivalsWaiting_) {
+    arrivalsWaiting_ = false;
+    InputArrived();
+  }
 }
 
 void Engine::RunTick() {
@@ -176,7 +234,7 @@ void Engine::RunTick() {
   WriteOutput();
   if (suspended_) return;
   pipeline_.IdleTick();
-  if (!ReadInput()) return;
+  if (!ReadInput(true)) return;
   CountExitRequest();
 }
 
@@ -250,14 +308,14 @@ void Engine::WriteOutput() {
   PortOutputQueue.erase(0, std::min(written, PortOutputQueue.size()));
 }
 
-bool Engine::ReadInput() {
+bool Engine::ReadInput(bool timeGapCheck) {
   for (;;) {
     if (pendingPos_ == pendingInput_.size()) {
       pendingInput_.clear();
       pendingPos_ = 0;
       DropRecordOfEndedConnection();
       if (services_.port.Read(pendingInput_, kReadChunk) == 0) {
-        return !pipeline_.TimeGapCheck();
+        return !timeGapCheck || !pipeline_.TimeGapCheck();
       }
     }
     bool endTick = false;

@@ -9,12 +9,13 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "base/clock.h"
 #include "config/edition.h"
 #include "config/settings.h"
-#include "base/clock.h"
 #include "engine/data_log.h"
 #include "engine/engine_control.h"
 #include "engine/engine_observer.h"
@@ -88,7 +89,10 @@ class Engine : public EngineControl, private RecordSink {
   void SetTimerInterval(int32_t milliseconds) override;
 
   // Appends to what goes to the device with the next tick.
-  void QueueOutput(std::string_view text) override { PortOutputQueue.append(text); }
+  void QueueOutput(std::string_view text) override {
+    PortOutputQueue.append(text);
+    RequestWrite();
+  }
   size_t QueuedOutputSize() const override { return PortOutputQueue.size(); }
   // Device line operations; they do nothing in virtual mode or without serial lines.
   void StartBreak() override;
@@ -162,8 +166,17 @@ class Engine : public EngineControl, private RecordSink {
   void RefreshClock();
   void RunTimedOutput();
   void WriteOutput();
-  // Feeds the waiting input; false when the tick must end at once.
-  bool ReadInput();
+  // Feeds the waiting input; false when the tick must end at once. The tick's reading
+  // also ends a time-gap record whose gap has passed.
+  bool ReadInput(bool timeGapCheck);
+  // The port has bytes: a turn of the event loop reads them.
+  void InputArrived();
+  void ProcessArrivals();
+  void RequestWrite();
+  // Posts `turn` once until it has run (`posted` says whether it waits).
+  void PostTurn(bool& posted, std::function<void()> turn);
+  // The end of a tick or an arrival turn: what waited for it runs.
+  void EndBusyTurn();
   void DropRecordOfEndedConnection();
   void CountExitRequest();
 
@@ -211,7 +224,11 @@ class Engine : public EngineControl, private RecordSink {
   bool resumeForOneRecord_ = false;
   bool timedOutputMenuEnabled_ = true;
   bool resetRequest_ = false;
-  bool inTick_ = false;
+  bool inTick_ = false;  // inside a tick or an arrival turn, delivery waits included
+  bool arrivalPosted_ = false;
+  bool arrivalsWaiting_ = false;  // bytes arrived while the engine was busy
+  bool writePosted_ = false;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   bool started_ = false;
   bool stopRequested_ = false;
   std::vector<std::function<void()>> afterTick_;

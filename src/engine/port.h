@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,11 @@ class Port {
   // serial device opened again, a new TCP connection or peer), so that the reader can drop
   // a record the old connection left unfinished instead of joining it to the next one.
   virtual uint32_t ConnectionNumber() const { return 0; }
+  // Called on the event loop whenever bytes have arrived that Read can hand out, so that
+  // they are read as they arrive rather than only at the next tick. Null stops the calls.
+  virtual void SetArrivalHandler(std::function<void()> handler) {
+    arrivalHandler_ = std::move(handler);
+  }
 
   // Serial lines. A transport without lines (TCP) does nothing and reports false.
   virtual bool HasLines() const = 0;
@@ -51,6 +57,14 @@ class Port {
   virtual bool SetParity(int parityCode) = 0;      // 0 none, 1 odd, 2 even, 3 mark, 4 space
   virtual bool SetDataBits(int bits) = 0;          // 5..8
   virtual bool SetStopBits(int stopBitsCode) = 0;  // 0 one, 1 one and a half, 2 two
+
+ protected:
+  void TellArrival() const {
+    if (arrivalHandler_) arrivalHandler_();
+  }
+
+ private:
+  std::function<void()> arrivalHandler_;
 };
 
 // A transport without serial lines (a TCP connection, the virtual device): the line

@@ -18,4 +18,8 @@ void QtEventPump::ProcessEvents(int maxWaitMs) {
   loop.exec();
 }
 
+void QtEventPump::Post(std::function<void()> action) {
+  QTimer::singleShot(0, QCoreApplication::instance(), std::move(action));
+}
+
 }  // namespace fenno

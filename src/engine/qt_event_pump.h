@@ -8,6 +8,7 @@ namespace fenno {
 class QtEventPump : public EventPump {
  public:
   void ProcessEvents(int maxWaitMs) override;
+  void Post(std::function<void()> action) override;
 };
 
 }  // namespace fenno

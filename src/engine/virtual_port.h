@@ -16,7 +16,10 @@ class VirtualPort : public LinelessPort {
   explicit VirtualPort(Display display) : display_(std::move(display)) {}
 
   // Text sent from the virtual device: read by the engine as if it came from a device.
-  void SendToEngine(std::string_view bytes) { VirtualInput.append(bytes); }
+  void SendToEngine(std::string_view bytes) {
+    VirtualInput.append(bytes);
+    TellArrival();
+  }
   bool HasUnreadInput() const { return readPos_ < VirtualInput.size(); }
 
   bool Open() override { return true; }

@@ -222,6 +222,7 @@ void SerialPort::ShowPlain(int textNumber, const std::string& hint) {
 }
 
 void SerialPort::WatchForDeviceLoss() {
+  QObject::connect(serial_.get(), &QSerialPort::readyRead, serial_.get(), [this] { TellArrival(); });
   QObject::connect(
       serial_.get(), &QSerialPort::errorOccurred, serial_.get(),
       [this](QSerialPort::SerialPortError error) {

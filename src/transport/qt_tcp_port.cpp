@@ -195,6 +195,7 @@ void TcpPort::PullFromSocket() {
   chunk_.resize(wanted);
   const qint64 got = socket_->read(chunk_.data(), static_cast<qint64>(wanted));
   if (got > 0) received_.Append(std::string_view(chunk_.data(), static_cast<size_t>(got)));
+  TellArrival();
 }
 
 // The connection ends here, so everything it brought is kept: what Qt has read first, then

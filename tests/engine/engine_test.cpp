@@ -438,7 +438,7 @@ TEST_F(EngineTest, APartialWriteKeepsTheRestQueuedInOrder) {
   Start();
   port.writeLimit = 3;
   engine->QueueOutput("ABCDEFG");
-  Tick();
+  events.RunPosted();
   EXPECT_EQ(port.output, "ABC");
   EXPECT_EQ(engine->PortOutputQueue, "DEFG");
   engine->PushButton(1);  // empty string: nothing
@@ -558,6 +558,36 @@ TEST_F(EngineTest, LineOperationsDoNothingInVirtualMode) {
   engine->SetRts(true);
   EXPECT_TRUE(port.operations.empty());
   EXPECT_EQ(engine->BreakTicks, 0);
+}
+
+// --- Input on arrival -----------------------------------------------------------------
+
+TEST_F(EngineTest, InputIsHandledOnTheTurnAfterItArrivesAndNeverInsideATick) {
+  settings.AckString = "A";
+  Start();
+  port.Arrive("12.5\r");
+  EXPECT_TRUE(keys.typed.empty());  // not from inside the port's notification
+  events.RunPosted();               // the next turn of the event loop, before any tick
+  EXPECT_EQ(keys.typed, (std::vector<std::string>{"12.5{ENTER}"}));
+  EXPECT_EQ(port.output, "A");  // the acknowledgement goes out with its record
+
+  // A record that arrives while another is typed waits for it.
+  keys.whileTyping = [&] {
+    if (keys.typed.size() != 2) return;
+    port.Arrive("2\r");
+    events.RunPosted();
+  };
+  port.Arrive("1\r");
+  events.RunPosted();
+  EXPECT_EQ(keys.typed, (std::vector<std::string>{"12.5{ENTER}", "1{ENTER}", "2{ENTER}"}));
+
+  // Suspended, the bytes stay with the device; output queued by a button still goes out.
+  engine->ToggleSuspend();
+  port.Arrive("3\r");
+  engine->QueueOutput("Q");
+  events.RunPosted();
+  EXPECT_EQ(port.input, "3\r");
+  EXPECT_EQ(port.output, "AAAQ");
 }
 
 // --- Re-entry while delivery waits ----------------------------------------------------

@@ -2,7 +2,7 @@
 // writer: flood records (one line each, CR LF after it) logged one line per record, as they
 // came, under a fixed live-data topic.
 //
-//   soak_config comfenno FILE.DE3 --log PATH --port-index N [--input-buffer BYTES]
+//   soak_config comfenno FILE.DE3 --log PATH --port-index N [--input-buffer BYTES] [--ack TEXT]
 //   soak_config netfenno FILE.DO3 --log PATH (--server PORT | --client HOST:PORT)
 
 #include <cstdint>
@@ -22,6 +22,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: soak_config comfenno FILE --log PATH --port-index N [--input-buffer BYTES]\n"
+    "                   [--ack TEXT]\n"
     "       soak_config netfenno FILE --log PATH (--server PORT | --client HOST:PORT)\n";
 
 // The live-data topic, so that the bus name does not depend on the port.
@@ -35,6 +36,7 @@ struct Request {
   int32_t inputBufferSize = 0;  // 0: the program's default
   std::string serverPort;
   std::string clientAddress;  // HOST:PORT
+  std::string ack;            // sent to the device after each record
 };
 
 std::optional<int> ParseNumber(const std::string& text, int lowest, int highest) {
@@ -70,6 +72,8 @@ std::optional<Request> ParseArguments(const std::vector<std::string>& args) {
       const std::optional<int> bytes = ParseNumber(value, 1, 1 << 24);
       if (!bytes) return std::nullopt;
       request.inputBufferSize = *bytes;
+    } else if (option == "--ack") {
+      request.ack = value;
     } else if (option == "--server") {
       request.serverPort = value;
     } else if (option == "--client") {
@@ -94,6 +98,7 @@ Settings SoakSettings(const Request& request) {
   s.PreInputTranslation[10] = kIgnoreEntry;  // a record ends at its CR; the LF is dropped
   s.DDETopic = kSoakTopic;
   if (request.inputBufferSize > 0) s.InputBufferSize = request.inputBufferSize;
+  s.AckString = request.ack;
   if (request.edition->IsSerial()) {
     s.PortIndex = static_cast<int16_t>(request.portIndex);
   } else if (!request.serverPort.empty()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "base/clock.h"
 
@@ -26,8 +27,19 @@ class FakeEventPump : public EventPump {
     clock_.Advance(maxWaitMs > 0 ? maxWaitMs : 1);
     if (onEvents) onEvents();
   }
+  // Posted turns wait until the test runs them, as the event loop would after the caller
+  // has returned.
+  void Post(std::function<void()> action) override { posted.push_back(std::move(action)); }
+  void RunPosted() {
+    while (!posted.empty()) {
+      auto action = std::move(posted.front());
+      posted.erase(posted.begin());
+      action();
+    }
+  }
 
   std::function<void()> onEvents;
+  std::vector<std::function<void()>> posted;
   int calls = 0;
 
  private:

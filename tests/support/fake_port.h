@@ -22,6 +22,11 @@ class FakePort : public Port {
   }
   bool IsOpen() const override { return open; }
   size_t Read(std::string& out, size_t maxBytes) override;
+  // The device sends `bytes`: they wait to be read, and the reader is told.
+  void Arrive(std::string_view bytes) {
+    input.append(bytes);
+    TellArrival();
+  }
   size_t Write(std::string_view data) override;
   void Purge() override {
     input.clear();
