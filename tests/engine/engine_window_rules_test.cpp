@@ -41,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PlaceCase{"nothing stored: the desktop places it", {}, {}, kTwoScreens, {}},
                       PlaceCase{"one value missing", "200", {}, kTwoScreens, {}},
                       PlaceCase{"not a number", "abc", "150", kTwoScreens, {}},
-                      PlaceCase{"twips-sized numbers of a monitor since removed", "30000", "15000",
+                      PlaceCase{"off every screen (a monitor since removed)", "30000", "15000",
                                 kTwoScreens, ScreenPoint{0, 0}},
                       PlaceCase{
                           "no screens known", "30000", "15000", {}, ScreenPoint{30000, 15000}}));
