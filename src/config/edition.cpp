@@ -39,6 +39,8 @@ const Edition kComfenno{
     .hotKeyActionCount = static_cast<int>(kSerialActions.size()),
     .hasTcpSettings = false,
     .hotKeyActions = kSerialActions,
+    .keepsEngineWindowPosition = true,
+    .resetReturnsToSetup = false,
 };
 
 const Edition kNetfenno{
@@ -59,6 +61,8 @@ const Edition kNetfenno{
     .hotKeyActionCount = static_cast<int>(kTcpActions.size()),
     .hasTcpSettings = true,
     .hotKeyActions = kTcpActions,
+    .keepsEngineWindowPosition = false,
+    .resetReturnsToSetup = true,
 };
 
 }  // namespace

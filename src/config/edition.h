@@ -53,6 +53,10 @@ struct Edition {
   bool hasTcpSettings;
   // Stored action number -> meaning, for 0 .. hotKeyActionCount-1.
   std::span<const HotKeyActionKind> hotKeyActions;
+  // The engine window remembers its place per port (the TCP program's does not).
+  bool keepsEngineWindowPosition;
+  // A reset of the engine closes the engine window and returns to the setup window.
+  bool resetReturnsToSetup;
 
   HotKeyActionKind HotKeyActionMeaning(int stored) const;
   bool IsSerial() const { return transport == TransportKind::Serial; }

@@ -9,6 +9,7 @@
 #include "engine/command_client.h"
 #include "engine/date_time_tags.h"
 #include "engine/engine_text_ids.h"
+#include "engine/engine_window_rules.h"
 #include "engine/formatter.h"
 #include "engine/port.h"
 
@@ -226,6 +227,7 @@ void Engine::RunTick() {
   if (resetRequest_) {
     resetRequest_ = false;
     ResetNow();
+    for (EngineObserver* observer : observers_) observer->OnReset();
   }
   HandleLinkRequests();
   CountDownBreak();
@@ -549,7 +551,10 @@ void Engine::ReportLostLogRecords() {
 // Reset, suspend, timed output, buttons
 
 void Engine::Reset() {
-  RunOutsideTick([this] { ResetNow(); });
+  RunOutsideTick([this] {
+    ResetNow();
+    for (EngineObserver* observer : observers_) observer->OnReset();
+  });
 }
 
 void Engine::ResetNow() {
@@ -617,7 +622,7 @@ void Engine::PushButton(int button) {
 }
 
 bool Engine::ButtonVisible(int button) const {
-  return button >= 1 && button <= kOutputStrings && !settings_.ButtonString[button].empty();
+  return OutputButtonShown(settings_, button);
 }
 
 void Engine::ClearFields() {

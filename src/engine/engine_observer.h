@@ -23,6 +23,8 @@ class EngineObserver {
   // The engine was activated again with a new configuration ("{CONFIG("): whatever was
   // set up from the old one (hot keys) is set up again.
   virtual void OnRestarted() {}
+  // The engine was reset by its menu, a hot key or a command (not by a log failure).
+  virtual void OnReset() {}
   // The engine asks its owner to quit, as the Quit menu does.
   virtual void OnQuitRequested() {}
 };

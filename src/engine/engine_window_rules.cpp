@@ -1,0 +1,118 @@
+#include "engine/engine_window_rules.h"
+
+#include <charconv>
+
+#include "engine/engine.h"
+
+namespace fenno {
+namespace {
+
+std::optional<int> WholeNumber(const std::optional<std::string>& text) {
+  if (!text) return std::nullopt;
+  const char* first = text->data();
+  const char* last = first + text->size();
+  while (first < last && *first == ' ') ++first;
+  while (last > first && last[-1] == ' ') --last;
+  int value = 0;
+  const auto [end, error] = std::from_chars(first, last, value);
+  if (error != std::errc() || end != last || first == last) return std::nullopt;
+  return value;
+}
+
+bool IsUtf8Continuation(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+}  // namespace
+
+std::string EngineStoreApplication(const Edition& edition, std::string_view portName) {
+  return std::string(edition.programName) + " - " + std::string(portName);
+}
+
+std::optional<ScreenPoint> LoadEnginePosition(const UserStore& store, const Edition& edition,
+                                              std::string_view portName,
+                                              std::span<const ScreenRect> screens) {
+  if (!edition.keepsEngineWindowPosition) return std::nullopt;
+  const std::string application = EngineStoreApplication(edition, portName);
+  const std::optional<int> left =
+      WholeNumber(store.Get(application, kEngineStoreSection, kEngineStoreLeft));
+  const std::optional<int> top =
+      WholeNumber(store.Get(application, kEngineStoreSection, kEngineStoreTop));
+  if (!left || !top) return std::nullopt;
+  const ScreenPoint stored{*left, *top};
+  if (screens.empty()) return stored;
+  for (const ScreenRect& screen : screens)
+    if (screen.Contains(stored)) return stored;
+  return ScreenPoint{screens.front().left, screens.front().top};
+}
+
+void StoreEnginePosition(UserStore& store, const Edition& edition, std::string_view portName,
+                         ScreenPoint position) {
+  if (!edition.keepsEngineWindowPosition) return;
+  const std::string application = EngineStoreApplication(edition, portName);
+  store.Set(application, kEngineStoreSection, kEngineStoreLeft, std::to_string(position.x));
+  store.Set(application, kEngineStoreSection, kEngineStoreTop, std::to_string(position.y));
+}
+
+std::string TrayTip(std::string_view caption) {
+  size_t characters = 0;
+  for (size_t i = 0; i < caption.size(); ++i) {
+    if (IsUtf8Continuation(caption[i])) continue;
+    if (characters == kTrayTipCharacters) return std::string(caption.substr(0, i));
+    ++characters;
+  }
+  return std::string(caption);
+}
+
+WindowStateAction OnWindowState(bool minimised, bool alwaysOnTop, bool trayAvailable) {
+  return WindowStateAction{minimised && trayAvailable, alwaysOnTop && !minimised};
+}
+
+QuitMenuState QuitMenuOf(const Engine& engine) {
+  return QuitMenuState{engine.SuspendMenuCaption(), engine.ResumeForOneRecordShown(),
+                       engine.TimedOutputMenuCaption(), engine.TimedOutputMenuVisible(),
+                       engine.TimedOutputMenuEnabled()};
+}
+
+bool OutputButtonShown(const Settings& settings, int button) {
+  return button >= 1 && button <= kOutputStrings &&
+         !settings.ButtonString[static_cast<size_t>(button)].empty();
+}
+
+LineButtons LineButtonsShown(const Edition& edition, int engineButtons) {
+  if (!edition.IsSerial()) return {};
+  return LineButtons{(engineButtons & 1) != 0, (engineButtons & 2) != 0};
+}
+
+std::string VirtualDisplayForm::Append(std::string_view bytes) {
+  std::string shown;
+  shown.reserve(bytes.size());
+  for (const char byte : bytes) {
+    const bool afterCr = lastWasCr_;
+    lastWasCr_ = byte == '\r';
+    if (byte == '\r') {
+      shown += '\n';
+    } else if (byte == '\n') {
+      if (!afterCr) shown += '\n';
+    } else if (byte == '\0') {
+      shown += '\xFF';
+    } else {
+      shown += byte;
+    }
+  }
+  return shown;
+}
+
+std::string VirtualSendBytes(std::string_view typed) {
+  std::string bytes;
+  bytes.reserve(typed.size());
+  for (const char c : typed) {
+    if (c == '\n')
+      bytes += "\r\n";
+    else
+      bytes += c;
+  }
+  return bytes;
+}
+
+}  // namespace fenno

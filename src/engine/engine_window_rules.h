@@ -1,0 +1,122 @@
+#pragma once
+
+// What the engine window decides, as plain functions the window only carries out: the
+// place it opens at and remembers, the tip of its notification-area icon, its menu
+// states, its line buttons, what minimising does, and how the virtual device shows what
+// the engine sends and turns what the user typed into device bytes.
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "config/edition.h"
+#include "config/settings.h"
+#include "config/user_store.h"
+
+namespace fenno {
+
+class Engine;
+
+// ---------------------------------------------------------------------------------------
+// Place
+
+// Positions and screen areas in pixels.
+struct ScreenPoint {
+  int x = 0;
+  int y = 0;
+  bool operator==(const ScreenPoint&) const = default;
+};
+
+struct ScreenRect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  bool Contains(ScreenPoint point) const {
+    return point.x >= left && point.x < left + width && point.y >= top && point.y < top + height;
+  }
+};
+
+// The per-user store keeps the place of each port's engine window apart: application
+// "Comfenno - COM1", section "Settings", values "MainLeft" and "MainTop" (pixels).
+inline constexpr char kEngineStoreSection[] = "Settings";
+inline constexpr char kEngineStoreLeft[] = "MainLeft";
+inline constexpr char kEngineStoreTop[] = "MainTop";
+std::string EngineStoreApplication(const Edition& edition, std::string_view portName);
+
+// Where the window opens: the stored place; nullopt (the desktop places it) when the
+// edition keeps no place, nothing is stored or a stored value is not a whole number. A
+// place whose top-left corner lies on none of `screens` (a monitor since removed) moves
+// to the top-left corner of the first screen, so the window can always be reached.
+std::optional<ScreenPoint> LoadEnginePosition(const UserStore& store, const Edition& edition,
+                                              std::string_view portName,
+                                              std::span<const ScreenRect> screens);
+// Remembers the place the window had when it closed (not minimised); nothing for an
+// edition that keeps no place.
+void StoreEnginePosition(UserStore& store, const Edition& edition, std::string_view portName,
+                         ScreenPoint position);
+
+// ---------------------------------------------------------------------------------------
+// Notification area and window states
+
+// The icon's tip: the caption, at most 63 characters (whole UTF-8 characters).
+inline constexpr size_t kTrayTipCharacters = 63;
+std::string TrayTip(std::string_view caption);
+
+// What the window does when it is minimised or shown again. With always-on-top it is
+// topmost only while not minimised; a minimised window is hidden only when a notification
+// area exists to bring it back from (otherwise it stays on the task bar).
+struct WindowStateAction {
+  bool hide = false;
+  bool topmost = false;
+  bool operator==(const WindowStateAction&) const = default;
+};
+WindowStateAction OnWindowState(bool minimised, bool alwaysOnTop, bool trayAvailable);
+
+// ---------------------------------------------------------------------------------------
+// Menus and buttons
+
+// The Quit menu as the engine's state has it.
+struct QuitMenuState {
+  std::string suspendCaption;  // "&Suspend Fenno" or "Re&sume Comfenno" (UTF-8)
+  bool resumeForOneRecordVisible = false;
+  std::string timedOutputCaption;  // "&Disable Timed Output" or "&Enable Timed Output"
+  bool timedOutputVisible = false;
+  bool timedOutputEnabled = false;
+};
+QuitMenuState QuitMenuOf(const Engine& engine);
+
+// Output-string button 1..20 is shown when its string is not empty.
+bool OutputButtonShown(const Settings& settings, int button);
+
+// The DTR toggle and BREAK buttons: bits 0 and 1 of EngineButtons, in editions with
+// serial lines only.
+struct LineButtons {
+  bool dtr = false;
+  bool brk = false;
+  bool operator==(const LineButtons&) const = default;
+};
+LineButtons LineButtonsShown(const Edition& edition, int engineButtons);
+
+// ---------------------------------------------------------------------------------------
+// Virtual device
+
+// Turns what the engine sends into the text the virtual device shows: NUL is shown as the
+// character of code 255 (same length), and CR LF, a lone CR or a lone LF each end a line
+// ("\n"). A CR at the end of one piece and an LF at the start of the next still end only
+// one line. Other bytes are shown as they are.
+class VirtualDisplayForm {
+ public:
+  std::string Append(std::string_view bytes);
+
+ private:
+  bool lastWasCr_ = false;
+};
+
+// What the Send button feeds the engine for the send box's text (8-bit characters, one
+// "\n" per line break the user typed): each line break becomes CR LF, as a device ends
+// its lines; every other character, control characters included, is sent as it is.
+std::string VirtualSendBytes(std::string_view typed);
+
+}  // namespace fenno

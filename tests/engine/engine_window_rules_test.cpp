@@ -1,0 +1,132 @@
+#include "engine/engine_window_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace fenno {
+namespace {
+
+// --- Place ------------------------------------------------------------------------------
+
+struct PlaceCase {
+  const char* name;
+  std::optional<std::string> left;
+  std::optional<std::string> top;
+  std::vector<ScreenRect> screens;
+  std::optional<ScreenPoint> expected;
+};
+
+void PrintTo(const PlaceCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class EnginePlaceTest : public ::testing::TestWithParam<PlaceCase> {};
+
+const std::vector<ScreenRect> kTwoScreens = {{0, 0, 1920, 1080}, {-1280, 0, 1280, 1024}};
+
+TEST_P(EnginePlaceTest, OpensWhereItClosedIfThatIsOnAScreen) {
+  const PlaceCase& c = GetParam();
+  MemoryUserStore store;
+  if (c.left) store.Set("Comfenno - COM2", "Settings", "MainLeft", *c.left);
+  if (c.top) store.Set("Comfenno - COM2", "Settings", "MainTop", *c.top);
+  EXPECT_EQ(LoadEnginePosition(store, ComfennoEdition(), "COM2", c.screens), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EnginePlaceTest,
+    ::testing::Values(PlaceCase{"stored", "200", "150", kTwoScreens, ScreenPoint{200, 150}},
+                      PlaceCase{"on the screen left of the first", "-600", "40", kTwoScreens,
+                                ScreenPoint{-600, 40}},
+                      PlaceCase{"nothing stored: the desktop places it", {}, {}, kTwoScreens, {}},
+                      PlaceCase{"one value missing", "200", {}, kTwoScreens, {}},
+                      PlaceCase{"not a number", "abc", "150", kTwoScreens, {}},
+                      PlaceCase{"off every screen (a monitor since removed)", "30000", "15000",
+                                kTwoScreens, ScreenPoint{0, 0}},
+                      PlaceCase{
+                          "no screens known", "30000", "15000", {}, ScreenPoint{30000, 15000}}));
+
+TEST(EnginePlace, EachPortKeepsItsOwnPlaceAndNetfennoKeepsNone) {
+  MemoryUserStore store;
+  StoreEnginePosition(store, ComfennoEdition(), "COM1", {10, 20});
+  StoreEnginePosition(store, ComfennoEdition(), "COM3", {30, 40});
+  EXPECT_EQ(store.Get("Comfenno - COM1", "Settings", "MainLeft"), "10");
+  EXPECT_EQ(store.Get("Comfenno - COM1", "Settings", "MainTop"), "20");
+  EXPECT_EQ(LoadEnginePosition(store, ComfennoEdition(), "COM3", kTwoScreens),
+            (ScreenPoint{30, 40}));
+
+  StoreEnginePosition(store, NetfennoEdition(), "10.0.0.5", {50, 60});
+  EXPECT_EQ(store.Get("Netfenno - 10.0.0.5", "Settings", "MainLeft"), std::nullopt);
+  store.Set("Netfenno - 10.0.0.5", "Settings", "MainLeft", "50");
+  store.Set("Netfenno - 10.0.0.5", "Settings", "MainTop", "60");
+  EXPECT_EQ(LoadEnginePosition(store, NetfennoEdition(), "10.0.0.5", kTwoScreens), std::nullopt);
+}
+
+// --- Notification area and window states -------------------------------------------------
+
+TEST(EngineTray, TipIsTheCaptionCutToWholeCharacters) {
+  EXPECT_EQ(TrayTip("Comfenno - COM1 (S)"), "Comfenno - COM1 (S)");
+  const std::string longAscii(70, 'x');
+  EXPECT_EQ(TrayTip(longAscii), std::string(63, 'x'));
+  // 60 ASCII characters and five three-byte characters: three of those fit.
+  const std::string japanese = std::string(60, 'a') + "仮想デバイス";
+  EXPECT_EQ(TrayTip(japanese), std::string(60, 'a') + "仮想デ");
+}
+
+TEST(EngineWindowStates, HiddenOnlyWithATrayAndTopmostOnlyWhenNotMinimised) {
+  struct Row {
+    bool minimised, alwaysOnTop, tray;
+    WindowStateAction expected;
+  };
+  const Row rows[] = {
+      {false, false, true, {false, false}}, {true, false, true, {true, false}},
+      {true, false, false, {false, false}}, {false, true, false, {false, true}},
+      {true, true, false, {false, false}},  {true, true, true, {true, false}},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(OnWindowState(row.minimised, row.alwaysOnTop, row.tray), row.expected)
+        << row.minimised << row.alwaysOnTop << row.tray;
+}
+
+// --- Buttons ------------------------------------------------------------------------------
+
+TEST(EngineButtons, LineButtonsFollowTheBitsInTheSerialProgramOnly) {
+  EXPECT_EQ(LineButtonsShown(ComfennoEdition(), 0), (LineButtons{false, false}));
+  EXPECT_EQ(LineButtonsShown(ComfennoEdition(), 1), (LineButtons{true, false}));
+  EXPECT_EQ(LineButtonsShown(ComfennoEdition(), 2), (LineButtons{false, true}));
+  EXPECT_EQ(LineButtonsShown(ComfennoEdition(), 3), (LineButtons{true, true}));
+  EXPECT_EQ(LineButtonsShown(NetfennoEdition(), 3), (LineButtons{false, false}));
+}
+
+// --- Virtual device ---------------------------------------------------------------------
+
+TEST(VirtualDevice, ShownTextMarksNulAndEndsEachLineOnce) {
+  struct Row {
+    std::vector<std::string> pieces;
+    std::string shown;
+  };
+  const Row rows[] = {
+      {{std::string("A\0B", 3)},
+       "A\xFF"
+       "B"},
+      {{"12.5\r\n13.0\r\n"}, "12.5\n13.0\n"},
+      {{"12.5\r", "\n13.0"}, "12.5\n13.0"},  // CR LF split between two writes
+      {{"a\r\rb\n\nc"}, "a\n\nb\n\nc"},
+      {{"\x01\x1b\xfe"}, "\x01\x1b\xfe"},
+  };
+  for (const Row& row : rows) {
+    VirtualDisplayForm form;
+    std::string shown;
+    for (const std::string& piece : row.pieces) shown += form.Append(piece);
+    EXPECT_EQ(shown, row.shown) << ::testing::PrintToString(row.pieces);
+  }
+}
+
+TEST(VirtualDevice, SentTextEndsTypedLinesWithCrLfAndKeepsControlCharacters) {
+  EXPECT_EQ(VirtualSendBytes("12.5\n"), "12.5\r\n");
+  EXPECT_EQ(VirtualSendBytes("a\tb\x01\xff"), "a\tb\x01\xff");
+  EXPECT_EQ(VirtualSendBytes(std::string("\0x", 2)), std::string("\0x", 2));
+}
+
+}  // namespace
+}  // namespace fenno
