@@ -1,7 +1,6 @@
 // The commands sent after records to the target program over the bus.
 
 #include <QTimer>
-#include <chrono>
 
 #include "dde/live_engine.h"
 
@@ -72,17 +71,17 @@ TEST_F(DbusCommandClientTest, ATargetThatLeavesEndsTheConversationAndTheNextReco
 }
 
 // While the engine waits for a target that does not answer, ticks that fall due are
-// skipped rather than run inside the record; each command costs at most about a second.
-TEST_F(DbusCommandClientTest, ATargetThatNeverAnswersCostsAboutASecondPerCommand) {
+// skipped rather than run inside the record.
+TEST_F(DbusCommandClientTest, TicksThatFallDueWhileATargetDoesNotAnswerAreSkipped) {
   auto target = Service("dde.Target.Sys");
   target->answerExecute = false;
   StartEngine();
   RecordOrder order;
-  engine->AddObserver(&order);
+  engine().AddObserver(&order);
   int skippedTicks = 0;
   QTimer ticker;
   QObject::connect(&ticker, &QTimer::timeout, [&] {
-    if (!engine->InsideTick()) return;
+    if (!engine().InsideTick()) return;
     ++skippedTicks;
     if (port.input.empty()) {
       port.input = "7\r";
@@ -92,13 +91,10 @@ TEST_F(DbusCommandClientTest, ATargetThatNeverAnswersCostsAboutASecondPerCommand
   });
   ticker.start(20);
 
-  const auto start = std::chrono::steady_clock::now();
   Feed("5\r");
-  const auto elapsed = std::chrono::steady_clock::now() - start;
   ticker.stop();
 
   EXPECT_GT(skippedTicks, 0);
-  EXPECT_LT(elapsed, std::chrono::seconds(2 + 6));  // two commands, a generous margin
   EXPECT_EQ(order.events, (std::vector<std::string>{"Field(1)=5", "#1", "Field(1)=7", "#2"}));
   EXPECT_EQ(target->executed, (std::vector<std::string>{"[pre]", "[post]", "[pre]", "[post]"}));
   EXPECT_EQ(Request("Field(1)"), "7");

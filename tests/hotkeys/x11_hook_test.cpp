@@ -14,16 +14,13 @@
 #include <memory>
 #include <sstream>
 
+#include "base/string_table.h"
 #include "config/config_file.h"
-#include "engine/engine.h"
 #include "hotkeys/hot_key_messages.h"
 #include "hotkeys/hot_keys.h"
 #include "support/dbus_session.h"
-#include "support/fake_clock.h"
-#include "support/fake_port.h"
-#include "support/recording_prompt.h"
+#include "support/engine_rig.h"
 #include "support/spawn_arguments.h"
-#include "base/string_table.h"
 
 // Xlib comes after the headers its macros would break.
 #include <X11/extensions/XTest.h>
@@ -42,9 +39,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::DbusSession;
-using testing::FakeClock;
-using testing::FakeEventPump;
-using testing::FakePort;
+using testing::EngineRig;
+using testing::EnglishStrings;
 using testing::PollUntil;
 using testing::RecordingPrompt;
 using testing::X11Session;
@@ -62,21 +58,18 @@ std::string ReadFile(const std::filesystem::path& path) {
 
 // The program's side: an engine on a fake device with the hot keys on their own
 // connection to the test's display.
-struct Program {
+struct Program : EngineRig {
   explicit Program(const std::string& displayName)
-      : settings(Settings::Defaults(ComfennoEdition(), "/tmp")),
-        events(clock),
-        connection(displayName, ReportHotKeyDisplayFailureThrough(prompt, texts)),
-        hook(connection, ReportHotKeyProblemsThrough(prompt, texts)) {
-    working.PortName = "COM1";
+      : connection(displayName, ReportHotKeyDisplayFailureThrough(prompt, texts)),
+        hook(connection, ReportHotKeyProblemsThrough(prompt, texts)) {}
+  ~Program() {
+    hotKeys.reset();
+    Close();
   }
 
   void Start() {
-    EngineServices services{port, clock, events, prompt, texts, regional};
-    engine = std::make_unique<Engine>(ComfennoEdition(), settings, working, ActivationMode::Normal,
-                                      services);
-    engine->Start();
-    hotKeys = std::make_unique<HotKeys>(ComfennoEdition(), *engine, hook);
+    EngineRig::Start();
+    hotKeys = std::make_unique<HotKeys>(ComfennoEdition(), engine(), hook);
     hotKeys->Start();
   }
   void Entry(int entry, int code, std::string text) {
@@ -84,19 +77,11 @@ struct Program {
     settings.HotKeyAction[entry] = static_cast<int16_t>(Kind::TransmitString);
     settings.HotKeyString[entry] = std::move(text);
   }
-  const std::string& Queued() const { return engine->PortOutputQueue; }
+  const std::string& Queued() { return engine().QueuedOutput(); }
 
-  Settings settings;
-  WorkingValues working;
-  FakePort port;
-  FakeClock clock;
-  FakeEventPump events;
-  RecordingPrompt prompt;
-  StringTable texts{EditionKind::Comfenno, Language::English};
-  RegionalSettings regional = RegionalSettings::English();
+  const StringTable& texts = EnglishStrings(ComfennoEdition());
   X11Connection connection;
   X11HotKeyHook hook;
-  std::unique_ptr<Engine> engine;
   std::unique_ptr<HotKeys> hotKeys;
 };
 
@@ -194,7 +179,7 @@ TEST_F(X11HotKeyTest, HotKeysWorkWithCapsLockAndNumLockOn) {
   program_->Entry(0, kCtrl + kF2, "x");
   program_->Start();
   for (KeySym lock : {XK_Caps_Lock, XK_Num_Lock}) {
-    program_->engine->PortOutputQueue.clear();
+    program_->Tick();
     Type({lock});
     Type({XK_Control_L, XK_F2});
     EXPECT_TRUE(Until([&] { return program_->Queued() == "x"; })) << XKeysymToString(lock);
