@@ -8,7 +8,7 @@ namespace fenno {
 namespace {
 
 using testing::LiveEngineTest;
-using testing::PumpEventsUntil;
+using testing::WaitUntil;
 
 class RecordOrder : public EngineObserver {
  public:
@@ -61,7 +61,7 @@ TEST_F(DbusCommandClientTest, ATargetThatLeavesEndsTheConversationAndTheNextReco
   Feed("1\r");
   ASSERT_TRUE(Connected());
   target->Leave();
-  EXPECT_TRUE(PumpEventsUntil([&] { return !Connected(); }));
+  EXPECT_TRUE(WaitUntil([&] { return !Connected(); }));
   Feed("2\r");  // nobody there: nothing sent, nothing shown
   ASSERT_TRUE(target->Serve("dde.Target.Sys"));
   Feed("3\r");

@@ -9,7 +9,7 @@ namespace fenno {
 namespace {
 
 using testing::LiveEngineTest;
-using testing::PumpEventsUntil;
+using testing::WaitUntil;
 
 class QuitCounter : public EngineObserver {
  public:
@@ -100,7 +100,7 @@ TEST_F(DbusServerTest, OneAdvisePerChangedItemAndAllInPlaceBeforeTheLastCommand)
                                   });
   Feed("1.5,2\r");
   Feed("1.5,3\r");
-  EXPECT_TRUE(PumpEventsUntil([&] { return advised.size() >= 5; }));
+  EXPECT_TRUE(WaitUntil([&] { return advised.size() >= 5; }));
   EXPECT_EQ(advised, (std::vector<std::string>{"Field(1)=1.5", "Field(2)=2", "RecordNumber=1",
                                                "Field(2)=3", "RecordNumber=2"}));
   EXPECT_EQ(target->executed, (std::vector<std::string>{"[pre]", "[last]", "[pre]", "[last]"}));
@@ -124,7 +124,7 @@ TEST_F(DbusServerTest, AFloodIsAdvisedWithinTheBudgetAndEndsWithTheLastRecord) {
   for (int i = 1; i <= records; ++i) flood += std::to_string(i) + "\r";
   Feed(flood);
   const std::vector<std::string> last = {"Field(1)=2000", "RecordNumber=2000"};
-  EXPECT_TRUE(PumpEventsUntil([&] {
+  EXPECT_TRUE(WaitUntil([&] {
     return advised.size() >= 2 &&
            std::vector<std::string>(advised.end() - 2, advised.end()) == last;
   }));

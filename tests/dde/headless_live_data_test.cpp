@@ -18,6 +18,7 @@
 #include <sstream>
 #include <thread>
 
+#include "base/string_table.h"
 #include "config/config_file.h"
 #include "config/qt_user_store.h"
 #include "dde/dbus_advise.h"
@@ -25,14 +26,13 @@
 #include "support/dbus_session.h"
 #include "support/recording_prompt.h"
 #include "support/spawn_arguments.h"
-#include "base/string_table.h"
 
 namespace fenno {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::DbusSession;
-using testing::PumpEventsUntil;
+using testing::WaitUntil;
 
 std::string ReadWhole(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -101,7 +101,7 @@ class Program {
   int WaitForExit(int timeoutMs) {
     int status = 0;
     const bool ended =
-        PumpEventsUntil([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, timeoutMs);
+        WaitUntil([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, timeoutMs);
     if (!ended) return -1;
     exited_ = true;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -150,7 +150,7 @@ class HeadlessLiveDataTest : public ::testing::Test {
     argv.insert(argv.end(), args.begin(), args.end());
     auto program = std::make_unique<Program>(argv, env, folder / "stderr");
     EXPECT_TRUE(program->Running());
-    EXPECT_TRUE(PumpEventsUntil([&] { return bus->HasOwner(kService); }, 20000))
+    EXPECT_TRUE(WaitUntil([&] { return bus->HasOwner(kService); }, 20000))
         << ReadWhole(folder / "stderr");
     return program;
   }
@@ -162,7 +162,7 @@ class HeadlessLiveDataTest : public ::testing::Test {
     return ToBytesExactly(answer.arguments().value(0).toString()).value_or("<error>");
   }
   bool WaitForField(const std::string& item, const std::string& value) {
-    return PumpEventsUntil([&] { return Request(item) == value; });
+    return WaitUntil([&] { return Request(item) == value; });
   }
   std::optional<bool> Execute(const QString& command) {
     const QDBusMessage answer = Call(QStringLiteral("Execute"), command);
@@ -195,12 +195,12 @@ TEST_F(HeadlessLiveDataTest, VirtualDeviceRecordsBecomeItemsAndCommandsReachTheD
                                     advised.push_back(item + "=" + value);
                                   });
   program->Send("13,3\r");
-  EXPECT_TRUE(PumpEventsUntil([&] { return advised.size() >= 2; }));
+  EXPECT_TRUE(WaitUntil([&] { return advised.size() >= 2; }));
   EXPECT_EQ(advised, (std::vector<std::string>{"Field(1)=13", "RecordNumber=2"}));
 
   EXPECT_EQ(Execute(QStringLiteral("{SEND(hi)}")), true);
   EXPECT_EQ(Execute(QStringLiteral("{SENDOUT(13,10)}")), true);
-  EXPECT_TRUE(PumpEventsUntil([&] { return program->Output() == "hi\r\n"; }));
+  EXPECT_TRUE(WaitUntil([&] { return program->Output() == "hi\r\n"; }));
   EXPECT_EQ(Execute(QStringLiteral("{nonsense}")), false);
   EXPECT_EQ(Execute(QStringLiteral("{CONFIG(/x.DE3)}")), false);  // not on the virtual device
   EXPECT_EQ(Execute(QStringLiteral("{COPYFIELD(1)}")), false);    // no clipboard headless
@@ -216,7 +216,7 @@ TEST_F(HeadlessLiveDataTest, VirtualDeviceRecordsBecomeItemsAndCommandsReachTheD
     EXPECT_EQ(Shell("gdbus call --session --dest dde.Comfenno.COM1 --object-path / "
                     "--method dde.Conversation.Execute '{SEND(gdbus)}'"),
               "(true,)\n");
-    EXPECT_TRUE(PumpEventsUntil([&] { return program->Output() == "hi\r\ngdbus"; }));
+    EXPECT_TRUE(WaitUntil([&] { return program->Output() == "hi\r\ngdbus"; }));
   }
 
   // The exit command is answered before the program ends.
@@ -243,7 +243,7 @@ TEST_F(HeadlessLiveDataTest, ThePythonExampleOfTheDocumentationWorks) {
   const std::string printed = Shell("/usr/bin/python3 '" + (folder / "example.py").string() + "'");
   EXPECT_NE(printed.find("Field(1) = 21.75"), std::string::npos) << printed;
   EXPECT_NE(printed.find("accepted: True"), std::string::npos) << printed;
-  EXPECT_TRUE(PumpEventsUntil([&] { return program->Output().find("TARE") != std::string::npos; }))
+  EXPECT_TRUE(WaitUntil([&] { return program->Output().find("TARE") != std::string::npos; }))
       << program->Output();
 }
 
@@ -269,11 +269,11 @@ TEST_F(HeadlessLiveDataTest, OnAPseudoTerminalAConfigurationCanBeLoadedByCommand
   EXPECT_TRUE(WaitForField("Field(1)", "7"));
   EXPECT_EQ(Execute(QStringLiteral("{BAUD19200}")), true);
   EXPECT_EQ(Execute(QString::fromStdString("{CONFIG(" + nextPath + ")}")), true);
-  EXPECT_TRUE(PumpEventsUntil([&] { return Request("Field(2)") == ""; }));
+  EXPECT_TRUE(WaitUntil([&] { return Request("Field(2)") == ""; }));
   toDevice("1,2\r");
   EXPECT_TRUE(WaitForField("Field(2)", "2")) << ReadWhole(folder / "stderr");
   std::string fromEngine;
-  EXPECT_TRUE(PumpEventsUntil([&] {
+  EXPECT_TRUE(WaitUntil([&] {
     char buffer[64];
     pollfd p{master, POLLIN, 0};
     if (::poll(&p, 1, 0) > 0) {

@@ -41,8 +41,8 @@ namespace fs = std::filesystem;
 using testing::DbusSession;
 using testing::EngineRig;
 using testing::EnglishStrings;
-using testing::PollUntil;
 using testing::RecordingPrompt;
+using testing::WaitUntil;
 using testing::X11Session;
 using Kind = HotKeyActionKind;
 
@@ -94,17 +94,15 @@ class X11HotKeyTest : public ::testing::Test {
               ("fenno-hotkeys-" + std::to_string(::getpid()) + "-" + std::to_string(++runs_));
     fs::create_directories(folder_);
     typed_ = folder_ / "typed.txt";
+    // The recorder takes keys before any test types one.
     const std::string title = "Hot key target " + std::to_string(runs_);
-    recorder_ = session_->Launch(
-        {FENNO_KEY_RECORDER, "--record-title", title, "--record-to", typed_.string()});
-    const Window window = session_->WaitForWindow(title);
-    ASSERT_NE(window, 0u);
-    ASSERT_TRUE(PollUntil([&] { return session_->ActiveWindow() == window; }));
+    ASSERT_NE(session_->StartRecorder(FENNO_KEY_RECORDER, title, typed_.string(), recorders_),
+              None);
     program_ = std::make_unique<Program>(session_->DisplayName());
   }
   void TearDown() override {
     program_.reset();
-    if (session_) session_->Terminate(recorder_);
+    for (const pid_t pid : recorders_) session_->Terminate(pid);
     fs::remove_all(folder_);
   }
 
@@ -120,7 +118,7 @@ class X11HotKeyTest : public ::testing::Test {
   }
   // Waits while the program handles its events.
   bool Until(const std::function<bool()>& condition) {
-    return PollUntil([&] {
+    return WaitUntil([&] {
       QCoreApplication::processEvents();
       program_->connection.ProcessPendingEvents();
       return condition();
@@ -137,7 +135,7 @@ class X11HotKeyTest : public ::testing::Test {
 
   X11Session* session_ = nullptr;
   fs::path folder_, typed_;
-  pid_t recorder_ = -1;
+  std::vector<pid_t> recorders_;
   std::unique_ptr<Program> program_;
   static inline int runs_ = 0;
 };
@@ -322,13 +320,13 @@ TEST_F(X11HotKeyTest, TheHeadlessProgramSendsTheStringOfAPressedHotKey) {
   ASSERT_TRUE(program.Running()) << program.Why();
   // The hot keys are in place before the engine's first tick, which acknowledges a record.
   program.Send("reading\r");
-  ASSERT_TRUE(PollUntil([&] { return program.Out() == "ack;"; })) << program.Err();
+  ASSERT_TRUE(WaitUntil([&] { return program.Out() == "ack;"; })) << program.Err();
   Type({XK_Control_L, XK_F2});
-  EXPECT_TRUE(PollUntil([&] { return program.Out() == std::string("ack;HOT\0\r\n", 10); }))
+  EXPECT_TRUE(WaitUntil([&] { return program.Out() == std::string("ack;HOT\0\r\n", 10); }))
       << program.Out() << program.Err();
   EXPECT_EQ(TypedUpToMarker(), "");
   program.CloseInput();
-  ASSERT_TRUE(PollUntil([&] { return program.Ended(); }));
+  ASSERT_TRUE(WaitUntil([&] { return program.Ended(); }));
   EXPECT_EQ(program.ExitStatus(), 0) << program.Err();
   EXPECT_EQ(program.Out(), std::string("ack;HOT\0\r\n", 10));
   EXPECT_EQ(program.Err(), "");
@@ -351,7 +349,7 @@ TEST(HeadlessHotKeys, WithoutADisplayTheProgramSaysSoOnceAndRunsOn) {
   ASSERT_TRUE(program.Running()) << program.Why();
   program.Send("reading\r");
   program.CloseInput();
-  ASSERT_TRUE(PollUntil([&] { return program.Ended(); }));
+  ASSERT_TRUE(WaitUntil([&] { return program.Ended(); }));
   EXPECT_EQ(program.ExitStatus(), 0);
   EXPECT_EQ(program.Out(), "ack;");
   const std::string err = program.Err();

@@ -16,7 +16,7 @@
 namespace fenno {
 namespace {
 
-using testing::RunEventsUntil;
+using testing::WaitUntil;
 
 std::string SimulatorPath() {
   const char* source = std::getenv("FENNO_SOURCE_DIR");
@@ -42,7 +42,7 @@ class Simulator {
   // Waits for an announced line starting with `word`; answers the rest of it.
   std::string WaitFor(const std::string& word) {
     std::string found;
-    RunEventsUntil([&] {
+    WaitUntil([&] {
       while (process_.canReadLine()) {
         const std::string line = process_.readLine().trimmed().toStdString();
         if (line.rfind(word + " ", 0) == 0 || line == word) {
@@ -95,7 +95,7 @@ TEST_F(DeviceSimulatorTest, AFloodOverAPseudoTerminalArrivesWholeAndInOrder) {
 
   std::string received;
   const std::regex record("SEQ (\\d{10}) [A-Z]+\r\n");
-  ASSERT_TRUE(RunEventsUntil([&] {
+  ASSERT_TRUE(WaitUntil([&] {
     port.Read(received, 1 << 16);
     return received.size() >= 3000u * 64;
   }));
@@ -112,7 +112,7 @@ TEST_F(DeviceSimulatorTest, APseudoTerminalRecreatedAtTheSamePathIsOpenedAgainBy
   SerialPort port(serial_.context, SerialPortOptions{std::chrono::milliseconds(100)});
   ASSERT_TRUE(port.Open());
   std::string before;
-  ASSERT_TRUE(RunEventsUntil([&] {
+  ASSERT_TRUE(WaitUntil([&] {
     port.Read(before, 4096);
     return port.DeviceLost();
   }));
@@ -120,7 +120,7 @@ TEST_F(DeviceSimulatorTest, APseudoTerminalRecreatedAtTheSamePathIsOpenedAgainBy
 
   std::string after;
   const std::regex weight("N(\\d{6}) +[+-][0-9.]+ g\r\n");
-  ASSERT_TRUE(RunEventsUntil([&] {
+  ASSERT_TRUE(WaitUntil([&] {
     port.Read(after, 4096);
     return SequenceNumbers(after, weight).size() >= 3;
   }));
@@ -131,7 +131,7 @@ TEST_F(DeviceSimulatorTest, APseudoTerminalRecreatedAtTheSamePathIsOpenedAgainBy
   EXPECT_TRUE(Consecutive(first));
   EXPECT_TRUE(Consecutive(second));
   EXPECT_GT(second.front(), first.back());
-  ASSERT_TRUE(RunEventsUntil([&] { return serial_.prompt.messages.size() >= 2; }));
+  ASSERT_TRUE(WaitUntil([&] { return serial_.prompt.messages.size() >= 2; }));
   EXPECT_NE(serial_.prompt.messages[1].text.find("connected again"), std::string::npos);
 }
 
@@ -144,7 +144,7 @@ TEST_F(DeviceSimulatorTest, ABalanceWaitingForAcknowledgementSendsOneWeighingPer
   const std::regex weighing("ST,GS,\\+\\d{4}\\.\\d{3} g\r\n");
   std::string received;
   for (int ack = 0; ack < 3; ++ack) {
-    ASSERT_TRUE(RunEventsUntil([&] {
+    ASSERT_TRUE(WaitUntil([&] {
       port.Read(received, 4096);
       return received.find('\n') != std::string::npos;
     }));
@@ -167,11 +167,11 @@ TEST_F(DeviceSimulatorTest, AQueryDeviceCallingTheServerAnswersARequest) {
   ASSERT_TRUE(port.Open());
   Simulator simulator(
       {"--tcp-client", QString("127.0.0.1:%1").arg(localPort), "--device", "query"});
-  ASSERT_TRUE(RunEventsUntil([&] { return port.IsConnected(); }));
+  ASSERT_TRUE(WaitUntil([&] { return port.IsConnected(); }));
 
   EXPECT_EQ(port.Write("?\r"), 2u);
   std::string reply;
-  ASSERT_TRUE(RunEventsUntil([&] {
+  ASSERT_TRUE(WaitUntil([&] {
     port.Read(reply, 100);
     return reply.find("\r\n") != std::string::npos;
   }));
