@@ -1,6 +1,7 @@
 // The commands sent after records to the target program over the bus.
 
 #include <QTimer>
+#include <utility>
 
 #include "dde/live_engine.h"
 
@@ -79,11 +80,12 @@ TEST_F(DbusCommandClientTest, TicksThatFallDueWhileATargetDoesNotAnswerAreSkippe
   RecordOrder order;
   engine().AddObserver(&order);
   int skippedTicks = 0;
+  bool sent = false;
   QTimer ticker;
   QObject::connect(&ticker, &QTimer::timeout, [&] {
     if (!engine().InsideTick()) return;
     ++skippedTicks;
-    if (port.input.empty()) {
+    if (!std::exchange(sent, true)) {
       port.input = "7\r";
       target->answerExecute = true;
     }
