@@ -14,10 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine.h"
-#include "engine/virtual_port.h"
-#include "base/prompt.h"
-#include "base/string_table.h"
+#include "engine/input_pipeline.h"
+#include "support/engine_rig.h"
 
 namespace fenno {
 namespace {
@@ -100,8 +98,7 @@ class CountingSink : public RecordSink {
   size_t records = 0;
   bool ProcessRecord() override {
     ++records;
-    pipeline->ClearFieldValues();
-    pipeline->VoidRecord = false;
+    pipeline->DropRecord();
     return false;
   }
   void QueueOutput(std::string_view) override {}
@@ -131,36 +128,22 @@ void FramingOnly(const Scenario& scenario, const std::string& input) {
   std::printf("  framing + filters:   %8.1f MB/s\n", 4.0 * input.size() / seconds / 1e6);
 }
 
-// The engine in virtual mode reads from memory; the tick is called back to back.
+// The engine on the test rig reads from memory; the tick is called back to back.
 double Delivered(const Scenario& scenario, const std::string& input, const std::string& logPath,
                  int recordsInInput) {
-  Settings settings = Settings::Defaults(ComfennoEdition(), "/tmp");
-  settings.OutputMethod = kLogToDisk;
-  settings.LogFilePath = logPath;
-  scenario.configure(settings);
-  WorkingValues working;
-  working.PortName = "COM1";
-  VirtualPort port([](std::string_view) {});
-  SystemClock clock;
-  struct NoEvents : EventPump {
-    void ProcessEvents(int) override {}
-  } events;
-  ConsolePrompt prompt;
-  const StringTable strings(EditionKind::Comfenno, Language::English);
-  const RegionalSettings regional = RegionalSettings::English();
-  EngineServices services{port, clock, events, prompt, strings, regional};
-  Engine engine(ComfennoEdition(), settings, working, ActivationMode::Virtual, services);
-  engine.Start();
+  testing::EngineRig rig;
+  rig.settings.OutputMethod = kLogToDisk;
+  rig.settings.LogFilePath = logPath;
+  scenario.configure(rig.settings);
+  rig.Start(ActivationMode::Virtual);
   const double start = CpuSeconds();
   // Hand the input over in tick-sized pieces, as a fast device would.
   const size_t piece = 256 * 1024;
-  for (size_t at = 0; at < input.size(); at += piece) {
-    port.SendToEngine(std::string_view(input).substr(at, piece));
-    engine.Tick();
-  }
-  for (int i = 0; i < 300 && !engine.Idle(); ++i) engine.Tick();  // time-gap records end
+  for (size_t at = 0; at < input.size(); at += piece)
+    rig.Feed(std::string_view(input).substr(at, piece));
+  for (int i = 0; i < 300 && !rig->Idle(); ++i) rig.Tick();  // time-gap records end
   const double seconds = CpuSeconds() - start;
-  engine.Close();
+  rig.Close();
   return recordsInInput / seconds;
 }
 

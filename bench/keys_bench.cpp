@@ -12,19 +12,20 @@
 #include <fstream>
 #include <string>
 
-#include "config/settings.h"
 #include "base/clock.h"
+#include "base/prompt.h"
+#include "base/string_table.h"
+#include "config/settings.h"
+#include "engine/qt_event_pump.h"
 #include "keys/key_sender.h"
 #include "keys/keystroke_delivery.h"
-#include "base/prompt.h"
-#include "engine/qt_event_pump.h"
-#include "base/string_table.h"
 
 // Xlib comes after the headers its macros would break.
 #include "keys/x11_connection.h"
 #include "keys/x11_key_sink.h"
 #include "keys/x11_window_system.h"
 // Benchmarks do not link the test support library; the session helper is built in.
+#include "../tests/support/wait.cpp"
 #include "../tests/support/x11_session.cpp"
 
 namespace {
@@ -57,7 +58,7 @@ void TypeAndMeasure(const char* name, fenno::KeySender& sender, const std::strin
   for (int i = 0; i < pieces; ++i) sender.SendKeysWithDelays(piece, 0);
   const auto sent = Clock::now();
   const bool arrived =
-      fenno::testing::PollUntil([&] { return FileSize(file) >= expected; }, 120000, 2);
+      fenno::testing::WaitUntil([&] { return FileSize(file) >= expected; }, 120000);
   const auto done = Clock::now();
   const double characters = static_cast<double>(piece.size()) * pieces;
   std::printf("%-34s %7.0f chars  sent %9.0f chars/s  received %9.0f chars/s%s\n", name, characters,
@@ -83,7 +84,7 @@ void MeasureRecords(fenno::X11KeySink& keys, fenno::X11WindowSystem& windows,
     delivery.Type("12.5{ENTER}", 0);
     delivery.Restore();
   }
-  fenno::testing::PollUntil([&] { return FileSize(file) >= expected; }, 120000, 2);
+  fenno::testing::WaitUntil([&] { return FileSize(file) >= expected; }, 120000);
   std::printf("%-34s %7d records  %9.0f records/s\n", "records \"12.5{ENTER}\" via target",
               kRecords, kRecords / Seconds(start, Clock::now()));
 }
@@ -114,11 +115,11 @@ int main(int argc, char** argv) {
           .string();
   session->Launch({recorder, "--record-title", "Bench Recorder", "--record-to", file});
   const Window window = session->WaitForWindow("Bench Recorder");
-  fenno::testing::PollUntil([&] { return window != None && session->ActiveWindow() == window; });
+  fenno::testing::WaitUntil([&] { return window != None && session->ActiveWindow() == window; });
   // The recorder handles keys once a space typed into it arrives.
-  fenno::testing::PollUntil([&] {
+  fenno::testing::WaitUntil([&] {
     session->TypeKey(' ');
-    return fenno::testing::PollUntil([&] { return FileSize(file) > 0; }, 2000);
+    return fenno::testing::WaitUntil([&] { return FileSize(file) > 0; }, 2000);
   });
   {
     fenno::X11Connection connection(session->DisplayName());

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/string_table.h"
 #include "config/config_file.h"
 #include "config/edition.h"
 #include "config/print_config.h"
@@ -31,21 +32,16 @@
 #include "expr/value.h"
 #include "keys/fake_keys.h"
 #include "keys/key_macro.h"
-#include "support/fake_clock.h"
-#include "support/fake_port.h"
-#include "support/recording_prompt.h"
-#include "base/string_table.h"
+#include "support/engine_rig.h"
 
 namespace fenno {
 namespace {
 
+using testing::EngineRig;
+using testing::EnglishStrings;
 using testing::FakeClipboard;
-using testing::FakeClock;
-using testing::FakeEventPump;
 using testing::FakeKeySink;
 using testing::FakeLinks;
-using testing::FakePort;
-using testing::RecordingPrompt;
 
 constexpr const char* kNullDevice = "/dev/null";
 constexpr int kLastFramingSlot = kFieldSlots - 2;  // framing writes slots 1..41
@@ -163,12 +159,6 @@ class MemoryFile {
 
 const Edition& EditionOf(bool tcp) {
   return tcp ? NetfennoEdition() : ComfennoEdition();
-}
-
-const StringTable& StringsOf(const Edition& edition) {
-  static const StringTable serial(EditionKind::Comfenno, Language::English);
-  static const StringTable tcp(EditionKind::Netfenno, Language::English);
-  return edition.IsSerial() ? serial : tcp;
 }
 
 const RegionalSettings& RegionalOf(bool decimalComma) {
@@ -395,20 +385,19 @@ class CheckingSink : public RecordSink {
 
   bool ProcessRecord() override {
     InputPipeline& p = *pipeline;
-    Check(p.FieldValues[0].empty() && p.FieldValues[kFieldSlots - 1].empty(),
+    Check(p.FieldValue(0).empty() && p.FieldValue(kFieldSlots - 1).empty(),
           "framing wrote slot 0 or 42");
     Check(p.HighestSlot() <= kLastFramingSlot, "framing went beyond slot 41");
-    digest.Add(p.VoidRecord ? "void" : "record");
-    for (size_t slot = 0; slot < p.FieldValues.size(); ++slot) {
-      if (p.FieldValues[slot].empty()) continue;
+    digest.Add(p.RecordIsVoid() ? "void" : "record");
+    for (int slot = 0; slot < kFieldSlots; ++slot) {
+      if (p.FieldValue(slot).empty()) continue;
       digest.Add(std::string_view(&"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefg"[slot], 1));
-      digest.Add(p.FieldValues[slot]);
+      digest.Add(p.FieldValue(slot));
     }
     ++records;
-    p.VoidRecord = false;
-    p.ClearFieldValues();
-    for (const std::string& value : p.FieldValues)
-      Check(value.empty(), "a record left bytes behind for the next one");
+    p.DropRecord();
+    for (int slot = 0; slot < kFieldSlots; ++slot)
+      Check(p.FieldValue(slot).empty(), "a record left bytes behind for the next one");
     return (endTickEvery_ != 0 && records % endTickEvery_ == 0) || records > kMaxPipelineRecords;
   }
   void QueueOutput(std::string_view text) override { digest.Add(text); }
@@ -422,9 +411,10 @@ class CheckingSink : public RecordSink {
 };
 
 void CheckFramingState(const InputPipeline& p) {
-  Check(p.CurrentField >= 1 && p.CurrentField <= kLastFramingSlot, "CurrentField out of range");
+  Check(p.CurrentFieldNumber() >= 1 && p.CurrentFieldNumber() <= kLastFramingSlot,
+        "CurrentField out of range");
   size_t bytes = 0;
-  for (const std::string& value : p.FieldValues) bytes += value.size();
+  for (int slot = 0; slot < kFieldSlots; ++slot) bytes += p.FieldValue(slot).size();
   // Two characters per byte at most (binary fields become hex digits).
   Check(bytes <= 2 * InputPipeline::kMaxRecordBytes + 2, "a record grows without limit");
 }
@@ -576,49 +566,33 @@ class ShownTexts : public EngineObserver {
   size_t records = 0;
 };
 
-// An engine on fake device, clock and prompt.
-struct EngineBench {
+// An engine on the test rig: keystroke mode with a target to type into or none; item mode
+// without a partner; nobody to answer questions.
+struct EngineBench : EngineRig {
   EngineBench(const Edition& edition, Settings initial, ActivationMode mode, bool decimalComma,
               bool keystrokeTarget, const std::string& logPath)
-      : settings(std::move(initial)), events(clock) {
+      : EngineRig(edition) {
+    settings = std::move(initial);
     settings.LogFilePath = logPath;
-    working.PortName = edition.IsSerial() ? "COM1" : "localhost";
-    for (int k = 1; k <= kNamedFormats; ++k) working.FormatDisplayNames[k] = FixedFormatNames()[k];
+    regional = RegionalOf(decimalComma);
     port.Open();
-    EngineServices services{
-        port, clock, events, prompt, StringsOf(edition), RegionalOf(decimalComma)};
-    // Keystroke mode with a target to type into or none; item mode without a partner.
-    services.keystrokes = keystrokeTarget ? &keys : nullptr;
+    keystrokes = keystrokeTarget ? &keys : nullptr;
     keys.onlyTranslatedData = OnlyTranslatedData(settings);
-    services.links = &links;
-    services.unattended = true;
-    engine = std::make_unique<Engine>(edition, settings, working, mode, services);
-    observer.engine = engine.get();
+    links = &fakeLinks;
+    unattended = true;
     observer.recordLimit = RecordLimit(settings);
-    engine->AddObserver(&observer);
-    engine->Start();
+    observers.push_back(&observer);
+    observer.engine = &Start(mode);
   }
-  ~EngineBench() { engine->Close(); }
+  ~EngineBench() { Close(); }
 
-  void Tick() {
-    clock.Advance(Engine::kTickMs);
-    engine->Tick();
-  }
-
-  Settings settings;
-  WorkingValues working;
-  FakePort port;
-  FakeClock clock;
-  FakeEventPump events;
-  RecordingPrompt prompt;
   ParsingKeystrokes keys;
-  FakeLinks links;
+  FakeLinks fakeLinks;
   ShownTexts observer;
-  std::unique_ptr<Engine> engine;
 };
 
 void RunControl(EngineBench& bench, int control, uint8_t argument) {
-  Engine& engine = *bench.engine;
+  Engine& engine = bench.engine();
   switch (control) {
     case 0:
       if (argument & 1)
@@ -736,7 +710,7 @@ EngineRun RunEngine(const Edition& edition, const Settings& settings, Activation
       }
     }
     for (; lastTicks > 0; --lastTicks) tick(true);
-    bench.engine->Close();
+    bench.engine().Close();
     run.log += logFile.Contents();
     run.shown = bench.observer.shown;
     run.typed = bench.keys.typed;
@@ -888,11 +862,11 @@ void FuzzCommandLanguage(const uint8_t* data, size_t size) {
                     true, kNullDevice);
   FakeClipboard clipboard;
   LinkMenu linkMenu(
-      bench.engine->settings(), &clipboard, &bench.links,
-      {[&] { bench.engine->RequestCommandLink(); }, [&] { bench.engine->RequestBufferLink(); }},
-      std::string(edition.programName), bench.engine->ServerTopic());
-  CommandServices services{*bench.engine,      edition,      bench.clock,  RegionalOf(false),
-                           StringsOf(edition), bench.prompt, bench.working};
+      bench.engine().settings(), &clipboard, &bench.fakeLinks,
+      {[&] { bench.engine().RequestCommandLink(); }, [&] { bench.engine().RequestBufferLink(); }},
+      std::string(edition.programName), bench.engine().ServerTopic());
+  CommandServices services{bench.engine(),          edition,      bench.clock,  RegionalOf(false),
+                           EnglishStrings(edition), bench.prompt, bench.working};
   services.linkMenu = &linkMenu;
   CommandLanguage commands(services);
 
@@ -914,7 +888,7 @@ void FuzzCommandLanguage(const uint8_t* data, size_t size) {
     }
     // A command may name any configuration file on this machine; whatever it loads, the
     // log must go nowhere.
-    bench.engine->settings().LogFilePath = kNullDevice;
+    bench.engine().settings().LogFilePath = kNullDevice;
     bench.Tick();
   }
 }

@@ -40,7 +40,9 @@ Engine::Engine(const Edition& edition, Settings& settings, const WorkingValues& 
       mode_(mode),
       services_(services),
       pipeline_(settings, *this),
-      completion_(settings, working, services.regional) {}
+      completion_(settings, working, services.regional),
+      logWriter_(settings, services.prompt, services.strings, services.clock, services.events,
+                 services.unattended) {}
 
 Engine::~Engine() {
   // Turns already posted to the event loop find the engine gone.
@@ -333,10 +335,7 @@ void Engine::DropRecordOfEndedConnection() {
   const uint32_t connection = services_.port.ConnectionNumber();
   if (connection == connectionNumber_) return;
   connectionNumber_ = connection;
-  if (!pipeline_.InRecord) return;
-  pipeline_.ResetFraming();
-  pipeline_.ClearFieldValues();
-  pipeline_.VoidRecord = false;
+  if (pipeline_.InsideRecord()) pipeline_.AbandonRecord();
 }
 
 void Engine::CountExitRequest() {
@@ -352,28 +351,27 @@ void Engine::CountExitRequest() {
 // Records
 
 bool Engine::ProcessRecord() {
-  if (settings_.OutputMethod == kLogToDisk) logQueueMarks_.push_back(PortOutputQueue.size());
+  if (settings_.OutputMethod == kLogToDisk) logWriter_.RecordStarts(PortOutputQueue.size());
   QueueOutput(settings_.AckString);
   if (settings_.BeepOnInput) services_.prompt.Beep();
   ReportOversizeRecord();
-  if (pipeline_.VoidRecord) {
-    pipeline_.ClearFieldValues();
-    pipeline_.VoidRecord = false;
-    if (settings_.OutputMethod == kLogToDisk) logQueueMarks_.pop_back();
+  if (pipeline_.RecordIsVoid()) {
+    pipeline_.DropRecord();
+    if (settings_.OutputMethod == kLogToDisk) logWriter_.RecordVoided();
     return false;
   }
   // Every slot up to the highest the framing wrote, and every field, takes part.
   const int lastSlot = std::max(pipeline_.HighestSlot(), static_cast<int>(settings_.FieldCount));
   for (int slot = 1; slot <= lastSlot; ++slot) {
-    std::string& raw = pipeline_.FieldValues[static_cast<size_t>(slot)];
+    const std::string& raw = pipeline_.FieldValue(slot);
     values_[static_cast<size_t>(slot)].AssignText(raw);
     if (raw.empty()) values_[static_cast<size_t>(slot)].Clear();
   }
-  pipeline_.ClearFieldValues();
+  pipeline_.DropRecord();
   completion_.CompleteFields(values_);
   DeliverRecord();
   for (int slot = 1; slot <= lastSlot; ++slot) values_[static_cast<size_t>(slot)].Clear();
-  if (log_.ShouldWriteOut()) WriteOutLog();
+  if (logWriter_.ShouldWriteOut()) WriteOutLog();
 
   if (resumeForOneRecord_) {
     ToggleSuspend();
@@ -435,7 +433,7 @@ void Engine::DeliverToLog() {
   for (int field = 1; field <= settings_.FieldCount; ++field)
     ShowField(field, values_[static_cast<size_t>(field)].ToText());
   line += "\r\n";
-  log_.Append(line);
+  logWriter_.Append(line);
   AdvanceRecordNumber();
 }
 
@@ -481,70 +479,12 @@ void Engine::AdvanceRecordNumber() {
 // The data log
 
 void Engine::WriteOutLog() {
-  while (log_.HasPending()) {
-    const std::optional<DataLog::Failure> failure = log_.WriteOut(settings_.LogFilePath);
-    if (!failure) {
-      // The file is written again: a later failure is news, even if it reads the same.
-      lastUnattendedLogMessage_.clear();
-      break;
-    }
-    if (!AskLogRetry(*failure)) {
-      CancelLogRecords(failure->record);
-      break;
-    }
-  }
-  if (!log_.HasPending()) logQueueMarks_.clear();
-}
-
-bool Engine::AskLogRetry(const DataLog::Failure& failure) {
-  const StringTable& strings = services_.strings;
-  PromptMessage message{
-      strings.Text(str::kLogWriteError) + " " + settings_.LogFilePath + "\r" + failure.reason,
-      strings.Format(str::kLogWriteErrorTitle, {std::to_string(settings_.PortIndex + 1)}),
-      PromptButtons::RetryCancel, PromptIcon::Exclamation};
-  if (!services_.unattended) {
-    services_.prompt.Beep();
-    return services_.prompt.Show(message) == PromptAnswer::Retry;
-  }
-  // Nobody to ask: say it once, then try again every second until the file can be
-  // written (a full disk or a missing folder recovers without losing the record).
-  if (message.text != lastUnattendedLogMessage_) {
-    services_.prompt.Beep();
-    services_.prompt.Show(message);
-    lastUnattendedLogMessage_ = message.text;
-  }
-  WaitMilliseconds(services_.clock, services_.events, 1000);
-  return !stopRequested_;
-}
-
-void Engine::CancelLogRecords(size_t failedRecord) {
-  if (stopRequested_) {
-    ReportLostLogRecords();
-    log_.DiscardFrom(0);
-    logQueueMarks_.clear();
-    return;
-  }
-  // As if processing had stopped at the failed record: the records after it never
-  // happened, so their acknowledgements are withdrawn before they reach the device.
-  if (failedRecord + 1 < logQueueMarks_.size()) {
-    const size_t from = std::min(logQueueMarks_[failedRecord + 1], PortOutputQueue.size());
-    PortOutputQueue.erase(from);
-  }
-  log_.DiscardFrom(failedRecord);
-  logQueueMarks_.clear();
-  lastUnattendedLogMessage_.clear();
+  const std::optional<LogWriter::Cancelled> cancelled = logWriter_.WriteOut();
+  if (!cancelled) return;
+  if (cancelled->withdrawFrom < PortOutputQueue.size())
+    PortOutputQueue.erase(cancelled->withdrawFrom);
   ResetNow();
   if (!suspended_) ToggleSuspend();
-}
-
-void Engine::ReportLostLogRecords() {
-  const size_t lost = log_.PendingRecords();
-  if (lost == 0) return;
-  services_.prompt.Show({services_.strings.Format(str::kLogRecordsLost,
-                                                  {std::to_string(lost), settings_.LogFilePath}),
-                         services_.strings.Format(str::kLogWriteErrorTitle,
-                                                  {std::to_string(settings_.PortIndex + 1)}),
-                         PromptButtons::Ok, PromptIcon::Exclamation});
 }
 
 // ---------------------------------------------------------------------------------------
@@ -562,9 +502,7 @@ void Engine::ResetNow() {
   services_.port.Purge();
   pendingInput_.clear();
   pendingPos_ = 0;
-  pipeline_.ResetFraming();
-  pipeline_.ClearFieldValues();
-  pipeline_.VoidRecord = false;
+  pipeline_.AbandonRecord();
   for (int field = 1; field <= settings_.FieldCount; ++field) {
     values_[static_cast<size_t>(field)].Clear();
     ShowField(field, "");
@@ -749,9 +687,9 @@ std::string Engine::ServerTopic() const {
 }
 
 bool Engine::Idle() const {
-  if (pendingPos_ < pendingInput_.size() || !PortOutputQueue.empty() || log_.HasPending())
+  if (pendingPos_ < pendingInput_.size() || !PortOutputQueue.empty() || logWriter_.HasPending())
     return false;
-  return !(pipeline_.InRecord && settings_.EndOfRecordEvent == kEndTimeGap);
+  return !(pipeline_.InsideRecord() && settings_.EndOfRecordEvent == kEndTimeGap);
 }
 
 }  // namespace fenno

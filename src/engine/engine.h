@@ -16,12 +16,12 @@
 #include "base/clock.h"
 #include "config/edition.h"
 #include "config/settings.h"
-#include "engine/data_log.h"
 #include "engine/engine_control.h"
 #include "engine/engine_observer.h"
 #include "engine/field_completion.h"
 #include "engine/input_pipeline.h"
 #include "engine/keystroke_target.h"
+#include "engine/log_writer.h"
 #include "engine/regional.h"
 
 namespace fenno {
@@ -72,7 +72,7 @@ class Engine : public EngineControl, private RecordSink {
   void Close();
   // The program is ending (a signal, the Quit menu): a log write that is being retried
   // unattended gives up, and nothing starts to wait any more.
-  void RequestStop() { stopRequested_ = true; }
+  void RequestStop() { logWriter_.RequestStop(); }
   // Re-runs activation after a new configuration was read into the settings ("{CONFIG(").
   void Restart() override;
 
@@ -94,6 +94,8 @@ class Engine : public EngineControl, private RecordSink {
     RequestWrite();
   }
   size_t QueuedOutputSize() const override { return PortOutputQueue.size(); }
+  // What waits to go to the device with the next tick.
+  const std::string& QueuedOutput() const { return PortOutputQueue; }
   // Device line operations; they do nothing in virtual mode or without serial lines.
   void StartBreak() override;
   void PulseDtr() override;
@@ -110,7 +112,7 @@ class Engine : public EngineControl, private RecordSink {
   // Value written by the output-buffer link: a trailing CR LF is stripped when
   // StripCrLf is set, the rest goes to the device.
   void OutputBufferChanged(std::string text);
-  // Ask the next tick to (re)establish the command-source or output-buffer link.
+  // Asks the next tick to (re)establish the command-source or output-buffer link.
   void RequestCommandLink() { CommandLinkRequest = true; }
   void RequestBufferLink() { BufferLinkRequest = true; }
   // Netfenno: the transport asks for a reset, run at the start of the next tick.
@@ -144,17 +146,8 @@ class Engine : public EngineControl, private RecordSink {
   // output queued. The headless runner ends at the end of its input once this holds.
   bool Idle() const;
   bool InsideTick() const { return inTick_; }
-
-  // Run-time state, under the names the configuration and the command language use.
-  std::string PortOutputQueue;
-  int16_t BreakTicks = 0;
-  int16_t ExitRequest = 0;
-  int16_t RunningTimerFlags = 0;
-  int32_t TimedOutputBase = 0;
-  bool DdeCommandsWanted = false;
-  bool CommandLinkRequest = false;
-  bool BufferLinkRequest = false;
-  std::array<std::string, kTableSize> PreTransferTable;
+  // A break started by StartBreak is still on the line.
+  bool BreakOn() const { return BreakTicks != 0; }
 
  private:
   bool ProcessRecord() override;
@@ -188,15 +181,12 @@ class Engine : public EngineControl, private RecordSink {
   void ShowField(int field, const std::string& text);
   void AdvanceRecordNumber();
   void WriteOutLog();
-  bool AskLogRetry(const DataLog::Failure& failure);
-  void CancelLogRecords(size_t failedRecord);
 
   void ResetNow();
   void SetCaption(const std::string& caption);
   void NotifyMenuState();
   std::string ActivationCaption() const;
   std::string SuspendCaption() const;
-  void ReportLostLogRecords();
   bool LinesAvailable() const;
   void ReportOversizeRecord();
   LocalDateTime Now() const { return services_.clock.Now(); }
@@ -208,13 +198,21 @@ class Engine : public EngineControl, private RecordSink {
   EngineServices services_;
   std::vector<EngineObserver*> observers_;
 
+  // Run-time state, under the names the engine window uses.
+  std::string PortOutputQueue;
+  int16_t BreakTicks = 0;
+  int16_t ExitRequest = 0;
+  int16_t RunningTimerFlags = 0;
+  int32_t TimedOutputBase = 0;
+  bool DdeCommandsWanted = false;
+  bool CommandLinkRequest = false;
+  bool BufferLinkRequest = false;
+  std::array<std::string, kTableSize> PreTransferTable;
+
   InputPipeline pipeline_;
   FieldCompletion completion_;
   FieldValueSlots values_;
-  DataLog log_;
-  // Length of PortOutputQueue before each collected log record was processed, so the
-  // output of records that never reached the log can be withdrawn on Cancel.
-  std::vector<size_t> logQueueMarks_;
+  LogWriter logWriter_;
 
   std::string pendingInput_;  // taken from the device, not yet framed
   size_t pendingPos_ = 0;
@@ -230,7 +228,6 @@ class Engine : public EngineControl, private RecordSink {
   bool writePosted_ = false;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   bool started_ = false;
-  bool stopRequested_ = false;
   std::vector<std::function<void()>> afterTick_;
 
   std::array<std::string, kMaxFields + 1> fieldTexts_;
@@ -240,7 +237,6 @@ class Engine : public EngineControl, private RecordSink {
   LocalDateTime lastDateTimeShown_{};
   bool dateTimeShown_ = false;
   std::string caption_;
-  std::string lastUnattendedLogMessage_;
   char decimalSeparator_ = '.';
 };
 

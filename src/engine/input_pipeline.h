@@ -83,8 +83,6 @@ class InputPipeline {
 
   // Activation: framing from the settings, translation and filter tables, empty state.
   void Activate(const std::array<bool, kTableSize>& preTransferDrops, char decimalSeparator);
-  void DeriveFraming();
-  void ResetFraming();
   // Counts ticks without input up to 255 and stays there, so a gap whose tick was missed
   // still ends the record at the next check.
   void IdleTick() {
@@ -98,31 +96,37 @@ class InputPipeline {
   // Called when a read found nothing; answers true when ProcessRecord ended the tick.
   bool TimeGapCheck();
 
-  // The values of the record being assembled, slots 0..42 (framing writes 1..41).
-  std::array<std::string, kFieldSlots> FieldValues;
-  // Empties every slot the framing may have written.
-  void ClearFieldValues();
+  // The value of slot 0..42 of the record being assembled (framing writes 1..41).
+  const std::string& FieldValue(int slot) const { return FieldValues[static_cast<size_t>(slot)]; }
   // The highest slot written since the values were last emptied.
   int HighestSlot() const { return highestSlot_; }
+  // The field the next byte goes to (1..41).
+  int CurrentFieldNumber() const { return CurrentField; }
+  // A record has started and not yet ended.
+  bool InsideRecord() const { return InRecord; }
+  // A voiding byte (or an Opto-RS reply) came in the record: it is not delivered.
+  bool RecordIsVoid() const { return VoidRecord; }
+  // The record is done with (delivered, or void): its values are emptied.
+  void DropRecord() {
+    ClearFieldValues();
+    VoidRecord = false;
+  }
+  // The record being assembled is thrown away (reset, or its connection ended): framing
+  // starts again from the first field.
+  void AbandonRecord() {
+    ResetFraming();
+    DropRecord();
+  }
 
   // True once per activation when a record was ended by the size limit rather than by
   // its configured end; the engine reports that once.
   bool TakeOversizeRecordNotice();
 
-  // Framing state.
-  FramingMode Mode = FramingMode::SingleFieldByEndChar;
-  std::string EndOfRecordSet;
-  int16_t CurrentField = 1;
-  // Wide enough for any record the size guard lets through, so they never wrap.
-  int32_t FieldCharCount = 0;
-  int32_t RecordCharCount = 0;
-  uint8_t IdleTicks = 0;
-  bool InRecord = false;
-  bool VoidRecord = false;
-  bool OptoRsQueryPending = false;
-  bool LastWasSpace = false;
-
  private:
+  void DeriveFraming();
+  void ResetFraming();
+  // Empties every slot the framing may have written.
+  void ClearFieldValues();
   void HandleOptoRsCarriageReturn();
   void DeriveOrdinaryBytes();
   // Appends the run of ordinary bytes at the start of `bytes`; answers its length.
@@ -138,6 +142,20 @@ class InputPipeline {
   void NextField();
   bool PassesStartFilter(unsigned char b) const;
   bool IsEndChar(unsigned char b) const { return endCharSet_[b]; }
+
+  // The values of the record being assembled, slots 0..42, and the framing state.
+  std::array<std::string, kFieldSlots> FieldValues;
+  FramingMode Mode = FramingMode::SingleFieldByEndChar;
+  std::string EndOfRecordSet;
+  int16_t CurrentField = 1;
+  // Wide enough for any record the size guard lets through, so they never wrap.
+  int32_t FieldCharCount = 0;
+  int32_t RecordCharCount = 0;
+  uint8_t IdleTicks = 0;
+  bool InRecord = false;
+  bool VoidRecord = false;
+  bool OptoRsQueryPending = false;
+  bool LastWasSpace = false;
 
   const Settings& settings_;
   RecordSink& sink_;

@@ -1,165 +1,499 @@
-// The programs run headless on the virtual device: standard input in, standard output
-// out, records to the log file.
+// The programs end to end, headless: on the virtual device (standard input), on a
+// pseudo-terminal or over loopback TCP where the device simulator of tools/ plays a
+// balance, and serving live data on a private session bus.
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/socket.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <thread>
+#include <algorithm>
+#include <regex>
 
-#include "config/config_file.h"
-#include "examples/example_configs.h"
-#include "support/recording_prompt.h"
 #include "base/string_table.h"
+#include "config/config_file.h"
+#include "dde/dbus_advise.h"
+#include "dde/dbus_text.h"
+#include "examples/example_configs.h"
+#include "support/child_process.h"
+#include "support/dbus_session.h"
+#include "support/recording_prompt.h"
 
 namespace fenno {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace testing;
 
-struct ProgramRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+std::string SourceDir() {
+  return std::getenv("FENNO_SOURCE_DIR");
+}
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+std::string WriteConfig(const std::string& path, const Settings& settings, const Edition& edition) {
+  RecordingPrompt prompt;
+  EXPECT_TRUE(WriteConfigFile(path, settings, edition, StringTable(edition.kind, Language::English),
+                              prompt));
+  return path;
+}
+
+// Sequence numbers of the balance's weighings in a log, in the order of its lines.
+std::vector<long> WeighingNumbers(const std::string& log) {
+  static const std::regex weighing("N(\\d{6}) +[+-][0-9.]+ g\r*\n");
+  std::vector<long> numbers;
+  for (std::sregex_iterator it(log.begin(), log.end(), weighing), end; it != end; ++it)
+    numbers.push_back(std::stol((*it)[1]));
+  return numbers;
+}
+
+size_t Occurrences(const std::string& text, const std::string& piece) {
+  size_t count = 0;
+  for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
+    ++count;
+  return count;
+}
+
+// Every line of the log is one whole weighing, each one more than the one before.
+void ExpectWholeConsecutiveLines(const std::string& log, size_t from = 0) {
+  const std::vector<long> numbers = WeighingNumbers(log);
+  EXPECT_EQ(numbers.size(), Occurrences(log, "\n")) << log;
+  for (size_t i = std::max<size_t>(from, 1); i < numbers.size(); ++i)
+    EXPECT_EQ(numbers[i], numbers[i - 1] + 1) << log;
 }
 
 class HeadlessTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder = fs::temp_directory_path() / ("fenno-headless-" + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    settings = Settings::Defaults(ComfennoEdition(), folder.string());
+  HeadlessTest() { UseEdition(ComfennoEdition()); }
+
+  // Settings that log balance weighings (the LF after each is dropped) and acknowledge each.
+  void UseEdition(const Edition& edition) {
+    edition_ = &edition;
+    settings = Settings::Defaults(edition, folder.path());
     settings.OutputMethod = kLogToDisk;
-    settings.LogFilePath = (folder / "data.log").string();
+    settings.LogFilePath = folder.File("data.log");
+    settings.PreInputTranslation[10] = kIgnoreEntry;
+    settings.AckString = "\x06";
   }
-  void TearDown() override { fs::remove_all(folder); }
-
-  std::string WriteConfig(const Edition& edition = ComfennoEdition()) {
-    const std::string path =
-        (folder / (std::string("test") + std::string(edition.configExtension))).string();
-    testing::RecordingPrompt prompt;
-    EXPECT_TRUE(WriteConfigFile(path, settings, edition,
-                                StringTable(edition.kind, Language::English), prompt));
-    return path;
+  // Points the serial program's port COM<index + 1> (COM5 unless told) at `device`.
+  void AssignPort(const std::string& device, int16_t index = 4) {
+    settings.PortIndex = index;
+    fs::create_directories(configHome / "Comfenno");
+    std::ofstream(configHome / "Comfenno" / "Comfenno.ini")
+        << "[Ports]\nCOM" << index + 1 << "=" << device << "\n";
+  }
+  // The program on a configuration file of `settings`, named `name`.
+  std::unique_ptr<ChildProcess> Start(const std::string& name,
+                                      std::vector<std::string> options = {},
+                                      std::map<std::string, std::string> environment = {}) {
+    const std::string config = WriteConfig(
+        folder.File(name + std::string(edition_->configExtension)), settings, *edition_);
+    std::vector<std::string> command = {
+        std::getenv(edition_->IsSerial() ? "COMFENNO_BIN" : "NETFENNO_BIN"), "--headless"};
+    command.insert(command.end(), options.begin(), options.end());
+    command.push_back(config);
+    environment.emplace("XDG_CONFIG_HOME", configHome.string());
+    return std::make_unique<ChildProcess>(command, folder.File(name), environment, true);
+  }
+  // The simulator playing a balance that sends 20 weighings a second and shows what it
+  // receives; `where` says how it is reached.
+  std::unique_ptr<ChildProcess> Balance(std::vector<std::string> where) {
+    std::vector<std::string> command = {"python3", "-u",
+                                        SourceDir() + "/tools/device_simulator.py"};
+    command.insert(command.end(), where.begin(), where.end());
+    for (const char* word : {"--device", "balance", "--rate", "20", "--echo-received"})
+      command.push_back(word);
+    return std::make_unique<ChildProcess>(command, folder.File("balance"));
+  }
+  std::string Log() const { return ReadWholeFile(settings.LogFilePath); }
+  std::vector<long> Logged() const { return WeighingNumbers(Log()); }
+  // Acknowledgements that reached the balance.
+  static size_t Acks(const ChildProcess& balance) { return Occurrences(balance.Errors(), "\\x06"); }
+  // Lets ten weighings through, ends the program as a service manager would, and checks the
+  // log and the acknowledgements.
+  void ExpectWeighingsLoggedAndAcknowledged(ChildProcess& program, ChildProcess& balance) {
+    ASSERT_TRUE(WaitUntil([&] { return Logged().size() >= 10 && Acks(balance) >= 10; }))
+        << program.Errors() << balance.Errors();
+    program.Signal(SIGTERM);
+    ASSERT_TRUE(program.WaitForExit());
+    EXPECT_EQ(program.ExitCode(), 0) << program.Errors();
+    ExpectWholeConsecutiveLines(Log());
+    // The acknowledgement of the last record may still have been queued at the end.
+    EXPECT_TRUE(WaitUntil([&] { return Acks(balance) + 1 >= Logged().size(); }));
+    EXPECT_LE(Acks(balance), Logged().size());
   }
 
-  // Runs a program with the shell, input from a file, output captured.
-  ProgramRun RunProgram(const std::string& program, const std::string& args,
-                        const std::string& input) {
-    const fs::path in = folder / "stdin", out = folder / "stdout", err = folder / "stderr";
-    std::ofstream(in, std::ios::binary) << input;
-    const std::string command = "cd '" + folder.string() + "' && LANG=C '" + program + "' " + args +
-                                " < '" + in.string() + "' > '" + out.string() + "' 2> '" +
-                                err.string() + "'";
-    ProgramRun run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = ReadFile(out);
-    run.err = ReadFile(err);
-    return run;
-  }
-  static std::string Comfenno() { return std::getenv("COMFENNO_BIN"); }
-  static std::string Netfenno() { return std::getenv("NETFENNO_BIN"); }
-
-  fs::path folder;
+  ScratchFolder folder;
+  fs::path configHome = fs::path(folder.path()) / "config";
   Settings settings;
+  const Edition* edition_ = nullptr;
 };
 
 TEST_F(HeadlessTest, VirtualDeviceRecordsReachTheLogAndAcknowledgementsTheDevice) {
-  settings.AckString = "\x06";
-  settings.PreInputTranslation[10] = kIgnoreEntry;
-  settings.RecordPreamble = "#";
-  const ProgramRun run =
-      RunProgram(Comfenno(), "--headless --virtual '" + WriteConfig() + "'", "12.5\r\n13\r\n");
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "\x06\x06");
-  EXPECT_EQ(ReadFile(folder / "data.log"), "#12.5\r\r\n#13\r\r\n");
+  struct Case {
+    const Edition& edition;
+    std::function<void(Settings&)> configure;
+    std::string input, log, out;
+  };
+  const Case cases[] = {
+      {ComfennoEdition(), [](Settings& s) { s.RecordPreamble = "#"; }, "12.5\r\n13\r\n",
+       "#12.5\r\r\n#13\r\r\n", "\x06\x06"},
+      {NetfennoEdition(), [](Settings& s) { s.TcpRemoteHost = "127.0.0.1"; }, "7\r", "7\r\r\n",
+       "\x06"},
+      // A time-gap record at the end of the input ends after its gap.
+      {ComfennoEdition(),
+       [](Settings& s) {
+         s.EndOfRecordEvent = kEndTimeGap;
+         s.RecordTimeGap = 4;
+       },
+       "ABC", "ABC\r\n", "\x06"},
+  };
+  for (const Case& c : cases) {
+    UseEdition(c.edition);
+    c.configure(settings);
+    fs::remove(settings.LogFilePath);
+    auto program = Start("virtual", {"--virtual"});
+    program->Send(c.input);
+    program->CloseInput();
+    ASSERT_TRUE(program->WaitForExit());
+    EXPECT_EQ(program->ExitCode(), 0) << program->Errors();
+    EXPECT_EQ(program->Output(), c.out);
+    EXPECT_EQ(Log(), c.log);
+  }
 }
 
-TEST_F(HeadlessTest, ATimeGapRecordAtTheEndOfInputEndsAfterItsGap) {
-  settings.EndOfRecordEvent = kEndTimeGap;
-  settings.RecordTimeGap = 4;
-  const ProgramRun run =
-      RunProgram(Comfenno(), "--headless --virtual '" + WriteConfig() + "'", "ABC");
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(ReadFile(folder / "data.log"), "ABC\r\n");
-}
+TEST_F(HeadlessTest, ExitStatusesForBadConfigurationsUsageAndMissingPorts) {
+  std::ofstream(folder.File("junk.DE3")) << "not a configuration\r\n";
+  const std::string bin = std::getenv("COMFENNO_BIN");
+  struct Case {
+    std::vector<std::string> command;
+    int status;
+    std::string says;
+  };
+  const Case cases[] = {
+      {{bin, "--headless", "--virtual", folder.File("missing.DE3")}, 1, "cannot be read"},
+      {{bin, "--headless", folder.File("junk.DE3")}, 1, "is not a valid configuration file"},
+      {{bin, "--headless"}, 2, ""},
+  };
+  for (const Case& c : cases) {
+    ChildProcess program(c.command, folder.File("run"));
+    ASSERT_TRUE(program.WaitForExit());
+    EXPECT_EQ(program.ExitCode(), c.status) << c.command.back();
+    EXPECT_NE(program.Errors().find(c.says), std::string::npos) << program.Errors();
+  }
 
-TEST_F(HeadlessTest, NetfennoRunsTheSameEngine) {
-  settings = Settings::Defaults(NetfennoEdition(), folder.string());
-  settings.OutputMethod = kLogToDisk;
-  settings.LogFilePath = (folder / "net.log").string();
-  settings.TcpRemoteHost = "127.0.0.1";
-  const ProgramRun run = RunProgram(
-      Netfenno(), "--headless --virtual '" + WriteConfig(NetfennoEdition()) + "'", "7\r");
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(ReadFile(folder / "net.log"), "7\r\r\n");
-}
+  AssignPort(folder.File("no-such-device"));
+  auto missing = Start("missing");
+  ASSERT_TRUE(missing->WaitForExit());
+  EXPECT_EQ(missing->ExitCode(), 3);
+  EXPECT_NE(missing->Errors().find("COM5 Device Not Available."), std::string::npos)
+      << missing->Errors();
+  EXPECT_NE(missing->Errors().find("does not exist"), std::string::npos);
 
-TEST_F(HeadlessTest, ExitStatusesForBadConfigurationsAndUsage) {
-  ProgramRun run = RunProgram(
-      Comfenno(), "--headless --virtual '" + (folder / "missing.DE3").string() + "'", "");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("cannot be read"), std::string::npos) << run.err;
-
-  std::ofstream(folder / "junk.DE3") << "not a configuration\r\n";
-  run = RunProgram(Comfenno(), "--headless '" + (folder / "junk.DE3").string() + "'", "");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("is not a valid configuration file"), std::string::npos) << run.err;
-
-  run = RunProgram(Comfenno(), "--headless", "");
-  EXPECT_EQ(run.status, 2);
+  // A TCP port another program listens on, and one that is no port at all.
+  UseEdition(NetfennoEdition());
+  const int other = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  socklen_t size = sizeof address;
+  ASSERT_EQ(::bind(other, reinterpret_cast<sockaddr*>(&address), size), 0);
+  ASSERT_EQ(::listen(other, 1), 0);
+  ASSERT_EQ(::getsockname(other, reinterpret_cast<sockaddr*>(&address), &size), 0);
+  settings.TcpMode = 1;
+  for (const auto& [port, says] :
+       {std::pair{std::to_string(ntohs(address.sin_port)), "is already in use by another program"},
+        std::pair{std::string("70000"), "\"70000\" is not a valid TCP port number"}}) {
+    settings.TcpLocalPort = port;
+    auto program = Start("server");
+    ASSERT_TRUE(program->WaitForExit());
+    EXPECT_EQ(program->ExitCode(), 3);
+    EXPECT_NE(program->Errors().find(says), std::string::npos) << program->Errors();
+  }
+  ::close(other);
 }
 
 TEST_F(HeadlessTest, TerminationWhileALogWriteIsRetriedEndsTheProgramAndSaysWhatWasLost) {
-  settings.LogFilePath = (folder / "no-such-folder" / "data.log").string();
-  const std::string config = WriteConfig();
-  const fs::path err = folder / "stderr";
-  const std::string command =
-      "exec '" + Comfenno() + "' --headless --virtual '" + config + "' 2> '" + err.string() + "'";
-  FILE* pipe = ::popen(command.c_str(), "w");
-  ASSERT_NE(pipe, nullptr);
-  std::fputs("1\r2\r", pipe);
-  std::fflush(pipe);
-  // Wait until the program reports the failed write, then ask it to end.
-  for (int i = 0; i < 200 && ReadFile(err).find("File I/O Error") == std::string::npos; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  ASSERT_NE(ReadFile(err).find("File I/O Error Writing To:"), std::string::npos) << ReadFile(err);
-  std::system(("pkill -TERM -f '" + config + "'").c_str());
-  const int raw = ::pclose(pipe);
-  EXPECT_TRUE(WIFEXITED(raw)) << raw;
-  EXPECT_NE(ReadFile(err).find("2 records could not be written"), std::string::npos)
-      << ReadFile(err);
+  settings.LogFilePath = folder.File("no-such-folder/data.log");
+  auto program = Start("retry", {"--virtual"});
+  program->Send("1\r2\r");
+  ASSERT_TRUE(WaitUntil([&] {
+    return program->Errors().find("File I/O Error Writing To:") != std::string::npos;
+  })) << program->Errors();
+  program->Signal(SIGTERM);
+  ASSERT_TRUE(program->WaitForExit());
+  EXPECT_NE(program->Errors().find("2 records could not be written"), std::string::npos)
+      << program->Errors();
 }
 
 TEST(ExampleConfigs, CommittedFilesAreWhatTheWriterProduces) {
-  const fs::path source = std::getenv("FENNO_SOURCE_DIR");
-  const fs::path folder =
-      fs::temp_directory_path() / ("fenno-examples-" + std::to_string(::getpid()));
-  fs::create_directories(folder);
+  ScratchFolder folder;
   for (const ExampleConfig& example : ExampleConfigs()) {
-    testing::RecordingPrompt prompt;
-    const std::string path = (folder / example.fileName).string();
-    ASSERT_TRUE(WriteConfigFile(path, example.settings, *example.edition,
-                                StringTable(example.edition->kind, Language::English), prompt));
-    EXPECT_EQ(ReadFile(path), ReadFile(source / "examples" / example.fileName))
+    const std::string path =
+        WriteConfig(folder.File(example.fileName), example.settings, *example.edition);
+    EXPECT_EQ(ReadWholeFile(path), ReadWholeFile(SourceDir() + "/examples/" + example.fileName))
         << example.fileName << " is out of date: run write_examples examples";
   }
-  fs::remove_all(folder);
+}
+
+// --- A balance on a pseudo-terminal or over TCP ----------------------------------------
+
+TEST_F(HeadlessTest, SerialWeighingsReachTheLogAndASecondProgramFindsThePortInUse) {
+  const std::string link = folder.File("balance-link");
+  auto balance = Balance({"--pty", "--link", link});
+  ASSERT_NE(balance->WaitForLine("LINK"), "") << balance->Errors();
+  AssignPort(link);
+  auto program = Start("balance");
+  ASSERT_TRUE(WaitUntil([&] { return !Logged().empty(); })) << program->Errors();
+
+  const std::string firstLog = settings.LogFilePath;
+  settings.LogFilePath = folder.File("second.log");
+  auto second = Start("second");
+  ASSERT_TRUE(second->WaitForExit());
+  EXPECT_EQ(second->ExitCode(), 3);
+  EXPECT_NE(second->Errors().find("in use by another program"), std::string::npos)
+      << second->Errors();
+  settings.LogFilePath = firstLog;
+  EXPECT_TRUE(program->Running()) << "the program that holds the port goes on";
+  ExpectWeighingsLoggedAndAcknowledged(*program, *balance);
+}
+
+// The balance's pseudo-terminal goes away and a new one appears at the same link, as a USB
+// adapter that is pulled out and plugged in again: the running program opens it again.
+TEST_F(HeadlessTest, ABalanceThatComesBackIsReadAgainWithoutARestart) {
+  const std::string link = folder.File("balance-link");
+  auto balance = Balance({"--pty", "--link", link, "--drop-after", "2", "--down-for", "1.5"});
+  ASSERT_NE(balance->WaitForLine("LINK"), "") << balance->Errors();
+  AssignPort(link);
+  auto program = Start("balance");
+  const auto says = [&](const char* text) {
+    return WaitUntil([&] { return program->Errors().find(text) != std::string::npos; });
+  };
+  ASSERT_TRUE(says("was disconnected")) << program->Errors();
+  const size_t before = Logged().size();
+  ASSERT_TRUE(says("connected again")) << program->Errors();
+  const size_t acksBefore = Acks(*balance);
+  ASSERT_TRUE(WaitUntil([&] {
+    return Logged().size() >= before + 10 && Acks(*balance) >= acksBefore + 5;
+  })) << program->Errors();
+  program->Signal(SIGTERM);
+  ASSERT_TRUE(program->WaitForExit());
+
+  ASSERT_GE(before, 3u);
+  ExpectWholeConsecutiveLines(Log(), before + 1);
+  const std::string messages = program->Errors();
+  EXPECT_EQ(Occurrences(messages, "was disconnected"), 1u) << messages;
+  EXPECT_EQ(Occurrences(messages, "connected again"), 1u) << messages;
+  EXPECT_EQ(Occurrences(messages, "Device Not Available"), 0u) << messages;
+}
+
+TEST_F(HeadlessTest, TcpWeighingsAsClientOfAListeningBalanceAndAsServerABalanceCalls) {
+  UseEdition(NetfennoEdition());
+  {
+    auto balance = Balance({"--tcp-server", "0", "--bind", "127.0.0.1"});
+    const std::string listening = balance->WaitForLine("LISTENING");
+    ASSERT_NE(listening, "") << balance->Errors();
+    settings.TcpMode = 0;
+    settings.TcpRemoteHost = "127.0.0.1";
+    settings.TcpRemotePort = listening.substr(listening.find(' ') + 1);
+    auto program = Start("client");
+    ExpectWeighingsLoggedAndAcknowledged(*program, *balance);
+    EXPECT_EQ(Logged().front(), 1) << "the device sends only once connected";
+  }
+  fs::remove(settings.LogFilePath);
+  {
+    // A port that was free a moment ago.
+    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    socklen_t size = sizeof address;
+    ::bind(probe, reinterpret_cast<sockaddr*>(&address), size);
+    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
+    ::close(probe);
+    const std::string port = std::to_string(ntohs(address.sin_port));
+    settings.TcpMode = 1;
+    settings.TcpLocalPort = port;
+    auto program = Start("server");
+    auto balance = Balance({"--tcp-client", "127.0.0.1:" + port});
+    ExpectWeighingsLoggedAndAcknowledged(*program, *balance);
+    EXPECT_EQ(program->Errors(), "");
+  }
+}
+
+// --- Live data on a private session bus ------------------------------------------------
+
+class HeadlessLiveDataTest : public HeadlessTest {
+ protected:
+  void SetUp() override {
+    std::string why;
+    bus = DbusSession::Start(&why);
+    if (!bus) GTEST_SKIP() << why;
+    client = bus->Connect();
+    settings.OutputMethod = kDdeServer;
+    settings.RecordStructure = kDelimitedFields;
+    settings.FieldCount = 2;
+    settings.AckString.clear();
+  }
+
+  std::unique_ptr<ChildProcess> Launch(const std::string& name, std::vector<std::string> options) {
+    auto program = Start(name, options, {{"DBUS_SESSION_BUS_ADDRESS", bus->Address()}});
+    EXPECT_TRUE(WaitUntil([&] { return bus->HasOwner(kService); })) << program->Errors();
+    return program;
+  }
+  QDBusMessage Call(const QString& method, const QString& argument) {
+    return CallAndWait(client, ConversationCall(kServiceQ, method, argument), 10000);
+  }
+  std::string Request(const std::string& item) {
+    const QDBusMessage answer = Call(QStringLiteral("Request"), FromBytes(item));
+    return ToBytesExactly(answer.arguments().value(0).toString()).value_or("<error>");
+  }
+  bool WaitForField(const std::string& item, const std::string& value) {
+    return WaitUntil([&] { return Request(item) == value; });
+  }
+  std::optional<bool> Execute(const QString& command) {
+    const QDBusMessage answer = Call(QStringLiteral("Execute"), command);
+    if (answer.type() != QDBusMessage::ReplyMessage) return std::nullopt;
+    return answer.arguments().value(0).toBool();
+  }
+  // A shell command on the test's bus; its output (and error output).
+  std::string Shell(const std::string& command, int* status = nullptr) {
+    std::string output;
+    FILE* pipe = ::popen(
+        ("DBUS_SESSION_BUS_ADDRESS='" + bus->Address() + "' " + command + " 2>&1").c_str(), "r");
+    char buffer[4096];
+    for (size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+      output.append(buffer, n);
+    const int raw = pipe ? ::pclose(pipe) : -1;
+    if (status) *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return output;
+  }
+  // Ends the program by the exit command, which is answered first.
+  void ExitByCommand(ChildProcess& program) {
+    EXPECT_EQ(Execute(QStringLiteral("{APPEXIT}")), true);
+    ASSERT_TRUE(program.WaitForExit());
+    EXPECT_EQ(program.ExitCode(), 0) << program.Errors();
+    EXPECT_FALSE(bus->HasOwner(kService));
+  }
+
+  static constexpr char kService[] = "dde.Comfenno.COM1";
+  const QString kServiceQ = QStringLiteral("dde.Comfenno.COM1");
+  std::unique_ptr<DbusSession> bus;
+  QDBusConnection client{QString()};
+};
+
+TEST_F(HeadlessLiveDataTest, VirtualDeviceRecordsBecomeItemsAndCommandsReachTheDevice) {
+  auto program = Launch("live", {"--virtual"});
+  program->Send("12.5,3\r");
+  EXPECT_TRUE(WaitForField("Field(1)", "12.5"));
+  EXPECT_EQ(Request("Field(2)"), "3");
+  EXPECT_EQ(Request("RecordNumber"), "1");
+
+  std::vector<std::string> advised;
+  AdviseSubscription subscription(client, kServiceQ,
+                                  [&](const std::string& item, const std::string& value) {
+                                    advised.push_back(item + "=" + value);
+                                  });
+  program->Send("13,3\r");
+  EXPECT_TRUE(WaitUntil([&] { return advised.size() >= 2; }));
+  EXPECT_EQ(advised, (std::vector<std::string>{"Field(1)=13", "RecordNumber=2"}));
+
+  EXPECT_EQ(Execute(QStringLiteral("{SEND(hi)}")), true);
+  EXPECT_EQ(Execute(QStringLiteral("{SENDOUT(13,10)}")), true);
+  EXPECT_TRUE(WaitUntil([&] { return program->Output() == "hi\r\n"; }));
+  EXPECT_EQ(Execute(QStringLiteral("{nonsense}")), false);
+  EXPECT_EQ(Execute(QStringLiteral("{CONFIG(/x.DE3)}")), false);  // not on the virtual device
+  EXPECT_EQ(Execute(QStringLiteral("{COPYFIELD(1)}")), false);    // no clipboard headless
+
+  // With gdbus, as docs/live-data.md shows.
+  int status = -1;
+  const std::string gdbus = Shell(
+      "gdbus call --session --dest dde.Comfenno.COM1 --object-path / "
+      "--method dde.Conversation.Request 'Field(1)'",
+      &status);
+  if (status != 127) {
+    EXPECT_EQ(gdbus, "('13',)\n");
+    EXPECT_EQ(Shell("gdbus call --session --dest dde.Comfenno.COM1 --object-path / "
+                    "--method dde.Conversation.Execute '{SEND(gdbus)}'"),
+              "(true,)\n");
+    EXPECT_TRUE(WaitUntil([&] { return program->Output() == "hi\r\ngdbus"; }));
+  }
+  ExitByCommand(*program);
+}
+
+// The Python example of the documentation reads a field and sends a command.
+// A run that starts suspended outlives its input: it says so once and ends after a resume.
+TEST_F(HeadlessLiveDataTest, InputThatEndsWhileSuspendedWaitsForAResume) {
+  settings.StartSuspended = true;
+  settings.OutputMethod = kLogToDisk;
+  auto program = Launch("paused", {"--virtual"});
+  program->Send("7,1\r");
+  program->CloseInput();
+  const std::string notice = "Standard input has ended while the engine is suspended";
+  EXPECT_TRUE(WaitUntil([&] { return program->Errors().find(notice) != std::string::npos; }))
+      << program->Errors();
+  EXPECT_EQ(Execute(QStringLiteral("{RESUME}")), true);
+  ASSERT_TRUE(program->WaitForExit());
+  EXPECT_EQ(program->ExitCode(), 0) << program->Errors();
+  const std::string err = program->Errors();
+  EXPECT_EQ(err.find(notice), err.rfind(notice)) << err;
+  EXPECT_EQ(Log(), "71\r\r\n");  // two fields, logged back to back
+}
+
+TEST_F(HeadlessLiveDataTest, ThePythonExampleOfTheDocumentationWorks) {
+  const std::string doc = ReadWholeFile(SourceDir() + "/docs/live-data.md");
+  const std::string fence = "```python\n";
+  const size_t begin = doc.find(fence);
+  const size_t end = begin == std::string::npos ? begin : doc.find("```", begin + fence.size());
+  ASSERT_NE(end, std::string::npos) << "no Python example in docs/live-data.md";
+  if (Shell("/usr/bin/python3 -c 'import dbus'") != "") GTEST_SKIP() << "no python3-dbus";
+  const std::string example =
+      folder.Write("example.py", doc.substr(begin + fence.size(), end - begin - fence.size()));
+
+  auto program = Launch("live", {"--virtual"});
+  program->Send("21.75,1\r");
+  ASSERT_TRUE(WaitForField("Field(1)", "21.75"));
+  const std::string printed = Shell("/usr/bin/python3 '" + example + "'");
+  EXPECT_NE(printed.find("Field(1) = 21.75"), std::string::npos) << printed;
+  EXPECT_NE(printed.find("accepted: True"), std::string::npos) << printed;
+  EXPECT_TRUE(WaitUntil([&] { return program->Output().find("TARE") != std::string::npos; }))
+      << program->Output();
+}
+
+// On a pseudo-terminal the line and configuration commands reach a real port.
+TEST_F(HeadlessLiveDataTest, OnAPseudoTerminalAConfigurationCanBeLoadedByCommand) {
+  int master = -1, slave = -1;
+  char name[256] = {};
+  ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+  AssignPort(name, 0);
+  Settings next = settings;
+  next.AckString = "K";
+  const std::string nextPath = WriteConfig(folder.File("Next.DE3"), next, ComfennoEdition());
+  settings.FieldCount = 1;
+  settings.RecordStructure = kSingleField;
+
+  auto program = Launch("first", {});
+  const auto toDevice = [&](const std::string& bytes) {
+    EXPECT_EQ(::write(master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  };
+  toDevice("7\r");
+  EXPECT_TRUE(WaitForField("Field(1)", "7"));
+  EXPECT_EQ(Execute(QStringLiteral("{BAUD19200}")), true);
+  EXPECT_EQ(Execute(QString::fromStdString("{CONFIG(" + nextPath + ")}")), true);
+  EXPECT_TRUE(WaitUntil([&] { return Request("Field(2)") == ""; }));
+  toDevice("1,2\r");
+  EXPECT_TRUE(WaitForField("Field(2)", "2")) << program->Errors();
+  std::string fromEngine;
+  EXPECT_TRUE(WaitUntil([&] {
+    char buffer[64];
+    pollfd p{master, POLLIN, 0};
+    if (::poll(&p, 1, 0) > 0) {
+      const ssize_t n = ::read(master, buffer, sizeof buffer);
+      if (n > 0) fromEngine.append(buffer, static_cast<size_t>(n));
+    }
+    return fromEngine == "K";
+  })) << fromEngine;
+  ExitByCommand(*program);
+  ::close(slave);
+  ::close(master);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "config/settings.h"
+#include "support/test_files.h"
 
 namespace fenno::testing {
 
@@ -211,37 +212,6 @@ inline Settings AfterOldFileRead(const Settings& file, const Settings& before) {
   expected.HotKeyString = before.HotKeyString;
   expected.FieldMathExpr = before.FieldMathExpr;
   return expected;
-}
-
-// A scratch folder, removed with everything in it.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "fenno-config-XXXXXX").string();
-    if (::mkdtemp(pattern.data())) path_ = pattern;
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-  std::string Write(const std::string& name, std::string_view bytes) const {
-    std::ofstream(File(name), std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return File(name);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-inline std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace fenno::testing

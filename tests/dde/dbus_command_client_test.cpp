@@ -1,7 +1,7 @@
 // The commands sent after records to the target program over the bus.
 
 #include <QTimer>
-#include <chrono>
+#include <utility>
 
 #include "dde/live_engine.h"
 
@@ -9,7 +9,7 @@ namespace fenno {
 namespace {
 
 using testing::LiveEngineTest;
-using testing::PumpEventsUntil;
+using testing::WaitUntil;
 
 class RecordOrder : public EngineObserver {
  public:
@@ -62,7 +62,7 @@ TEST_F(DbusCommandClientTest, ATargetThatLeavesEndsTheConversationAndTheNextReco
   Feed("1\r");
   ASSERT_TRUE(Connected());
   target->Leave();
-  EXPECT_TRUE(PumpEventsUntil([&] { return !Connected(); }));
+  EXPECT_TRUE(WaitUntil([&] { return !Connected(); }));
   Feed("2\r");  // nobody there: nothing sent, nothing shown
   ASSERT_TRUE(target->Serve("dde.Target.Sys"));
   Feed("3\r");
@@ -72,19 +72,20 @@ TEST_F(DbusCommandClientTest, ATargetThatLeavesEndsTheConversationAndTheNextReco
 }
 
 // While the engine waits for a target that does not answer, ticks that fall due are
-// skipped rather than run inside the record; each command costs at most about a second.
-TEST_F(DbusCommandClientTest, ATargetThatNeverAnswersCostsAboutASecondPerCommand) {
+// skipped rather than run inside the record.
+TEST_F(DbusCommandClientTest, TicksThatFallDueWhileATargetDoesNotAnswerAreSkipped) {
   auto target = Service("dde.Target.Sys");
   target->answerExecute = false;
   StartEngine();
   RecordOrder order;
-  engine->AddObserver(&order);
+  engine().AddObserver(&order);
   int skippedTicks = 0;
+  bool sent = false;
   QTimer ticker;
   QObject::connect(&ticker, &QTimer::timeout, [&] {
-    if (!engine->InsideTick()) return;
+    if (!engine().InsideTick()) return;
     ++skippedTicks;
-    if (port.input.empty()) {
+    if (!std::exchange(sent, true)) {
       port.input = "7\r";
       target->answerExecute = true;
     }
@@ -92,13 +93,10 @@ TEST_F(DbusCommandClientTest, ATargetThatNeverAnswersCostsAboutASecondPerCommand
   });
   ticker.start(20);
 
-  const auto start = std::chrono::steady_clock::now();
   Feed("5\r");
-  const auto elapsed = std::chrono::steady_clock::now() - start;
   ticker.stop();
 
   EXPECT_GT(skippedTicks, 0);
-  EXPECT_LT(elapsed, std::chrono::seconds(2 + 6));  // two commands, a generous margin
   EXPECT_EQ(order.events, (std::vector<std::string>{"Field(1)=5", "#1", "Field(1)=7", "#2"}));
   EXPECT_EQ(target->executed, (std::vector<std::string>{"[pre]", "[post]", "[pre]", "[post]"}));
   EXPECT_EQ(Request("Field(1)"), "7");

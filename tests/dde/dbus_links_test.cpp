@@ -1,14 +1,14 @@
 // The command-source and output-buffer links to another program's item.
 
-#include "dde/live_engine.h"
 #include "base/string_ids.h"
+#include "dde/live_engine.h"
 
 namespace fenno {
 namespace {
 
 using testing::LiveEngineTest;
 using testing::PumpEventsFor;
-using testing::PumpEventsUntil;
+using testing::WaitUntil;
 
 class DbusLinksTest : public LiveEngineTest {
  protected:
@@ -33,7 +33,7 @@ TEST_F(DbusLinksTest, CommandLinkRunsEveryValueTheSameValueTwiceTwice) {
   settings.CommandLinkAuto = true;
   StartEngine();
   // The current value arrives once when the link is established.
-  EXPECT_TRUE(PumpEventsUntil([&] { return engine->PortOutputQueue == "first"; }));
+  EXPECT_TRUE(WaitUntil([&] { return engine().QueuedOutput() == "first"; }));
   EXPECT_TRUE(CommandLinkUp());
   sheet->SetItem("R1C1", "{SEND(A)}");
   sheet->SetItem("R1C1", "{SEND(A)}");
@@ -41,8 +41,8 @@ TEST_F(DbusLinksTest, CommandLinkRunsEveryValueTheSameValueTwiceTwice) {
   sheet->SetItem("R2C1", "{SEND(other item)}");
   sheet->SetItem("R1C1", "");
   sheet->SetItem("R1C1", "{BEEP}");
-  EXPECT_TRUE(PumpEventsUntil([&] { return prompt.beeps == 1; }));
-  EXPECT_EQ(engine->PortOutputQueue, "firstAAB");
+  EXPECT_TRUE(WaitUntil([&] { return prompt.beeps == 1; }));
+  EXPECT_EQ(engine().QueuedOutput(), "firstAAB");
   EXPECT_TRUE(prompt.messages.empty());
 }
 
@@ -59,11 +59,11 @@ TEST_F(DbusLinksTest, BufferLinkSendsValuesToTheDeviceWithAndWithoutStrippingCrL
   };
   for (const auto& [strip, value, queued] : cases) {
     settings.StripCrLf = strip;
-    engine->PortOutputQueue.clear();
+    Tick();
     sheet->SetItem("Out", value);
     sheet->SetItem("Other", "x");
     Settle();
-    EXPECT_EQ(engine->PortOutputQueue, queued) << value;
+    EXPECT_EQ(engine().QueuedOutput(), queued) << value;
   }
   EXPECT_TRUE(prompt.messages.empty());
 }
@@ -77,7 +77,7 @@ TEST_F(DbusLinksTest, APartnerThatLeavesDropsTheLinkAndRefreshReestablishesIt) {
   Settle();
   ASSERT_TRUE(CommandLinkUp());
   sheet->Leave();
-  EXPECT_TRUE(PumpEventsUntil([&] { return !CommandLinkUp(); }));
+  EXPECT_TRUE(WaitUntil([&] { return !CommandLinkUp(); }));
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_FALSE(live->Menu()->State().terminateCommand);
   EXPECT_TRUE(live->Menu()->State().refreshCommand);
@@ -85,22 +85,22 @@ TEST_F(DbusLinksTest, APartnerThatLeavesDropsTheLinkAndRefreshReestablishesIt) {
   ASSERT_TRUE(sheet->Serve("dde.Sheet.Lab"));
   sheet->SetItem("R1C1", "{SEND(lost)}");
   Settle();
-  EXPECT_EQ(engine->PortOutputQueue, "");
+  EXPECT_EQ(engine().QueuedOutput(), "");
 
   sheet->SetItem("R1C1", "{SEND(now)}", false);
   live->Menu()->RefreshCommandLink();
   Tick();  // the link is established on the tick
-  EXPECT_TRUE(PumpEventsUntil([&] { return engine->PortOutputQueue == "now"; }));
+  EXPECT_TRUE(WaitUntil([&] { return engine().QueuedOutput() == "now"; }));
   EXPECT_TRUE(CommandLinkUp());
   sheet->SetItem("R1C1", "{SEND(!)}");
-  EXPECT_TRUE(PumpEventsUntil([&] { return engine->PortOutputQueue == "now!"; }));
+  EXPECT_TRUE(WaitUntil([&] { return engine().QueuedOutput() == "now!"; }));
 
   // Terminate from the command language itself.
   EXPECT_TRUE(live->Commands()->Execute("{TERMINATE-COMMAND}"));
   EXPECT_FALSE(CommandLinkUp());
   sheet->SetItem("R1C1", "{SEND(after)}");
   Settle();
-  EXPECT_EQ(engine->PortOutputQueue, "now!");
+  EXPECT_EQ(engine().QueuedOutput(), "now!");
 }
 
 TEST_F(DbusLinksTest, ALinkThatCannotBeEstablishedIsReportedOncePerAttempt) {
@@ -108,7 +108,7 @@ TEST_F(DbusLinksTest, ALinkThatCannotBeEstablishedIsReportedOncePerAttempt) {
   settings.BufferLinkAuto = true;
   settings.BufferLinkApp = "Logger";
   StartEngine();
-  EXPECT_TRUE(PumpEventsUntil([&] { return prompt.messages.size() == 2; }));
+  EXPECT_TRUE(WaitUntil([&] { return prompt.messages.size() == 2; }));
   Settle();
   ASSERT_EQ(prompt.messages.size(), 2u);
   const std::string command = strings.Text(str::kDdeCommandLinkError) + " Sheet,Lab,R1C1\n";
@@ -124,7 +124,7 @@ TEST_F(DbusLinksTest, ALinkThatCannotBeEstablishedIsReportedOncePerAttempt) {
   sheet->SetItem("Other", "x", false);
   live->Menu()->RefreshCommandLink();
   Tick();
-  EXPECT_TRUE(PumpEventsUntil([&] { return prompt.messages.size() == 3; }));
+  EXPECT_TRUE(WaitUntil([&] { return prompt.messages.size() == 3; }));
   EXPECT_FALSE(CommandLinkUp());
 
   sheet->SetItem("R1C1", "", false);
@@ -145,7 +145,7 @@ TEST_F(DbusLinksTest, PasteOfACopiedItemLinksBackToThisProgram) {
   ASSERT_TRUE(live->Commands()->Execute("{PASTE-COMMAND}"));
   EXPECT_EQ(settings.CommandLinkApp, "Comfenno");
   Tick();
-  EXPECT_TRUE(PumpEventsUntil([&] { return engine->PortOutputQueue == "looped"; }));
+  EXPECT_TRUE(WaitUntil([&] { return engine().QueuedOutput() == "looped"; }));
 }
 
 }  // namespace

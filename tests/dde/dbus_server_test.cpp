@@ -9,7 +9,7 @@ namespace fenno {
 namespace {
 
 using testing::LiveEngineTest;
-using testing::PumpEventsUntil;
+using testing::WaitUntil;
 
 class QuitCounter : public EngineObserver {
  public:
@@ -20,7 +20,7 @@ class QuitCounter : public EngineObserver {
 class DbusServerTest : public LiveEngineTest {
  protected:
   void Restart(const Edition& edition) {
-    engine.reset();
+    Close();
     live.reset();
     StartEngine(edition);
   }
@@ -48,7 +48,7 @@ TEST_F(DbusServerTest, TheServiceNameFollowsTheTopic) {
     Feed("1,2," + c.portName + "\r");
     EXPECT_EQ(Request("Field(3)"), c.portName);
   }
-  engine.reset();
+  Close();
   live.reset();
   EXPECT_FALSE(bus->HasOwner("dde.Netfenno._10_2e0_2e0_2e5"));
 }
@@ -100,7 +100,7 @@ TEST_F(DbusServerTest, OneAdvisePerChangedItemAndAllInPlaceBeforeTheLastCommand)
                                   });
   Feed("1.5,2\r");
   Feed("1.5,3\r");
-  EXPECT_TRUE(PumpEventsUntil([&] { return advised.size() >= 5; }));
+  EXPECT_TRUE(WaitUntil([&] { return advised.size() >= 5; }));
   EXPECT_EQ(advised, (std::vector<std::string>{"Field(1)=1.5", "Field(2)=2", "RecordNumber=1",
                                                "Field(2)=3", "RecordNumber=2"}));
   EXPECT_EQ(target->executed, (std::vector<std::string>{"[pre]", "[last]", "[pre]", "[last]"}));
@@ -124,7 +124,7 @@ TEST_F(DbusServerTest, AFloodIsAdvisedWithinTheBudgetAndEndsWithTheLastRecord) {
   for (int i = 1; i <= records; ++i) flood += std::to_string(i) + "\r";
   Feed(flood);
   const std::vector<std::string> last = {"Field(1)=2000", "RecordNumber=2000"};
-  EXPECT_TRUE(PumpEventsUntil([&] {
+  EXPECT_TRUE(WaitUntil([&] {
     return advised.size() >= 2 &&
            std::vector<std::string>(advised.end() - 2, advised.end()) == last;
   }));
@@ -136,14 +136,14 @@ TEST_F(DbusServerTest, ExecuteIsAcceptedOrRefusedAsTheCommandLanguageSays) {
   StartEngine();
   EXPECT_EQ(Execute(QStringLiteral("{SEND(abc)}")), true);
   EXPECT_EQ(Execute(QStringLiteral(u"  [send(é)] \r\n")), true);
-  EXPECT_EQ(engine->PortOutputQueue, "abc\xe9");
+  EXPECT_EQ(engine().QueuedOutput(), "abc\xe9");
   EXPECT_EQ(Execute(QStringLiteral("{nonsense}")), false);
   EXPECT_EQ(Execute(QStringLiteral("{SEND()}")), false);
   // A character no 8-bit device can receive is refused rather than sent garbled.
   EXPECT_EQ(Execute(QStringLiteral(u"{SEND(5 €)}")), false);
-  EXPECT_EQ(engine->PortOutputQueue, "abc\xe9");
+  EXPECT_EQ(engine().QueuedOutput(), "abc\xe9");
   EXPECT_EQ(Execute(QStringLiteral("{SUSPEND}")), true);
-  EXPECT_TRUE(engine->Suspended());
+  EXPECT_TRUE(engine().Suspended());
   const QDBusMessage wrong = Call(QStringLiteral("Execute"), {42});
   EXPECT_EQ(wrong.type(), QDBusMessage::ErrorMessage);
 }
@@ -151,7 +151,7 @@ TEST_F(DbusServerTest, ExecuteIsAcceptedOrRefusedAsTheCommandLanguageSays) {
 TEST_F(DbusServerTest, AppExitIsAnsweredBeforeTheEngineQuits) {
   StartEngine();
   QuitCounter quit;
-  engine->AddObserver(&quit);
+  engine().AddObserver(&quit);
   EXPECT_EQ(Execute(QStringLiteral("{APPEXIT}")), true);
   EXPECT_EQ(quit.quits, 0);
   Tick();
@@ -168,7 +168,7 @@ TEST_F(DbusServerTest, ATopicServedByAnotherProgramIsReportedAndTheEngineRunsOn)
   EXPECT_EQ(prompt.messages[0].text,
             strings.Format(str::kTopicAlreadyServed, {"COM1", "dde.Comfenno.COM1"}));
   Feed("5\r");
-  EXPECT_EQ(engine->FieldText(1), "5");
+  EXPECT_EQ(engine().FieldText(1), "5");
 }
 
 TEST_F(DbusServerTest, WithoutABusOnlyLiveDataOutputIsToldAboutIt) {
@@ -177,16 +177,15 @@ TEST_F(DbusServerTest, WithoutABusOnlyLiveDataOutputIsToldAboutIt) {
   for (const int16_t method : {kLogToDisk, kDdeServer}) {
     settings.OutputMethod = method;
     prompt.messages.clear();
-    LiveData offline(ComfennoEdition(), settings, strings, prompt, none, &clipboard);
-    EXPECT_EQ(offline.Client(), nullptr);
-    EXPECT_EQ(offline.Links(), nullptr);
-    EngineServices services{port, clock, events, prompt, strings, regional};
-    Engine local(ComfennoEdition(), settings, working, ActivationMode::Normal, services);
-    offline.Attach(local, working, clock, regional);
-    local.Start();
+    Close();
+    live =
+        std::make_unique<LiveData>(ComfennoEdition(), settings, strings, prompt, none, &clipboard);
+    EXPECT_EQ(live->Client(), nullptr);
+    EXPECT_EQ(live->Links(), nullptr);
+    Start(ActivationMode::Normal, {this});
     EXPECT_EQ(prompt.messages.size(), method == kDdeServer ? 1u : 0u);
-    EXPECT_TRUE(offline.Commands()->Execute("{SEND(x)}"));
-    EXPECT_EQ(local.PortOutputQueue, "x");
+    EXPECT_TRUE(live->Commands()->Execute("{SEND(x)}"));
+    EXPECT_EQ(engine().QueuedOutput(), "x");
   }
 }
 

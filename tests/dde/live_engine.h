@@ -10,29 +10,19 @@
 #include <vector>
 
 #include "dde/dbus_advise.h"
+#include "dde/dbus_live_data.h"
 #include "dde/dbus_text.h"
 #include "dde/fake_live_data.h"
-#include "dde/dbus_live_data.h"
-#include "engine/engine.h"
 #include "support/dbus_session.h"
 #include "support/dbus_test_service.h"
-#include "support/fake_clock.h"
-#include "support/fake_port.h"
-#include "support/recording_prompt.h"
-#include "base/string_table.h"
+#include "support/engine_rig.h"
 
 namespace fenno::testing {
 
-class LiveEngineTest : public ::testing::Test {
+class LiveEngineTest : public ::testing::Test, public EngineRig, public RunPart {
  protected:
-  LiveEngineTest()
-      : settings(Settings::Defaults(ComfennoEdition(), "/tmp")),
-        strings(EditionKind::Comfenno, Language::English),
-        regional(RegionalSettings::English()),
-        events(clock) {
-    working.PortName = "COM1";
-    settings.OutputMethod = kDdeServer;
-  }
+  LiveEngineTest() { settings.OutputMethod = kDdeServer; }
+  ~LiveEngineTest() override { Close(); }
 
   void SetUp() override {
     std::string why;
@@ -42,24 +32,14 @@ class LiveEngineTest : public ::testing::Test {
   }
 
   void StartEngine(const Edition& edition = ComfennoEdition()) {
+    program = &edition;
     live =
         std::make_unique<LiveData>(edition, settings, strings, prompt, bus->Connect(), &clipboard);
-    EngineServices services{port, clock, events, prompt, strings, regional};
-    services.ddeClient = live->Client();
-    services.links = live->Links();
-    engine = std::make_unique<Engine>(edition, settings, working, ActivationMode::Normal, services);
-    live->Attach(*engine, working, clock, regional);
-    engine->Start();
+    ddeClient = live->Client();
+    links = live->Links();
+    Start(ActivationMode::Normal, {this});
   }
-  void Tick() {
-    clock.Advance(Engine::kTickMs);
-    engine->Tick();
-  }
-  // Feeds device bytes and runs the tick that reads them.
-  void Feed(const std::string& bytes) {
-    port.input += bytes;
-    Tick();
-  }
+  void Attach(Engine& engine) override { live->Attach(engine, working, clock, regional); }
 
   QString ServiceName() const { return QString::fromStdString(live->Server()->ServiceName()); }
   // A call of the test's client on the engine's conversation.
@@ -90,17 +70,9 @@ class LiveEngineTest : public ::testing::Test {
 
   std::unique_ptr<DbusSession> bus;
   QDBusConnection client{QString()};
-  Settings settings;
-  WorkingValues working;
-  StringTable strings;
-  RegionalSettings regional;
-  FakePort port;
-  FakeClock clock;
-  FakeEventPump events;
-  RecordingPrompt prompt;
+  const StringTable& strings = EnglishStrings(ComfennoEdition());
   FakeClipboard clipboard;
   std::unique_ptr<LiveData> live;
-  std::unique_ptr<Engine> engine;
 };
 
 }  // namespace fenno::testing

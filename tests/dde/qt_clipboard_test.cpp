@@ -25,7 +25,7 @@
 namespace fenno {
 namespace {
 
-using testing::PumpEventsUntil;
+using testing::WaitUntil;
 using testing::X11Session;
 
 std::unique_ptr<X11Session> xServer;
@@ -41,7 +41,7 @@ std::optional<std::string> ReadClipboardAs(Display* display, const char* target)
                     CurrentTime);
   XFlush(display);
   XEvent event{};
-  const bool answered = PumpEventsUntil(
+  const bool answered = WaitUntil(
       [&] { return XCheckTypedWindowEvent(display, window, SelectionNotify, &event) == True; },
       10000);
   std::optional<std::string> bytes;

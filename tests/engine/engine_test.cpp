@@ -11,19 +11,14 @@
 #include <utility>
 
 #include "engine/command_client.h"
-#include "support/fake_clock.h"
-#include "support/fake_port.h"
-#include "support/recording_prompt.h"
-#include "base/string_table.h"
+#include "support/engine_rig.h"
+#include "support/test_files.h"
 
 namespace fenno {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FakeClock;
-using testing::FakeEventPump;
-using testing::FakePort;
-using testing::RecordingPrompt;
+using testing::EngineRig;
 
 class FakeKeystrokes : public KeystrokeTarget {
  public:
@@ -78,67 +73,35 @@ class RecordingObserver : public EngineObserver {
   std::vector<std::string>& events_;
 };
 
-class EngineTest : public ::testing::Test {
+class EngineTest : public ::testing::Test, public EngineRig {
  protected:
-  EngineTest()
-      : settings(Settings::Defaults(ComfennoEdition(), "/tmp")),
-        strings(EditionKind::Comfenno, Language::English),
-        regional(RegionalSettings::English()),
-        events(clock),
-        dde(itemEvents),
-        observer(itemEvents) {
-    working.PortName = "COM1";
-    for (int k = 1; k <= kNamedFormats; ++k) working.FormatDisplayNames[k] = FixedFormatNames()[k];
+  EngineTest() : dde(itemEvents), observer(itemEvents) {
     logFolder = fs::temp_directory_path() / ("fenno-engine-" + std::to_string(::getpid()));
     fs::remove_all(logFolder);
     fs::create_directories(logFolder);
     settings.LogFilePath = (logFolder / "data.log").string();
+    keystrokes = &keys;
+    ddeClient = &dde;
+    observers.push_back(&observer);
   }
   ~EngineTest() override {
+    Close();  // before the fakes it uses go
     ::chmod(logFolder.c_str(), 0755);
     fs::remove_all(logFolder);
   }
 
-  Engine& Start(ActivationMode mode = ActivationMode::Normal,
-                const Edition& edition = ComfennoEdition()) {
-    EngineServices services{port, clock, events, prompt, strings, regional};
-    services.keystrokes = &keys;
-    services.ddeClient = &dde;
-    services.unattended = unattended;
-    engine = std::make_unique<Engine>(edition, settings, working, mode, services);
-    engine->AddObserver(&observer);
-    engine->Start();
+  Engine& Start(ActivationMode mode = ActivationMode::Normal) {
+    EngineRig::Start(mode);
     itemEvents.clear();
-    return *engine;
+    return engine();
   }
-  void Tick(int count = 1) {
-    for (int i = 0; i < count; ++i) {
-      clock.Advance(Engine::kTickMs);
-      engine->Tick();
-    }
-  }
-  std::string LogText() const {
-    std::ifstream in(settings.LogFilePath, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  std::string LogText() const { return testing::ReadWholeFile(settings.LogFilePath); }
 
-  bool unattended = false;  // headless: errors are printed and retried, never asked
-  Settings settings;
-  WorkingValues working;
-  StringTable strings;
-  RegionalSettings regional;
-  FakePort port;
-  FakeClock clock;
-  FakeEventPump events;
-  RecordingPrompt prompt;
   FakeKeystrokes keys;
   std::vector<std::string> itemEvents;
   FakeDdeClient dde;
   RecordingObserver observer;
   fs::path logFolder;
-  std::unique_ptr<Engine> engine;
 };
 
 // --- Delivery -------------------------------------------------------------------------
@@ -149,8 +112,8 @@ TEST_F(EngineTest, KeystrokeModeTypesEachRecordWithTheDefaultTable) {
   Tick();
   EXPECT_EQ(keys.typed, (std::vector<std::string>{"12.5{ENTER}", "13.0{ENTER}"}));
   EXPECT_EQ(keys.restores, 2);
-  EXPECT_EQ(engine->RecordNumberText(), "2");
-  EXPECT_EQ(engine->FieldText(1), "13.0{ENTER}");
+  EXPECT_EQ(engine().RecordNumberText(), "2");
+  EXPECT_EQ(engine().FieldText(1), "13.0{ENTER}");
 }
 
 TEST_F(EngineTest, KeystrokeRecordTextExpandsTagsInPreambleAndPostambles) {
@@ -173,7 +136,7 @@ TEST_F(EngineTest, ADiscardedKeystrokeRecordIsNotTypedButCounted) {
   Tick();
   EXPECT_TRUE(keys.typed.empty());
   EXPECT_EQ(keys.restores, 0);
-  EXPECT_EQ(engine->RecordNumberText(), "1");
+  EXPECT_EQ(engine().RecordNumberText(), "1");
 }
 
 TEST_F(EngineTest, ItemsAreInPlaceBeforeTheLastPostambleCommand) {
@@ -216,7 +179,7 @@ TEST_F(EngineTest, LogModeWritesOneLinePerRecordAndNothingForVoidRecords) {
   port.input = "12.5\rbad\x15\r13\r";
   Tick();
   EXPECT_EQ(LogText(), "14:03:09,12.5\r\r\n14:03:09,13\r\r\n");
-  EXPECT_EQ(engine->RecordNumberText(), "2");
+  EXPECT_EQ(engine().RecordNumberText(), "2");
   Tick();
   EXPECT_EQ(port.output, "\x06\x06\x06");  // the void record is acknowledged too
 }
@@ -281,8 +244,8 @@ TEST_F(EngineTest, CancelResetsAndSuspendsAndTheLaterRecordsNeverHappened) {
   Start();
   port.input = "1\r2\r3\r";
   Tick();
-  EXPECT_TRUE(engine->Suspended());
-  EXPECT_EQ(engine->RecordNumberText(), "");
+  EXPECT_TRUE(engine().Suspended());
+  EXPECT_EQ(engine().RecordNumberText(), "");
   EXPECT_EQ(prompt.messages.size(), 1u);
   Tick();
   // Only the first record's acknowledgement: processing stopped at the failed record.
@@ -301,7 +264,7 @@ TEST_F(EngineTest, UnattendedLogWritesRetryEverySecondAndSayItOnce) {
   port.input = "1\r2\r";
   Tick();
   EXPECT_EQ(prompt.messages.size(), 1u);
-  EXPECT_FALSE(engine->Suspended());
+  EXPECT_FALSE(engine().Suspended());
   EXPECT_EQ(LogText(), "1\r\r\n2\r\r\n");
 }
 
@@ -331,7 +294,7 @@ TEST_F(EngineTest, StoppingGivesUpAnUnattendedRetryAndSaysWhatWasLost) {
   settings.LogFilePath = (logFolder / "never" / "data.log").string();
   unattended = true;
   Start();
-  events.onEvents = [&] { engine->RequestStop(); };
+  events.onEvents = [&] { engine().RequestStop(); };
   port.input = "1\r2\r";
   Tick();
   ASSERT_EQ(prompt.messages.size(), 2u);
@@ -343,16 +306,16 @@ TEST_F(EngineTest, StoppingGivesUpAnUnattendedRetryAndSaysWhatWasLost) {
 TEST_F(EngineTest, ResumeForOneRecordDeliversOneAndLeavesTheRestWaiting) {
   settings.OutputMethod = kLogToDisk;
   Start();
-  engine->ToggleSuspend();
+  engine().ToggleSuspend();
   port.input = "1\r2\r3\r";
   Tick();
   EXPECT_EQ(LogText(), "");
-  engine->ResumeForOneRecord();
+  engine().ResumeForOneRecord();
   Tick();
   EXPECT_EQ(LogText(), "1\r\r\n");
-  EXPECT_TRUE(engine->Suspended());
-  EXPECT_TRUE(engine->ResumeForOneRecordShown());
-  engine->ToggleSuspend();
+  EXPECT_TRUE(engine().Suspended());
+  EXPECT_TRUE(engine().ResumeForOneRecordShown());
+  engine().ToggleSuspend();
   Tick();
   EXPECT_EQ(LogText(), "1\r\r\n2\r\r\n3\r\r\n");
 }
@@ -361,12 +324,12 @@ TEST_F(EngineTest, AVoidRecordDoesNotEndAOneRecordResumption) {
   settings.OutputMethod = kLogToDisk;
   settings.PreInputTranslation['!'] = kVoidRecordEntry;
   Start();
-  engine->ToggleSuspend();
+  engine().ToggleSuspend();
   port.input = "!\r5\r6\r";
-  engine->ResumeForOneRecord();
+  engine().ResumeForOneRecord();
   Tick();
   EXPECT_EQ(LogText(), "5\r\r\n");
-  EXPECT_TRUE(engine->Suspended());
+  EXPECT_TRUE(engine().Suspended());
 }
 
 TEST_F(EngineTest, ResetWhileSuspendedResumesAndRestartsTheCounter) {
@@ -374,37 +337,37 @@ TEST_F(EngineTest, ResetWhileSuspendedResumesAndRestartsTheCounter) {
   Start();
   port.input = "1\r";
   Tick();
-  engine->ToggleSuspend();
-  EXPECT_EQ(engine->Caption(), "Comfenno - COM1 (S)");
-  engine->Reset();
-  EXPECT_FALSE(engine->Suspended());
-  EXPECT_EQ(engine->RecordNumberText(), "");
-  EXPECT_EQ(engine->Caption(), "Comfenno - COM1");
+  engine().ToggleSuspend();
+  EXPECT_EQ(engine().Caption(), "Comfenno - COM1 (S)");
+  engine().Reset();
+  EXPECT_FALSE(engine().Suspended());
+  EXPECT_EQ(engine().RecordNumberText(), "");
+  EXPECT_EQ(engine().Caption(), "Comfenno - COM1");
   port.input = "2\r";
   Tick();
-  EXPECT_EQ(engine->RecordNumberText(), "1");
+  EXPECT_EQ(engine().RecordNumberText(), "1");
   EXPECT_EQ(port.operations.back(), "purge");
 
   settings.StartSuspended = true;
-  engine->Reset();
-  EXPECT_TRUE(engine->Suspended());
+  engine().Reset();
+  EXPECT_TRUE(engine().Suspended());
 }
 
 TEST_F(EngineTest, CaptionsInVirtualMode) {
   Start(ActivationMode::Virtual);
-  EXPECT_EQ(engine->Caption(), "Comfenno - COM1 Virtual Device");
-  engine->ToggleSuspend();
-  EXPECT_EQ(engine->Caption(), "Comfenno - COM1 (S) (Virtual Device)");
-  EXPECT_EQ(engine->SuspendMenuCaption(), "Re&sume Comfenno");
+  EXPECT_EQ(engine().Caption(), "Comfenno - COM1 Virtual Device");
+  engine().ToggleSuspend();
+  EXPECT_EQ(engine().Caption(), "Comfenno - COM1 (S) (Virtual Device)");
+  EXPECT_EQ(engine().SuspendMenuCaption(), "Re&sume Comfenno");
 }
 
 TEST_F(EngineTest, ExitIsRequestedOnTheSecondTickButNotWhileSuspended) {
   Start();
-  engine->ToggleSuspend();
-  engine->RequestExit();
+  engine().ToggleSuspend();
+  engine().RequestExit();
   Tick(3);
   EXPECT_EQ(observer.quits, 0);
-  engine->ToggleSuspend();
+  engine().ToggleSuspend();
   Tick();
   EXPECT_EQ(observer.quits, 0);
   Tick();
@@ -418,7 +381,7 @@ TEST_F(EngineTest, ClosingSendsWhatIsQueuedBeforeThePortCloses) {
   Start();
   port.input = "1\r2\r";
   Tick();
-  engine->Close();
+  engine().Close();
   EXPECT_EQ(port.output, "AA");
   EXPECT_EQ(port.operations.back(), "close");
 }
@@ -437,13 +400,13 @@ TEST_F(EngineTest, ARecordLeftUnfinishedByAnEndedConnectionIsDropped) {
 TEST_F(EngineTest, APartialWriteKeepsTheRestQueuedInOrder) {
   Start();
   port.writeLimit = 3;
-  engine->QueueOutput("ABCDEFG");
+  engine().QueueOutput("ABCDEFG");
   events.RunPosted();
   EXPECT_EQ(port.output, "ABC");
-  EXPECT_EQ(engine->PortOutputQueue, "DEFG");
-  engine->PushButton(1);  // empty string: nothing
+  EXPECT_EQ(engine().QueuedOutput(), "DEFG");
+  engine().PushButton(1);  // empty string: nothing
   settings.ButtonString[2] = "xy";
-  engine->PushButton(2);
+  engine().PushButton(2);
   Tick(2);
   EXPECT_EQ(port.output, "ABCDEFGxy");
 }
@@ -454,12 +417,12 @@ TEST_F(EngineTest, TimedOutputKeepsItsPhaseWhenTicksAreLate) {
   settings.TimerString = "T";
   Start();
   clock.tickMs = 10000;
-  engine->Tick();  // armed at 10000
+  engine().Tick();  // armed at 10000
   const int64_t tickTimes[] = {10999, 11000, 11980, 12030, 12990, 13100, 13500};
   const char* expected[] = {"", "T", "T", "TT", "TT", "TTT", "TTT"};
   for (size_t i = 0; i < std::size(tickTimes); ++i) {
     clock.tickMs = tickTimes[i];
-    engine->Tick();
+    engine().Tick();
     EXPECT_EQ(port.output, expected[i]) << "at " << tickTimes[i];
   }
 }
@@ -471,18 +434,17 @@ TEST_F(EngineTest, TimedOutputRearmsWhenItsBaseWouldOverflowAndSurvivesACounterW
   Start();
   const int64_t top = std::numeric_limits<int32_t>::max();
   clock.tickMs = top - 600;
-  engine->Tick();            // armed
+  engine().Tick();           // armed
   clock.tickMs = top + 400;  // the 32-bit counter has wrapped, and the action is due
-  engine->Tick();
+  engine().Tick();
   EXPECT_EQ(port.output, "T");
-  EXPECT_EQ(engine->TimedOutputBase, 0);  // the next base would pass the top: re-arm
   clock.tickMs = top + 450;
-  engine->Tick();
+  engine().Tick();
   clock.tickMs = top + 1449;
-  engine->Tick();
+  engine().Tick();
   EXPECT_EQ(port.output, "T");
   clock.tickMs = top + 1450;
-  engine->Tick();
+  engine().Tick();
   EXPECT_EQ(port.output, "TT");
 }
 
@@ -495,14 +457,16 @@ TEST_F(EngineTest, TimedActionsOfTheSerialLines) {
   Tick(2);
   EXPECT_EQ(port.operations, (std::vector<std::string>{"break on", "break off"}));
 
-  port.operations.clear();
   Start(ActivationMode::Virtual);
+  port.operations.clear();
   Tick(21);
   EXPECT_TRUE(port.operations.empty());
 
   settings.TimerFlags = kTimerOnAtStart | kTimerPulsesDtr;
   settings.TimerString = "T";
-  Start(ActivationMode::Normal, NetfennoEdition());
+  program = &NetfennoEdition();
+  Start();
+  port.operations.clear();
   port.output.clear();
   Tick(21);
   EXPECT_TRUE(port.operations.empty());
@@ -513,22 +477,22 @@ TEST_F(EngineTest, TimedOutputWithoutAnIntervalNeverActs) {
   settings.TimerString = "T";
   settings.TimerFlags = kTimerSendsString;
   Start();
-  engine->SetTimedOutputRunning(true);  // a hot key or the menu
+  engine().SetTimedOutputRunning(true);  // a hot key or the menu
   Tick(10);
   EXPECT_EQ(port.output, "");
 }
 
 TEST_F(EngineTest, TimerIntervalCommandsAndTheMenu) {
   Start();
-  EXPECT_FALSE(engine->TimedOutputMenuEnabled());  // no interval at activation
+  EXPECT_FALSE(engine().TimedOutputMenuEnabled());  // no interval at activation
   settings.TimerString = "x";
-  engine->SetTimerInterval(500);
-  EXPECT_TRUE(engine->TimedOutputMenuEnabled());
-  engine->SetTimedOutputRunning(true);
-  EXPECT_EQ(engine->TimedOutputMenuCaption(), "&Disable Timed Output");
-  engine->SetTimerInterval(0);
-  EXPECT_FALSE(engine->TimedOutputRunning());
-  EXPECT_FALSE(engine->TimedOutputMenuEnabled());
+  engine().SetTimerInterval(500);
+  EXPECT_TRUE(engine().TimedOutputMenuEnabled());
+  engine().SetTimedOutputRunning(true);
+  EXPECT_EQ(engine().TimedOutputMenuCaption(), "&Disable Timed Output");
+  engine().SetTimerInterval(0);
+  EXPECT_FALSE(engine().TimedOutputRunning());
+  EXPECT_FALSE(engine().TimedOutputMenuEnabled());
 }
 
 TEST_F(EngineTest, OptoRsQueryGoesOutWithTheNextTick) {
@@ -543,21 +507,21 @@ TEST_F(EngineTest, OptoRsQueryGoesOutWithTheNextTick) {
 
 TEST_F(EngineTest, OutputBufferLinkStripsOneTrailingCrLf) {
   Start();
-  engine->OutputBufferChanged("ABC\r\n");
-  engine->OutputBufferChanged("\r\n");
+  engine().OutputBufferChanged("ABC\r\n");
+  engine().OutputBufferChanged("\r\n");
   settings.StripCrLf = false;
-  engine->OutputBufferChanged("D\r\n");
+  engine().OutputBufferChanged("D\r\n");
   Tick();
   EXPECT_EQ(port.output, "ABCD\r\n");
 }
 
 TEST_F(EngineTest, LineOperationsDoNothingInVirtualMode) {
   Start(ActivationMode::Virtual);
-  engine->StartBreak();
-  engine->PulseDtr();
-  engine->SetRts(true);
+  engine().StartBreak();
+  engine().PulseDtr();
+  engine().SetRts(true);
   EXPECT_TRUE(port.operations.empty());
-  EXPECT_EQ(engine->BreakTicks, 0);
+  EXPECT_FALSE(engine().BreakOn());
 }
 
 // --- Input on arrival -----------------------------------------------------------------
@@ -582,9 +546,9 @@ TEST_F(EngineTest, InputIsHandledOnTheTurnAfterItArrivesAndNeverInsideATick) {
   EXPECT_EQ(keys.typed, (std::vector<std::string>{"12.5{ENTER}", "1{ENTER}", "2{ENTER}"}));
 
   // Suspended, the bytes stay with the device; output queued by a button still goes out.
-  engine->ToggleSuspend();
+  engine().ToggleSuspend();
   port.Arrive("3\r");
-  engine->QueueOutput("Q");
+  engine().QueueOutput("Q");
   events.RunPosted();
   EXPECT_EQ(port.input, "3\r");
   EXPECT_EQ(port.output, "AAAQ");
@@ -596,13 +560,13 @@ TEST_F(EngineTest, EventsDuringDeliveryDoNotReenterTheTickAndResetWaitsForItsEnd
   Start();
   port.input = "1\r2\r";
   keys.whileTyping = [&] {
-    engine->Tick();   // a timer that falls due while typing: skipped
-    engine->Reset();  // a command in the middle of a record: after the tick
-    engine->QueueOutput("S");
+    engine().Tick();   // a timer that falls due while typing: skipped
+    engine().Reset();  // a command in the middle of a record: after the tick
+    engine().QueueOutput("S");
   };
   Tick();
   EXPECT_EQ(keys.typed.size(), 2u);
-  EXPECT_EQ(engine->RecordNumberText(), "");  // reset ran after both records
+  EXPECT_EQ(engine().RecordNumberText(), "");  // reset ran after both records
 }
 
 TEST_F(EngineTest, RestartReopensThePortAndActivatesTheNewSettingsAfterTheTick) {
@@ -611,14 +575,14 @@ TEST_F(EngineTest, RestartReopensThePortAndActivatesTheNewSettingsAfterTheTick) 
     void OnRestarted() override { ++restarts; }
   } counter;
   Start();
-  engine->AddObserver(&counter);
+  engine().AddObserver(&counter);
   // A command in the middle of a record loads a new configuration.
   bool commandSent = false;
   keys.whileTyping = [&] {
     if (std::exchange(commandSent, true)) return;
-    engine->RunOutsideTick([&] {
+    engine().RunOutsideTick([&] {
       settings.OutputMethod = kLogToDisk;
-      engine->Restart();
+      engine().Restart();
     });
   };
   port.input = "1\r2\r";
@@ -639,9 +603,9 @@ TEST_F(EngineTest, IdleOnlyWhenNothingWaits) {
   Start();
   port.input = "AB";
   Tick();
-  EXPECT_FALSE(engine->Idle());  // a time-gap record is open
+  EXPECT_FALSE(engine().Idle());  // a time-gap record is open
   Tick(2);
-  EXPECT_TRUE(engine->Idle());
+  EXPECT_TRUE(engine().Idle());
   EXPECT_EQ(LogText(), "AB\r\n");
 }
 

@@ -4,63 +4,37 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/engine.h"
 #include "fake_hot_key_hook.h"
-#include "support/fake_clock.h"
-#include "support/fake_port.h"
-#include "support/recording_prompt.h"
-#include "base/string_table.h"
+#include "support/engine_rig.h"
 
 namespace fenno {
 namespace {
 
-using testing::FakeClock;
-using testing::FakeEventPump;
+using testing::EngineRig;
 using testing::FakeHotKeyHook;
-using testing::FakePort;
-using testing::RecordingPrompt;
 using Kind = HotKeyActionKind;
 
 constexpr int kF2 = 113;
 constexpr int kShiftF2 = 1 * 256 + kF2;
 constexpr int kCtrlF2 = 2 * 256 + kF2;  // 625
 
-class HotKeysTest : public ::testing::Test {
+class HotKeysTest : public ::testing::Test, public EngineRig {
  protected:
-  HotKeysTest()
-      : settings(Settings::Defaults(ComfennoEdition(), "/tmp")),
-        strings(EditionKind::Comfenno, Language::English),
-        regional(RegionalSettings::English()),
-        events(clock) {
-    working.PortName = "COM1";
-  }
-
   void Entry(int entry, int code, Kind action, std::string text = {}) {
     settings.HotKeyCode[entry] = static_cast<int16_t>(code);
     settings.HotKeyAction[entry] = static_cast<int16_t>(action);
     settings.HotKeyString[entry] = std::move(text);
   }
-  void Start(ActivationMode mode = ActivationMode::Normal,
-             const Edition& edition = ComfennoEdition()) {
-    EngineServices services{port, clock, events, prompt, strings, regional};
-    engine = std::make_unique<Engine>(edition, settings, working, mode, services);
-    engine->Start();
-    hotKeys = std::make_unique<HotKeys>(edition, *engine, hook);
+  void Start(ActivationMode mode = ActivationMode::Normal) {
+    hotKeys.reset();
+    EngineRig::Start(mode);
+    hotKeys = std::make_unique<HotKeys>(*program, engine(), hook);
     hotKeys->Start();
     port.operations.clear();
   }
-  const std::string& Queued() const { return engine->PortOutputQueue; }
+  const std::string& Queued() { return engine().QueuedOutput(); }
 
-  Settings settings;
-  WorkingValues working;
-  FakePort port;
-  FakeClock clock;
-  RecordingPrompt prompt;
-  StringTable strings;
-  RegionalSettings regional;
-  FakeEventPump events;
   FakeHotKeyHook hook;
-  std::unique_ptr<Engine> engine;
   std::unique_ptr<HotKeys> hotKeys;
 };
 
@@ -93,10 +67,10 @@ TEST_F(HotKeysTest, ShiftFromTheKeyboardTellsKeysApart) {
       {true, kHookCtrl, false, ""}, {false, 1, true, "plain"}, {false, kHookAlt, false, ""},
   };
   for (const Case& c : cases) {
-    engine->PortOutputQueue.clear();
     HotKeyEvent event{kF2, KeyTransition::Press, c.shiftDown, c.modifierState};
     EXPECT_EQ(hook.Send(event), c.swallowed) << c.shiftDown << " " << c.modifierState;
     EXPECT_EQ(Queued(), c.queued) << c.shiftDown << " " << c.modifierState;
+    Tick();
   }
 }
 
@@ -133,8 +107,8 @@ TEST_F(HotKeysTest, LineActionsAreSkippedInVirtualModeAndTheOthersStillWork) {
   Start(ActivationMode::Virtual);
   EXPECT_TRUE(hook.Key(kF2));
   EXPECT_TRUE(port.operations.empty());
-  EXPECT_EQ(engine->BreakTicks, 0);
-  EXPECT_TRUE(engine->TimedOutputRunning());
+  EXPECT_FALSE(engine().BreakOn());
+  EXPECT_TRUE(engine().TimedOutputRunning());
   EXPECT_EQ(Queued(), "T");
 
   // The same table in normal mode drives the lines.
@@ -167,8 +141,8 @@ TEST_F(HotKeysTest, RunStateActionsOnlyChangeWhatNeedsChanging) {
   };
   for (const Step& step : steps) {
     hook.Key(step.key);
-    EXPECT_EQ(engine->Suspended(), step.suspended) << static_cast<char>(step.key);
-    EXPECT_EQ(engine->TimedOutputRunning(), step.timerRunning) << static_cast<char>(step.key);
+    EXPECT_EQ(engine().Suspended(), step.suspended) << static_cast<char>(step.key);
+    EXPECT_EQ(engine().TimedOutputRunning(), step.timerRunning) << static_cast<char>(step.key);
   }
 }
 
@@ -178,16 +152,14 @@ TEST_F(HotKeysTest, EnableTimerLeavesTimedOutputOffWithoutAnInterval) {
   settings.TimerString = "tick";
   Start();
   hook.Key(kF2);
-  EXPECT_FALSE(engine->TimedOutputRunning());
-  for (int i = 0; i < 5; ++i) {
-    clock.Advance(Engine::kTickMs);
-    engine->Tick();
-  }
+  EXPECT_FALSE(engine().TimedOutputRunning());
+  Tick(5);
   EXPECT_EQ(port.output, "");
 }
 
 TEST_F(HotKeysTest, TheTcpProgramMapsItsOwnActionNumbers) {
   // Stored 2 is Enable Timer there, 5 Suspend, 1 Transmit String; 7 is the last.
+  program = &NetfennoEdition();
   settings = Settings::Defaults(NetfennoEdition(), "/tmp");
   settings.TimerInterval = 500;
   for (const auto& [entry, stored] : {std::pair{0, 2}, {1, 5}, {2, 1}}) {
@@ -195,10 +167,10 @@ TEST_F(HotKeysTest, TheTcpProgramMapsItsOwnActionNumbers) {
     settings.HotKeyAction[entry] = static_cast<int16_t>(stored);
   }
   settings.HotKeyString[2] = "net";
-  Start(ActivationMode::Normal, NetfennoEdition());
+  Start();
   hook.Key(kF2);
-  EXPECT_TRUE(engine->TimedOutputRunning());
-  EXPECT_TRUE(engine->Suspended());
+  EXPECT_TRUE(engine().TimedOutputRunning());
+  EXPECT_TRUE(engine().Suspended());
   EXPECT_EQ(Queued(), "net");
 
   EXPECT_EQ(EffectiveHotKeyAction(NetfennoEdition(), 7, ActivationMode::Normal),

@@ -1,29 +1,18 @@
 // Global hot keys on a private X server with a window manager: keys pressed through XTEST
 // over a recorder window that has the focus.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
+#include "base/string_table.h"
 #include "config/config_file.h"
-#include "engine/engine.h"
 #include "hotkeys/hot_key_messages.h"
 #include "hotkeys/hot_keys.h"
+#include "support/child_process.h"
 #include "support/dbus_session.h"
-#include "support/fake_clock.h"
-#include "support/fake_port.h"
-#include "support/recording_prompt.h"
-#include "support/spawn_arguments.h"
-#include "base/string_table.h"
+#include "support/engine_rig.h"
 
 // Xlib comes after the headers its macros would break.
 #include <X11/extensions/XTest.h>
@@ -35,18 +24,17 @@
 #include "support/x11_session.h"
 #include "support/x11_test_environment.h"
 
-extern char** environ;
-
 namespace fenno {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ChildProcess;
 using testing::DbusSession;
-using testing::FakeClock;
-using testing::FakeEventPump;
-using testing::FakePort;
-using testing::PollUntil;
+using testing::EngineRig;
+using testing::EnglishStrings;
 using testing::RecordingPrompt;
+using testing::ScratchFolder;
+using testing::WaitUntil;
 using testing::X11Session;
 using Kind = HotKeyActionKind;
 
@@ -62,21 +50,18 @@ std::string ReadFile(const std::filesystem::path& path) {
 
 // The program's side: an engine on a fake device with the hot keys on their own
 // connection to the test's display.
-struct Program {
+struct Program : EngineRig {
   explicit Program(const std::string& displayName)
-      : settings(Settings::Defaults(ComfennoEdition(), "/tmp")),
-        events(clock),
-        connection(displayName, ReportHotKeyDisplayFailureThrough(prompt, texts)),
-        hook(connection, ReportHotKeyProblemsThrough(prompt, texts)) {
-    working.PortName = "COM1";
+      : connection(displayName, ReportHotKeyDisplayFailureThrough(prompt, texts)),
+        hook(connection, ReportHotKeyProblemsThrough(prompt, texts)) {}
+  ~Program() {
+    hotKeys.reset();
+    Close();
   }
 
   void Start() {
-    EngineServices services{port, clock, events, prompt, texts, regional};
-    engine = std::make_unique<Engine>(ComfennoEdition(), settings, working, ActivationMode::Normal,
-                                      services);
-    engine->Start();
-    hotKeys = std::make_unique<HotKeys>(ComfennoEdition(), *engine, hook);
+    EngineRig::Start();
+    hotKeys = std::make_unique<HotKeys>(ComfennoEdition(), engine(), hook);
     hotKeys->Start();
   }
   void Entry(int entry, int code, std::string text) {
@@ -84,19 +69,11 @@ struct Program {
     settings.HotKeyAction[entry] = static_cast<int16_t>(Kind::TransmitString);
     settings.HotKeyString[entry] = std::move(text);
   }
-  const std::string& Queued() const { return engine->PortOutputQueue; }
+  const std::string& Queued() { return engine().QueuedOutput(); }
 
-  Settings settings;
-  WorkingValues working;
-  FakePort port;
-  FakeClock clock;
-  FakeEventPump events;
-  RecordingPrompt prompt;
-  StringTable texts{EditionKind::Comfenno, Language::English};
-  RegionalSettings regional = RegionalSettings::English();
+  const StringTable& texts = EnglishStrings(ComfennoEdition());
   X11Connection connection;
   X11HotKeyHook hook;
-  std::unique_ptr<Engine> engine;
   std::unique_ptr<HotKeys> hotKeys;
 };
 
@@ -109,17 +86,15 @@ class X11HotKeyTest : public ::testing::Test {
               ("fenno-hotkeys-" + std::to_string(::getpid()) + "-" + std::to_string(++runs_));
     fs::create_directories(folder_);
     typed_ = folder_ / "typed.txt";
+    // The recorder takes keys before any test types one.
     const std::string title = "Hot key target " + std::to_string(runs_);
-    recorder_ = session_->Launch(
-        {FENNO_KEY_RECORDER, "--record-title", title, "--record-to", typed_.string()});
-    const Window window = session_->WaitForWindow(title);
-    ASSERT_NE(window, 0u);
-    ASSERT_TRUE(PollUntil([&] { return session_->ActiveWindow() == window; }));
+    ASSERT_NE(session_->StartRecorder(FENNO_KEY_RECORDER, title, typed_.string(), recorders_),
+              None);
     program_ = std::make_unique<Program>(session_->DisplayName());
   }
   void TearDown() override {
     program_.reset();
-    if (session_) session_->Terminate(recorder_);
+    for (const pid_t pid : recorders_) session_->Terminate(pid);
     fs::remove_all(folder_);
   }
 
@@ -135,7 +110,7 @@ class X11HotKeyTest : public ::testing::Test {
   }
   // Waits while the program handles its events.
   bool Until(const std::function<bool()>& condition) {
-    return PollUntil([&] {
+    return WaitUntil([&] {
       QCoreApplication::processEvents();
       program_->connection.ProcessPendingEvents();
       return condition();
@@ -152,7 +127,7 @@ class X11HotKeyTest : public ::testing::Test {
 
   X11Session* session_ = nullptr;
   fs::path folder_, typed_;
-  pid_t recorder_ = -1;
+  std::vector<pid_t> recorders_;
   std::unique_ptr<Program> program_;
   static inline int runs_ = 0;
 };
@@ -194,7 +169,7 @@ TEST_F(X11HotKeyTest, HotKeysWorkWithCapsLockAndNumLockOn) {
   program_->Entry(0, kCtrl + kF2, "x");
   program_->Start();
   for (KeySym lock : {XK_Caps_Lock, XK_Num_Lock}) {
-    program_->engine->PortOutputQueue.clear();
+    program_->Tick();
     Type({lock});
     Type({XK_Control_L, XK_F2});
     EXPECT_TRUE(Until([&] { return program_->Queued() == "x"; })) << XKeysymToString(lock);
@@ -259,120 +234,69 @@ TEST_F(X11HotKeyTest, StoppedHotKeysLetEveryKeyGo) {
 }
 
 // The program itself, headless on the virtual device, with its standard input held open
-// by the test, on its own session bus.
-class HeadlessProgram {
- public:
-  HeadlessProgram(const std::string& config, const std::string& displayName, const fs::path& folder)
-      : bus_(DbusSession::Start(&why_)), out_(folder / "stdout"), err_(folder / "stderr") {
-    int input[2];
-    if (!bus_ || ::pipe2(input, O_CLOEXEC) != 0) return;
-    input_ = input[1];
-    std::vector<std::string> env;
-    for (std::string& item : bus_->Environment())
-      if (item.rfind("DISPLAY=", 0) != 0) env.push_back(std::move(item));
-    env.push_back("DISPLAY=" + displayName);
-    env.push_back("LANGUAGE=en");
-    const testing::SpawnArguments argp(
-        {std::getenv("COMFENNO_BIN"), "--headless", "--virtual", config}),
-        envp(std::move(env));
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, input[0], 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (posix_spawn(&pid_, argp.First(), &actions, nullptr, argp.List(), envp.List()) != 0)
-      pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(input[0]);
-  }
-  ~HeadlessProgram() {
-    CloseInput();
-    if (pid_ > 0 && !Ended()) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
-  }
+// by the test, on the test's display (or none) and a session bus of its own.
+std::unique_ptr<ChildProcess> StartHeadless(const Settings& settings, const std::string& folder,
+                                            const std::string& displayName,
+                                            std::unique_ptr<DbusSession>& bus) {
+  const std::string config = folder + "/hotkey.DE3";
+  RecordingPrompt prompt;
+  EXPECT_TRUE(WriteConfigFile(config, settings, ComfennoEdition(),
+                              EnglishStrings(ComfennoEdition()), prompt));
+  std::string why;
+  bus = DbusSession::Start(&why);
+  EXPECT_NE(bus, nullptr) << why;
+  return std::make_unique<ChildProcess>(
+      std::vector<std::string>{std::getenv("COMFENNO_BIN"), "--headless", "--virtual", config},
+      folder + "/program",
+      std::map<std::string, std::string>{{"DISPLAY", displayName},
+                                         {"DBUS_SESSION_BUS_ADDRESS", bus ? bus->Address() : ""},
+                                         {"LANGUAGE", "en"}},
+      true);
+}
 
-  bool Running() const { return pid_ > 0; }
-  const std::string& Why() const { return why_; }
-  void Send(std::string_view bytes) {
-    [[maybe_unused]] const ssize_t n = ::write(input_, bytes.data(), bytes.size());
-  }
-  void CloseInput() {
-    if (input_ >= 0) ::close(input_);
-    input_ = -1;
-  }
-  std::string Out() const { return ReadFile(out_); }
-  std::string Err() const { return ReadFile(err_); }
-  // True once the program has ended; its exit status is then in `status`.
-  bool Ended() {
-    if (pid_ > 0 && ::waitpid(pid_, &rawStatus_, WNOHANG) == pid_) pid_ = 0;
-    return pid_ == 0;
-  }
-  int ExitStatus() const { return WIFEXITED(rawStatus_) ? WEXITSTATUS(rawStatus_) : -1; }
-
- private:
-  std::string why_;
-  std::unique_ptr<DbusSession> bus_;
-  fs::path out_, err_;
-  int input_ = -1;
-  pid_t pid_ = -1;
-  int rawStatus_ = 0;
-};
+Settings HeadlessSettings(const std::string& folder) {
+  Settings settings = Settings::Defaults(ComfennoEdition(), folder);
+  settings.OutputMethod = kLogToDisk;
+  settings.LogFilePath = folder + "/data.log";
+  settings.AckString = "ack;";
+  return settings;
+}
 
 TEST_F(X11HotKeyTest, TheHeadlessProgramSendsTheStringOfAPressedHotKey) {
-  Settings settings = Settings::Defaults(ComfennoEdition(), folder_.string());
-  settings.OutputMethod = kLogToDisk;
-  settings.LogFilePath = (folder_ / "data.log").string();
-  settings.AckString = "ack;";
+  Settings settings = HeadlessSettings(folder_.string());
   settings.HotKeyCode[5] = static_cast<int16_t>(kCtrl + kF2);
   settings.HotKeyAction[5] = static_cast<int16_t>(Kind::TransmitString);
   settings.HotKeyString[5] = std::string("HOT\0\r\n", 6);
-  const std::string config = (folder_ / "hotkey.DE3").string();
-  RecordingPrompt prompt;
-  ASSERT_TRUE(WriteConfigFile(config, settings, ComfennoEdition(),
-                              StringTable(EditionKind::Comfenno, Language::English), prompt));
-
-  HeadlessProgram program(config, session_->DisplayName(), folder_);
-  ASSERT_TRUE(program.Running()) << program.Why();
+  std::unique_ptr<DbusSession> bus;
+  auto program = StartHeadless(settings, folder_.string(), session_->DisplayName(), bus);
   // The hot keys are in place before the engine's first tick, which acknowledges a record.
-  program.Send("reading\r");
-  ASSERT_TRUE(PollUntil([&] { return program.Out() == "ack;"; })) << program.Err();
+  program->Send("reading\r");
+  ASSERT_TRUE(WaitUntil([&] { return program->Output() == "ack;"; })) << program->Errors();
   Type({XK_Control_L, XK_F2});
-  EXPECT_TRUE(PollUntil([&] { return program.Out() == std::string("ack;HOT\0\r\n", 10); }))
-      << program.Out() << program.Err();
+  EXPECT_TRUE(WaitUntil([&] { return program->Output() == std::string("ack;HOT\0\r\n", 10); }))
+      << program->Output() << program->Errors();
   EXPECT_EQ(TypedUpToMarker(), "");
-  program.CloseInput();
-  ASSERT_TRUE(PollUntil([&] { return program.Ended(); }));
-  EXPECT_EQ(program.ExitStatus(), 0) << program.Err();
-  EXPECT_EQ(program.Out(), std::string("ack;HOT\0\r\n", 10));
-  EXPECT_EQ(program.Err(), "");
+  program->CloseInput();
+  ASSERT_TRUE(program->WaitForExit());
+  EXPECT_EQ(program->ExitCode(), 0) << program->Errors();
+  EXPECT_EQ(program->Output(), std::string("ack;HOT\0\r\n", 10));
+  EXPECT_EQ(program->Errors(), "");
 }
 
 TEST(HeadlessHotKeys, WithoutADisplayTheProgramSaysSoOnceAndRunsOn) {
-  const fs::path folder =
-      fs::temp_directory_path() / ("fenno-hotkeys-nodisplay-" + std::to_string(::getpid()));
-  fs::create_directories(folder);
-  Settings settings = Settings::Defaults(ComfennoEdition(), folder.string());
-  settings.OutputMethod = kLogToDisk;
-  settings.LogFilePath = (folder / "data.log").string();
-  settings.AckString = "ack;";
+  ScratchFolder folder;
+  Settings settings = HeadlessSettings(folder.path());
   for (int entry : {0, 1}) settings.HotKeyCode[entry] = static_cast<int16_t>(kF2 + entry);
-  const std::string config = (folder / "hotkey.DE3").string();
-  RecordingPrompt prompt;
-  ASSERT_TRUE(WriteConfigFile(config, settings, ComfennoEdition(),
-                              StringTable(EditionKind::Comfenno, Language::English), prompt));
-  HeadlessProgram program(config, "", folder);
-  ASSERT_TRUE(program.Running()) << program.Why();
-  program.Send("reading\r");
-  program.CloseInput();
-  ASSERT_TRUE(PollUntil([&] { return program.Ended(); }));
-  EXPECT_EQ(program.ExitStatus(), 0);
-  EXPECT_EQ(program.Out(), "ack;");
-  const std::string err = program.Err();
+  std::unique_ptr<DbusSession> bus;
+  auto program = StartHeadless(settings, folder.path(), "", bus);
+  program->Send("reading\r");
+  program->CloseInput();
+  ASSERT_TRUE(program->WaitForExit());
+  EXPECT_EQ(program->ExitCode(), 0);
+  EXPECT_EQ(program->Output(), "ack;");
+  const std::string err = program->Errors();
   EXPECT_NE(err.find("hot keys do not work"), std::string::npos) << err;
   EXPECT_EQ(err.find("hot keys do not work"), err.rfind("hot keys do not work")) << err;
-  fs::remove_all(folder);
 }
 
 }  // namespace

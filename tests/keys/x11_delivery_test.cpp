@@ -13,13 +13,13 @@
 #include <memory>
 #include <sstream>
 
-#include "config/config_file.h"
 #include "base/clock.h"
+#include "base/string_table.h"
+#include "config/config_file.h"
+#include "engine/qt_event_pump.h"
 #include "keys/display_failure.h"
 #include "keys/keystroke_delivery.h"
 #include "support/recording_prompt.h"
-#include "engine/qt_event_pump.h"
-#include "base/string_table.h"
 
 // Xlib comes after the headers its macros would break.
 #include <X11/XKBlib.h>
@@ -37,8 +37,8 @@
 namespace fenno {
 namespace {
 
-using testing::PollUntil;
 using testing::RecordingPrompt;
+using testing::WaitUntil;
 using testing::X11Session;
 
 // One X server with openbox for the whole test program.
@@ -75,20 +75,6 @@ struct Desktop {
   Settings settings;
 };
 
-// A program that has just put up its window may not handle keys yet: a space typed until
-// one arrives shows that it does. The file is emptied again afterwards.
-void ExpectReady(X11Session& session, Window window, const std::string& file) {
-  int typed = 0;
-  EXPECT_TRUE(PollUntil([&] {
-    if (session.ActiveWindow() != window) session.Activate(window);
-    session.TypeKey(' ');
-    ++typed;
-    return PollUntil([&] { return !ReadFile(file).empty(); }, 2000);
-  })) << "the recorder never received a key";
-  PollUntil([&] { return ReadFile(file).size() >= static_cast<size_t>(typed); }, 1000);
-  std::filesystem::resize_file(file, 0);
-}
-
 struct Recorder {
   Window window = None;
   std::string file;
@@ -116,37 +102,20 @@ class X11DeliveryTest : public ::testing::Test {
 
   std::string FileFor(const std::string& title) { return (folder_ / (title + ".txt")).string(); }
 
-  // Starts a recorder window and waits until the window manager has put it in front.
-  // A recorder that has not shown its window after a while (a rare stall of a GUI
-  // program starting on a loaded machine) is started once more.
+  // A recorder window in front, shown to take keys.
   Recorder StartRecorder(const std::string& title) {
     Recorder recorder{None, FileFor(title)};
-    for (int attempt = 0; attempt < 2 && recorder.window == None; ++attempt) {
-      const pid_t pid = session_->Launch(
-          {FENNO_KEY_RECORDER, "--record-title", title, "--record-to", recorder.file});
-      PollUntil(
-          [&] {
-            recorder.window = session_->WaitForWindow(title, 0);
-            return recorder.window != None || !session_->Running(pid);
-          },
-          45000);
-      if (recorder.window == None)
-        session_->Terminate(pid);
-      else
-        launched_.push_back(pid);
-    }
+    recorder.window = session_->StartRecorder(FENNO_KEY_RECORDER, title, recorder.file, launched_);
     EXPECT_NE(recorder.window, None) << title;
-    EXPECT_TRUE(PollUntil([&] { return session_->ActiveWindow() == recorder.window; })) << title;
-    ExpectReady(*session_, recorder.window, recorder.file);
     return recorder;
   }
 
   bool Receives(const Recorder& recorder, const std::string& text) {
-    return PollUntil([&] { return ReadFile(recorder.file) == text; });
+    return WaitUntil([&] { return ReadFile(recorder.file) == text; });
   }
 
   bool IsActive(const Recorder& recorder) {
-    return PollUntil([&] { return session_->ActiveWindow() == recorder.window; });
+    return WaitUntil([&] { return session_->ActiveWindow() == recorder.window; });
   }
 
   X11Session* session_ = nullptr;
@@ -176,13 +145,13 @@ TEST_F(X11DeliveryTest, AMinimisedTargetIsRestoredTypedIntoAndMinimisedAgain) {
   const Recorder ledger = StartRecorder("Balance Ledger");
   const Recorder notes = StartRecorder("Notes");
   session_->Iconify(ledger.window);
-  ASSERT_TRUE(PollUntil([&] { return session_->IsIconic(ledger.window); }));
+  ASSERT_TRUE(WaitUntil([&] { return session_->IsIconic(ledger.window); }));
   ASSERT_TRUE(IsActive(notes));
   desktop_->settings.TargetAppTitle = "balance";
 
   ASSERT_TRUE(desktop_->Deliver("42{ENTER}"));
   EXPECT_TRUE(Receives(ledger, "42{ENTER}")) << ReadFile(ledger.file);
-  EXPECT_TRUE(PollUntil([&] { return session_->IsIconic(ledger.window); }));
+  EXPECT_TRUE(WaitUntil([&] { return session_->IsIconic(ledger.window); }));
   EXPECT_TRUE(IsActive(notes));
 }
 
@@ -284,7 +253,7 @@ TEST_F(X11DeliveryTest, NothingIsTypedWhileOneOfThisProgramsWindowsIsInFront) {
   XSelectInput(own, window, KeyPressMask);
   XMapWindow(own, window);
   XSync(own, False);
-  ASSERT_TRUE(PollUntil([&] { return session_->ActiveWindow() == window; }));
+  ASSERT_TRUE(WaitUntil([&] { return session_->ActiveWindow() == window; }));
 
   desktop_->settings.TargetSpecified = false;
   EXPECT_FALSE(desktop_->Deliver("x"));
@@ -329,7 +298,7 @@ TEST(X11WithoutWindowManager, FindsActivatesAndTypesIntoAWindowByTitle) {
   for (const char* title : {"Ledger", "Notes"}) {
     const Window window = session->WaitForWindow(title);
     ASSERT_NE(window, None) << title;
-    ExpectReady(*session, window, (folder / (std::string(title) + ".txt")).string());
+    session->ExpectReady(window, (folder / (std::string(title) + ".txt")).string());
   }
   {
     Desktop desktop(session->DisplayName());
@@ -339,10 +308,10 @@ TEST(X11WithoutWindowManager, FindsActivatesAndTypesIntoAWindowByTitle) {
     desktop.settings.TargetAppTitle = "notes";
     ASSERT_TRUE(desktop.Deliver("3{TAB}"));
   }
-  EXPECT_TRUE(PollUntil([&] {
+  EXPECT_TRUE(WaitUntil([&] {
     return ReadFile((folder / "Ledger.txt").string()) == "12.5{ENTER}";
   })) << ReadFile((folder / "Ledger.txt").string());
-  EXPECT_TRUE(PollUntil([&] { return ReadFile((folder / "Notes.txt").string()) == "3{TAB}"; }))
+  EXPECT_TRUE(WaitUntil([&] { return ReadFile((folder / "Notes.txt").string()) == "3{TAB}"; }))
       << ReadFile((folder / "Notes.txt").string());
   session.reset();
   std::filesystem::remove_all(folder);

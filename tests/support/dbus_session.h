@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "support/wait.h"
+
 namespace fenno::testing {
 
 // A QCoreApplication for tests that need Qt's event loop (once per process; a test that
 // needs a QGuiApplication creates that first).
 void EnsureQtApplication();
 
-// Runs Qt events until `condition` holds or `timeoutMs` have passed; its last answer.
-bool PumpEventsUntil(const std::function<bool()>& condition, int timeoutMs = 20000);
 // Runs Qt events for `ms` milliseconds.
 void PumpEventsFor(int ms);
 

@@ -17,6 +17,8 @@
 #include <thread>
 
 #include "spawn_arguments.h"
+#include "test_files.h"
+#include "wait.h"
 
 extern char** environ;
 
@@ -70,22 +72,13 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
 void EndProcess(pid_t pid) {
   if (pid <= 0) return;
   ::kill(pid, SIGTERM);
-  const bool ended = PollUntil([pid] { return ::waitpid(pid, nullptr, WNOHANG) == pid; }, 5000, 10);
+  const bool ended = WaitUntil([pid] { return ::waitpid(pid, nullptr, WNOHANG) == pid; }, 5000);
   if (ended) return;
   ::kill(pid, SIGKILL);
   ::waitpid(pid, nullptr, 0);
 }
 
 }  // namespace
-
-bool PollUntil(const std::function<bool()>& condition, int timeoutMs, int intervalMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) return condition();
-    std::this_thread::sleep_for(std::chrono::milliseconds(intervalMs));
-  }
-  return true;
-}
 
 bool X11Session::XvfbInstalled() {
   const char* path = std::getenv("PATH");
@@ -143,7 +136,7 @@ bool X11Session::StartServer(const Options& options, std::string* why) {
 
 bool X11Session::StartWindowManager(std::string* why) {
   windowManager_ = Spawn({"openbox", "--sm-disable"}, EnvironmentFor(displayName_));
-  if (windowManager_ > 0 && PollUntil([this] { return HasWindowManager(); })) return true;
+  if (windowManager_ > 0 && WaitUntil([this] { return HasWindowManager(); })) return true;
   if (why) *why = "openbox did not start";
   return false;
 }
@@ -235,7 +228,7 @@ std::string X11Session::Title(Window window) {
 
 Window X11Session::WaitForWindow(const std::string& part, int timeoutMs) {
   Window found = None;
-  PollUntil(
+  WaitUntil(
       [&] {
         for (Window window : ClientWindows())
           if (Title(window).find(part) != std::string::npos) found = window;
@@ -295,6 +288,37 @@ void X11Session::TypeKey(unsigned long keysym) {
   XTestFakeKeyEvent(display_, keycode, True, CurrentTime);
   XTestFakeKeyEvent(display_, keycode, False, CurrentTime);
   XSync(display_, False);
+}
+
+Window X11Session::StartRecorder(const std::string& recorder, const std::string& title,
+                                 const std::string& file, std::vector<pid_t>& launched) {
+  Window window = None;
+  for (int attempt = 0; attempt < 2 && window == None; ++attempt) {
+    const pid_t pid = Launch({recorder, "--record-title", title, "--record-to", file});
+    WaitUntil([&] {
+      window = WaitForWindow(title, 0);
+      return window != None || !Running(pid);
+    });
+    if (window == None)
+      Terminate(pid);
+    else
+      launched.push_back(pid);
+  }
+  return window != None && ExpectReady(window, file) ? window : None;
+}
+
+bool X11Session::ExpectReady(Window window, const std::string& file) {
+  int typed = 0;
+  const bool ready = WaitUntil([&] {
+    if (ActiveWindow() != window) Activate(window);
+    TypeKey(' ');
+    ++typed;
+    return WaitUntil([&] { return !ReadWholeFile(file).empty(); }, 2000);
+  });
+  // Every probe typed arrives before the file is emptied.
+  WaitUntil([&] { return ReadWholeFile(file).size() >= static_cast<size_t>(typed); }, 5000);
+  std::filesystem::resize_file(file, 0);
+  return ready;
 }
 
 void X11Session::Iconify(Window window) {

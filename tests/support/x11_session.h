@@ -14,10 +14,6 @@
 
 namespace fenno::testing {
 
-// Calls `condition` every `intervalMs` until it holds or `timeoutMs` have passed; returns
-// its last answer. Tests wait for conditions this way instead of sleeping fixed times.
-bool PollUntil(const std::function<bool()>& condition, int timeoutMs = 30000, int intervalMs = 20);
-
 class X11Session {
  public:
   struct Options {
@@ -60,6 +56,17 @@ class X11Session {
   // Presses and releases the key of `keysym` through XTest on the probe connection.
   void TypeKey(unsigned long keysym);
   void Iconify(Window window);
+
+  // A recorder window (`recorder` is tests/keys' key recorder) titled `title` that writes
+  // what it is typed to `file`, in front and ready: a recorder that has not shown its window
+  // after a while (a GUI program starting on a loaded machine can stall) is started once
+  // more, and once it is in front a space is typed until one arrives, so that the first key
+  // of a test is never lost; the file is emptied again. None when it never came up. Its
+  // process goes into `launched`, for the test to end it.
+  Window StartRecorder(const std::string& recorder, const std::string& title,
+                       const std::string& file, std::vector<pid_t>& launched);
+  // Makes `window` active and shows it takes keys, as StartRecorder does.
+  bool ExpectReady(Window window, const std::string& file);
 
  private:
   X11Session() = default;

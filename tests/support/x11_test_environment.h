@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "support/wait.h"
 #include "support/x11_session.h"
 
 namespace fenno::testing {

@@ -1,5 +1,3 @@
-#include "transport/qt_serial_port.h"
-
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -11,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "transport/qt_serial_port.h"
 #include "transport/transport_test_support.h"
 
 namespace fenno {
@@ -18,7 +17,7 @@ namespace {
 
 using testing::PtyPair;
 using testing::RunEventRounds;
-using testing::RunEventsUntil;
+using testing::WaitUntil;
 
 class SerialPortTest : public ::testing::Test {
  public:
@@ -50,7 +49,7 @@ class SerialPortTest : public ::testing::Test {
   // Reads through the port until `count` bytes arrived.
   std::string ReadThrough(Port& port, size_t count, size_t maxPerRead = 4096) {
     std::string received;
-    RunEventsUntil([&] {
+    WaitUntil([&] {
       port.Read(received, maxPerRead);
       return received.size() >= count;
     });
@@ -59,7 +58,7 @@ class SerialPortTest : public ::testing::Test {
 
   std::string DeviceReceives(size_t count) {
     std::string received;
-    RunEventsUntil([&] {
+    WaitUntil([&] {
       pty_.DeviceReads(received);
       return received.size() >= count;
     });
@@ -147,7 +146,7 @@ TEST_F(SerialPortTest, WriteHandsOverAtMostTheOutputBufferAndTheCallerKeepsTheRe
   EXPECT_EQ(port.Write(queue), 0u) << "nothing was written to the device yet";
 
   std::string received;
-  ASSERT_TRUE(RunEventsUntil([&] {
+  ASSERT_TRUE(WaitUntil([&] {
     queue.erase(0, port.Write(queue));
     pty_.DeviceReads(received);
     return received.size() >= expected.size();
@@ -167,7 +166,7 @@ TEST_F(SerialPortTest, ReadsStayWithinTheInputBufferAndResumeAfterItFilled) {
 
   std::string received;
   size_t largestRead = 0;
-  ASSERT_TRUE(RunEventsUntil([&] {
+  ASSERT_TRUE(WaitUntil([&] {
     largestRead = std::max(largestRead, port.Read(received, 1 << 20));
     return received.size() >= sent.size();
   }));
@@ -232,7 +231,7 @@ TEST_F(SerialPortTest, PurgeDropsWhatArrived) {
   SerialPort port(context());
   ASSERT_TRUE(port.Open());
   ASSERT_TRUE(pty_.DeviceWrites("stale"));
-  ASSERT_TRUE(RunEventsUntil([&] { return port.BytesWaiting() == 5; }));
+  ASSERT_TRUE(WaitUntil([&] { return port.BytesWaiting() == 5; }));
   port.Purge();
   EXPECT_EQ(port.BytesWaiting(), 0u);
   ASSERT_TRUE(pty_.DeviceWrites("fresh"));
@@ -245,7 +244,7 @@ TEST_F(SerialPortTest, APulledOutDeviceIsReportedOnceAndThePortCloses) {
   port.SetDtr(true);  // fails on a pseudo-terminal and leaves a stale error number behind
   pty_.CloseMaster();
 
-  ASSERT_TRUE(RunEventsUntil([&] { return port.DeviceLost(); }));
+  ASSERT_TRUE(WaitUntil([&] { return port.DeviceLost(); }));
   EXPECT_FALSE(port.IsOpen());
   RunEventRounds(20);
   ASSERT_EQ(prompt().messages.size(), 1u);
@@ -265,10 +264,10 @@ TEST_F(SerialPortTest, WhatArrivedBeforeTheDeviceWasPulledOutIsStillRead) {
   ASSERT_TRUE(port.Open());
   const std::string sent = "12.5\r13.0\r13.";
   ASSERT_TRUE(pty_.DeviceWrites(sent));
-  ASSERT_TRUE(RunEventsUntil([&] { return port.BytesWaiting() == sent.size(); }));
+  ASSERT_TRUE(WaitUntil([&] { return port.BytesWaiting() == sent.size(); }));
   const uint32_t connection = port.ConnectionNumber();
   pty_.CloseMaster();
-  ASSERT_TRUE(RunEventsUntil([&] { return port.DeviceLost(); }));
+  ASSERT_TRUE(WaitUntil([&] { return port.DeviceLost(); }));
 
   std::string received;
   std::vector<uint32_t> connectionAfterEachRead;
@@ -287,7 +286,7 @@ TEST_F(SerialPortTest, APulledOutDeviceWithNothingWaitingEndsItsConnectionAtOnce
   ASSERT_TRUE(port.Open());
   const uint32_t connection = port.ConnectionNumber();
   pty_.CloseMaster();
-  ASSERT_TRUE(RunEventsUntil([&] { return port.DeviceLost(); }));
+  ASSERT_TRUE(WaitUntil([&] { return port.DeviceLost(); }));
   EXPECT_NE(port.ConnectionNumber(), connection);
 }
 
@@ -316,7 +315,7 @@ TEST_F(SerialPortReopenTest, ALostDeviceIsOpenedAgainWhenItIsBackAndEachChangeIs
   SerialPort port(context(), SerialPortOptions{std::chrono::milliseconds(50)});
   ASSERT_TRUE(port.Open());
   pty_.CloseMaster();
-  ASSERT_TRUE(RunEventsUntil([&] { return port.DeviceLost(); }));
+  ASSERT_TRUE(WaitUntil([&] { return port.DeviceLost(); }));
   std::string queue = "ACK\r";
   std::string nothing;
   for (int i = 0; i < 20; ++i) {  // the engine's calls while the device is away
@@ -328,7 +327,7 @@ TEST_F(SerialPortReopenTest, ALostDeviceIsOpenedAgainWhenItIsBackAndEachChangeIs
   ASSERT_EQ(prompt().messages.size(), 1u) << "no open failures repeated while waiting";
 
   PointLinkAt(second_);
-  ASSERT_TRUE(RunEventsUntil([&] {
+  ASSERT_TRUE(WaitUntil([&] {
     queue.erase(0, port.Write(queue));
     return !port.DeviceLost();
   }));
@@ -337,7 +336,7 @@ TEST_F(SerialPortReopenTest, ALostDeviceIsOpenedAgainWhenItIsBackAndEachChangeIs
   ASSERT_TRUE(second_.DeviceWrites("12.5\r"));
   std::string received;
   std::string atDevice;
-  ASSERT_TRUE(RunEventsUntil([&] {
+  ASSERT_TRUE(WaitUntil([&] {
     port.Read(received, 100);
     queue.erase(0, port.Write(queue));
     second_.DeviceReads(atDevice);
@@ -357,7 +356,7 @@ TEST_F(SerialPortReopenTest, NoAttemptIsMadeBeforeTheReopenIntervalHasPassed) {
   SerialPort port(context(), SerialPortOptions{std::chrono::hours(1)});
   ASSERT_TRUE(port.Open());
   pty_.CloseMaster();
-  ASSERT_TRUE(RunEventsUntil([&] { return port.DeviceLost(); }));
+  ASSERT_TRUE(WaitUntil([&] { return port.DeviceLost(); }));
   PointLinkAt(second_);
   std::string nothing;
   for (int i = 0; i < 20; ++i) {
@@ -383,12 +382,12 @@ TEST_F(SerialPortReopenTest, OutputTheLostDeviceNeverTookIsSentWhenItIsBack) {
   ASSERT_EQ(port.Write(handedOver), handedOver.size());
   RunEventRounds(10);  // the device reads nothing, so most of it stays in this process
   pty_.CloseMaster();
-  ASSERT_TRUE(RunEventsUntil([&] { return port.DeviceLost(); }));
+  ASSERT_TRUE(WaitUntil([&] { return port.DeviceLost(); }));
 
   PointLinkAt(second_);
   std::string kept = "END";
   std::string atDevice;
-  ASSERT_TRUE(RunEventsUntil([&] {
+  ASSERT_TRUE(WaitUntil([&] {
     kept.erase(0, port.Write(kept));
     second_.DeviceReads(atDevice);
     return atDevice.size() >= 3 && atDevice.compare(atDevice.size() - 3, 3, "END") == 0;

@@ -1,5 +1,3 @@
-#include "transport/qt_tcp_port.h"
-
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -15,13 +13,14 @@
 #include <memory>
 #include <thread>
 
+#include "transport/qt_tcp_port.h"
 #include "transport/transport_test_support.h"
 
 namespace fenno {
 namespace {
 
 using testing::RunEventRounds;
-using testing::RunEventsUntil;
+using testing::WaitUntil;
 
 constexpr std::chrono::milliseconds kShortReconnect{50};
 
@@ -86,7 +85,7 @@ class TcpPortTest : public ::testing::Test {
 
   static std::string ReadThrough(Port& port, size_t count) {
     std::string received;
-    RunEventsUntil([&] {
+    WaitUntil([&] {
       port.Read(received, 1);
       return received.size() >= count;
     });
@@ -95,7 +94,7 @@ class TcpPortTest : public ::testing::Test {
 
   static std::string PeerReceives(QTcpSocket& peer, size_t count) {
     std::string received;
-    RunEventsUntil([&] {
+    WaitUntil([&] {
       received += peer.readAll().toStdString();
       return received.size() >= count;
     });
@@ -103,7 +102,7 @@ class TcpPortTest : public ::testing::Test {
   }
 
   static QTcpSocket* NextPeer(QTcpServer& server) {
-    if (!RunEventsUntil([&] { return server.hasPendingConnections(); })) return nullptr;
+    if (!WaitUntil([&] { return server.hasPendingConnections(); })) return nullptr;
     return server.nextPendingConnection();
   }
 
@@ -111,7 +110,7 @@ class TcpPortTest : public ::testing::Test {
   // it never does.
   static std::unique_ptr<QTcpSocket> AcceptClient(QTcpServer& device, TcpPort& client) {
     std::unique_ptr<QTcpSocket> peer(NextPeer(device));
-    if (!peer || !RunEventsUntil([&] { return client.IsConnected(); })) return nullptr;
+    if (!peer || !WaitUntil([&] { return client.IsConnected(); })) return nullptr;
     return peer;
   }
 
@@ -148,7 +147,7 @@ TEST_F(TcpPortTest, ClientReconnectsAfterThePeerCloses) {
 
   first->write("last reading\r\n");
   first->disconnectFromHost();
-  ASSERT_TRUE(RunEventsUntil([&] { return !port->IsConnected(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !port->IsConnected(); }));
   EXPECT_EQ(ReadThrough(*port, 14), "last reading\r\n") << "what came before the close is kept";
 
   std::unique_ptr<QTcpSocket> second = AcceptClient(device, *port);
@@ -167,7 +166,7 @@ TEST_F(TcpPortTest, TheConnectionNumberMovesOnExactlyBetweenTwoConnectionsBytes)
   const uint32_t before = port->ConnectionNumber();
   first->write("12.");  // cut off in the middle of a record
   first->disconnectFromHost();
-  ASSERT_TRUE(RunEventsUntil([&] { return !port->IsConnected(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !port->IsConnected(); }));
   std::unique_ptr<QTcpSocket> second = AcceptClient(device, *port);
   ASSERT_NE(second, nullptr);
   second->write("13.5\r");
@@ -209,7 +208,7 @@ TEST_F(TcpPortTest, ServerTalksToTheNewestPeerAndListensAgainAfterAClose) {
 
   QTcpSocket first;
   first.connectToHost(QHostAddress::LocalHost, localPort);
-  ASSERT_TRUE(RunEventsUntil([&] { return port->IsConnected(); }));
+  ASSERT_TRUE(WaitUntil([&] { return port->IsConnected(); }));
   EXPECT_EQ(port->PeerAddress(), "127.0.0.1");
   first.write("from the first\r");
   EXPECT_EQ(ReadThrough(*port, 15), "from the first\r");
@@ -218,7 +217,7 @@ TEST_F(TcpPortTest, ServerTalksToTheNewestPeerAndListensAgainAfterAClose) {
   ASSERT_TRUE(first.flush());
   QTcpSocket second;
   second.connectToHost(QHostAddress::LocalHost, localPort);
-  ASSERT_TRUE(RunEventsUntil([&] { return first.state() == QAbstractSocket::UnconnectedState; }))
+  ASSERT_TRUE(WaitUntil([&] { return first.state() == QAbstractSocket::UnconnectedState; }))
       << "the new peer replaces the current one";
   second.write("from the second\r");
   EXPECT_EQ(ReadThrough(*port, 36), "last from the first\rfrom the second\r")
@@ -227,11 +226,11 @@ TEST_F(TcpPortTest, ServerTalksToTheNewestPeerAndListensAgainAfterAClose) {
   EXPECT_EQ(PeerReceives(second, 13), "to the second");
 
   second.disconnectFromHost();
-  ASSERT_TRUE(RunEventsUntil([&] { return port->SocketState() == kSocketListening; }));
+  ASSERT_TRUE(WaitUntil([&] { return port->SocketState() == kSocketListening; }));
   EXPECT_EQ(port->Write("nobody"), 0u);
   QTcpSocket third;
   third.connectToHost(QHostAddress::LocalHost, localPort);
-  ASSERT_TRUE(RunEventsUntil([&] { return port->IsConnected(); }));
+  ASSERT_TRUE(WaitUntil([&] { return port->IsConnected(); }));
   third.write("3");
   EXPECT_EQ(ReadThrough(*port, 1), "3");
 
@@ -253,22 +252,21 @@ TEST_F(TcpPortTest, WhatAClosedPeerSentSurvivesItsReplacementWhileTheReaderIsBeh
   ASSERT_TRUE(port->Open());
   QTcpSocket first;
   first.connectToHost(QHostAddress::LocalHost, localPort);
-  ASSERT_TRUE(RunEventsUntil([&] { return port->IsConnected(); }));
+  ASSERT_TRUE(WaitUntil([&] { return port->IsConnected(); }));
   // Far beyond the limits, and within what the system takes in before anybody reads.
   std::string records;
   for (int i = 0; records.size() < 64 * 1024; ++i)
     records += "record " + std::to_string(i) + "\r\n";
   first.write(records.data(), static_cast<qint64>(records.size()));
-  ASSERT_TRUE(RunEventsUntil([&] {
-    return first.bytesToWrite() == 0 && Unacknowledged(first) == 0;
-  })) << "all of it reached the port's system";
+  ASSERT_TRUE(WaitUntil([&] { return first.bytesToWrite() == 0 && Unacknowledged(first) == 0; }))
+      << "all of it reached the port's system";
   first.disconnectFromHost();
-  ASSERT_TRUE(RunEventsUntil([&] { return first.state() == QAbstractSocket::UnconnectedState; }));
+  ASSERT_TRUE(WaitUntil([&] { return first.state() == QAbstractSocket::UnconnectedState; }));
   const uint32_t firstConnection = port->ConnectionNumber();
 
   QTcpSocket second;
   second.connectToHost(QHostAddress::LocalHost, localPort);
-  ASSERT_TRUE(RunEventsUntil([&] { return second.state() == QAbstractSocket::ConnectedState; }));
+  ASSERT_TRUE(WaitUntil([&] { return second.state() == QAbstractSocket::ConnectedState; }));
   second.write("from the second\r");
   second.flush();
   RunEventRounds(20);
@@ -289,9 +287,9 @@ TEST_F(TcpPortTest, PurgeDropsWhatWasReceivedAndNotRead) {
   ASSERT_TRUE(port->Open());
   QTcpSocket peer;
   peer.connectToHost(QHostAddress::LocalHost, localPort);
-  ASSERT_TRUE(RunEventsUntil([&] { return port->IsConnected(); }));
+  ASSERT_TRUE(WaitUntil([&] { return port->IsConnected(); }));
   peer.write("stale");
-  ASSERT_TRUE(RunEventsUntil([&] { return port->BufferedBytes() == 5; }));
+  ASSERT_TRUE(WaitUntil([&] { return port->BufferedBytes() == 5; }));
   port->Purge();
   EXPECT_EQ(port->BufferedBytes(), 0u);
   peer.write("fresh");
@@ -336,7 +334,7 @@ TEST_F(TcpPortTest, AReplacedFloodingPeerLeavesNoMoreThanTheFixedBuffersHold) {
         misplaced += static_cast<unsigned char>(byte) != (received++ % 251);
     }
   };
-  ASSERT_TRUE(RunEventsUntil(
+  ASSERT_TRUE(WaitUntil(
       [&] {
         readAll();
         return received >= (64u << 20);
@@ -346,7 +344,7 @@ TEST_F(TcpPortTest, AReplacedFloodingPeerLeavesNoMoreThanTheFixedBuffersHold) {
 
   QTcpSocket second;
   second.connectToHost(QHostAddress::LocalHost, localPort);
-  ASSERT_TRUE(RunEventsUntil([&] { return second.state() == QAbstractSocket::ConnectedState; }));
+  ASSERT_TRUE(WaitUntil([&] { return second.state() == QAbstractSocket::ConnectedState; }));
   RunEventRounds(20);
   const size_t fixedBuffers = options.receiveLimit +
                               static_cast<size_t>(options.socketReadBufferSize) +
@@ -388,7 +386,7 @@ TEST_F(TcpPortTest, AFloodStaysBoundedEndsEachReadingTurnAndArrivesWholeAndInOrd
 
   const TcpPortOptions limits;
   const size_t held = limits.receiveLimit + static_cast<size_t>(limits.socketReadBufferSize);
-  ASSERT_TRUE(RunEventsUntil([&] { return port->BufferedBytes() >= limits.receiveLimit; }, 60000));
+  ASSERT_TRUE(WaitUntil([&] { return port->BufferedBytes() >= limits.receiveLimit; }, 60000));
   RunEventRounds(200);
   EXPECT_LE(port->BufferedBytes(), held);
   EXPECT_LT(sent.load(), kTotal) << "the sender is held back";
@@ -398,7 +396,7 @@ TEST_F(TcpPortTest, AFloodStaysBoundedEndsEachReadingTurnAndArrivesWholeAndInOrd
   uint64_t misplaced = 0;
   size_t largestTurn = 0;
   std::string chunk;
-  const bool allArrived = RunEventsUntil(
+  const bool allArrived = WaitUntil(
       [&] {
         size_t turn = 0;
         for (size_t n = 1; n != 0 && turn < 4 * limits.readBudget; turn += n) {

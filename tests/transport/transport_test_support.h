@@ -15,12 +15,13 @@
 #include <functional>
 #include <string>
 
+#include "base/string_table.h"
 #include "config/edition.h"
 #include "config/settings.h"
 #include "config/user_store.h"
 #include "support/recording_prompt.h"
+#include "support/wait.h"
 #include "transport/port_context.h"
-#include "base/string_table.h"
 
 namespace fenno::testing {
 
@@ -30,18 +31,6 @@ inline QCoreApplication& TestApp() {
   static char* argv[] = {name, nullptr};
   static QCoreApplication app(argc, argv);
   return app;
-}
-
-// Runs events until `done` holds or a generous deadline passes (a loaded machine is slow,
-// and the deadline only turns a hang into a failure). Answers whether `done` held.
-inline bool RunEventsUntil(const std::function<bool()>& done, int deadlineMs = 30000) {
-  TestApp();
-  const QDeadlineTimer deadline(deadlineMs);
-  while (!done()) {
-    if (deadline.hasExpired()) return false;
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-  }
-  return true;
 }
 
 // Runs events for a number of rounds (each waits up to 10 ms for an event).

@@ -16,12 +16,13 @@
 #include "engine/engine.h"
 #include "support/dbus_session.h"
 #include "support/recording_prompt.h"
+#include "support/wait.h"
 #include "ui/virtual_device_window.h"
 
 namespace fenno {
 namespace {
 
-using testing::PumpEventsUntil;
+using testing::WaitUntil;
 
 // A virtual-mode run of five comma-separated fields ended by CR, delivered as live data
 // (there is no session bus here, so nothing is served; the engine runs all the same).
@@ -92,18 +93,18 @@ TEST_F(EngineWindowTest, ARecordSentFromTheVirtualDeviceFillsTheBoxesAndCopiesAs
 
   Find<QPlainTextEdit>("sendBox")->setPlainText(QStringLiteral("1.5,2,3,4,5\n"));
   Find<QPushButton>("sendButton")->click();
-  ASSERT_TRUE(PumpEventsUntil([&] { return Text("recordNumberBox") == QStringLiteral("1"); }));
+  ASSERT_TRUE(WaitUntil([&] { return Text("recordNumberBox") == QStringLiteral("1"); }));
   EXPECT_EQ(Text("fieldBox1"), QStringLiteral("1.5"));
   EXPECT_EQ(Text("fieldBox5"), QStringLiteral("5"));
   // The acknowledgement goes back to the device; its NUL shows as the character 255.
   auto* shown = Find<QPlainTextEdit>("inputBuffer");
-  ASSERT_TRUE(PumpEventsUntil([&] { return !shown->toPlainText().isEmpty(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !shown->toPlainText().isEmpty(); }));
   EXPECT_EQ(shown->toPlainText(), QStringLiteral("ACK\u00FF"));
   EXPECT_EQ(shown->textCursor().position(), 4);
 
   // Edit > Copy takes the box that last had the focus: a link to its item and its text.
   window->activateWindow();
-  ASSERT_TRUE(PumpEventsUntil([&] { return window->isActiveWindow(); }));
+  ASSERT_TRUE(WaitUntil([&] { return window->isActiveWindow(); }));
   Find<QLineEdit>("fieldBox2")->setFocus();
   auto* edit = Find<QMenu>("editMenu");
   edit->popup(QPoint());
@@ -134,7 +135,7 @@ TEST_F(EngineWindowTest, AnOutputButtonSendsOnlyWhenReleasedOverItself) {
   Click(button, inside, inside);
   EXPECT_EQ(engine.QueuedOutputSize(), before + 4);
   auto* shown = Find<QPlainTextEdit>("inputBuffer");
-  ASSERT_TRUE(PumpEventsUntil([&] { return shown->toPlainText() == QStringLiteral("ping"); }));
+  ASSERT_TRUE(WaitUntil([&] { return shown->toPlainText() == QStringLiteral("ping"); }));
 }
 
 TEST_F(EngineWindowTest, SuspendTogglesTheMenuAndTheCaptionAndResetKeepsTheWindow) {
@@ -172,7 +173,7 @@ TEST_F(EngineWindowTest, AMinimisedWindowHidesOnlyWhenATrayCanBringItBack) {
     window->showMinimized();
     EXPECT_FALSE(window->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
     if (tray) {
-      EXPECT_TRUE(PumpEventsUntil([&] { return !window->isVisible(); }));
+      EXPECT_TRUE(WaitUntil([&] { return !window->isVisible(); }));
     } else {
       QCoreApplication::processEvents();
       EXPECT_TRUE(window->isVisible());
@@ -206,7 +207,7 @@ TEST_F(NetfennoEngineWindowTest, ResetReturnsToTheSetupWindow) {
   Start();
   EXPECT_EQ(window->findChild<QPushButton*>(QStringLiteral("dtrButton")), nullptr);
   Find<QAction>("actionReset")->trigger();
-  ASSERT_TRUE(PumpEventsUntil([&] { return closed == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return closed == 1; }));
   EXPECT_EQ(returned, 1);
   EXPECT_FALSE(window->isVisible());
 }

@@ -1,0 +1,30 @@
+#include "wait.h"
+
+#include <chrono>
+#include <thread>
+
+namespace fenno::testing {
+namespace {
+
+void Sleep(int ms) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void (*pauseBetweenChecks)(int) = Sleep;
+
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= deadline) return condition();
+    pauseBetweenChecks(20);
+  }
+  return true;
+}
+
+void SetWaitPause(void (*pause)(int ms)) {
+  pauseBetweenChecks = pause ? pause : Sleep;
+}
+
+}  // namespace fenno::testing
