@@ -1,0 +1,308 @@
+#include "ui/setup_window.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+#include "base/qt_text.h"
+#include "base/string_ids.h"
+#include "config/command_line.h"
+#include "ui/about_box.h"
+#include "ui/captions.h"
+#include "ui/dde_parms_dialog.h"
+#include "ui/dde_topic_dialog.h"
+#include "ui/engine_window.h"
+#include "ui/form_helpers.h"
+#include "ui/help_pages.h"
+#include "ui/setup_window_text_ids.h"
+
+namespace fenno {
+namespace {
+
+// A recent-file item: "&1 /path/name.DE3", its "&" doubled so it shows as itself.
+QString RecentItemText(size_t index, const std::string& path) {
+  QString shown = FromPath(path);
+  shown.replace(QLatin1Char('&'), QLatin1String("&&"));
+  return QLatin1Char('&') + QString::number(index + 1) + QLatin1Char(' ') + shown;
+}
+
+}  // namespace
+
+SetupWindow::SetupWindow(const SetupContext& context, QWidget* parent)
+    : QMainWindow(parent),
+      c_(context),
+      files_(SetupFilesContext{c_.edition, c_.settings, c_.working, c_.strings, c_.prompt,
+                               recentFiles_, c_.homeFolder}) {
+  setObjectName(QLatin1String("MainForm"));
+  setWindowTitle(Numbered(2101));
+  BuildMenus();
+  BuildCentralText();
+  ApplyCaptions(*this, c_.strings);
+  // The whole menu bar stays visible in every language: no item is pushed into an
+  // overflow button.
+  setMinimumWidth(menuBar()->sizeHint().width());
+  const int width = std::max(minimumWidth(), centralWidget()->sizeHint().width());
+  resize(width, menuBar()->sizeHint().height() + centralWidget()->heightForWidth(width));
+  Refresh();
+}
+
+SetupWindow::~SetupWindow() { delete engine_.data(); }
+
+QMenu* SetupWindow::AddMenu(int caption, const char* name) {
+  QMenu* menu = menuBar()->addMenu(Numbered(caption));
+  menu->setObjectName(QLatin1String(name));
+  connect(menu, &QMenu::aboutToShow, this, &SetupWindow::Refresh);
+  return menu;
+}
+
+template <class Slot>
+QAction* SetupWindow::AddItem(QMenu& menu, int caption, const char* name, Slot slot) {
+  QAction* item = menu.addAction(Numbered(caption));
+  item->setObjectName(QLatin1String(name));
+  connect(item, &QAction::triggered, this, slot);
+  return item;
+}
+
+QAction* SetupWindow::AddLaterItem(QMenu& menu, int caption, const char* name) {
+  QAction* item = menu.addAction(Numbered(caption));
+  item->setObjectName(QLatin1String(name));
+  connect(item, &QAction::triggered, this, [this, item] { NotYet(*item); });
+  return item;
+}
+
+void SetupWindow::BuildMenus() {
+  QMenu* file = AddMenu(2102, "FilePullDown");
+  // Each item refreshes the window whatever it answers: a cancelled Open may still have
+  // saved the previous configuration under a new name.
+  AddItem(*file, 2103, "FileNew", [this] { files_.New(); Refresh(); });
+  AddItem(*file, 2104, "FileLoad", [this] { files_.Open(); Refresh(); });
+  AddItem(*file, 2105, "FileSave", [this] { files_.Save(); Refresh(); });
+  AddItem(*file, 2106, "FileSaveAs", [this] { files_.SaveAs(); Refresh(); });
+  recentSeparators_[0] = file->addSeparator();
+  recentSeparators_[0]->setObjectName(QLatin1String("mnuMRUSsep1"));
+  for (size_t i = 0; i < recentItems_.size(); ++i) {
+    recentItems_[i] = file->addAction(QString());
+    recentItems_[i]->setObjectName(QLatin1String("mnuMRU") + QString::number(i));
+    connect(recentItems_[i], &QAction::triggered, this,
+            [this, i] { files_.OpenRecent(i); Refresh(); });
+  }
+  recentSeparators_[1] = file->addSeparator();
+  recentSeparators_[1]->setObjectName(QLatin1String("mnuMRUsep2"));
+  AddItem(*file, 2107, "FileExit", [this] { close(); });
+
+  QMenu* mode = AddMenu(2108, "XferMethod");
+  outputMethodItems_[kSendKeystrokes] =
+      AddItem(*mode, 2109, "SendKeystrokes", [this] {
+        // Part 5.2: choosing the item chooses keystroke output before its dialog opens.
+        c_.working.ConfigModified |= ChooseOutputMethod(kSendKeystrokes, c_.settings);
+        Refresh();
+        NotYet(*outputMethodItems_[kSendKeystrokes]);
+      });
+  outputMethodItems_[kDdeServer] =
+      AddItem(*mode, 2110, "UseDDE", [this] { OpenDdeParms(0); });
+  outputMethodItems_[kLogToDisk] = AddItem(*mode, 6000, "SaveToFile", [this] {
+    files_.ChooseLogFile();
+    Refresh();
+  });
+  for (QAction* item : outputMethodItems_) item->setCheckable(true);
+
+  QMenu* port = AddMenu(2111, "PortPullDown");
+  AddLaterItem(*port, 2112, "PortSettings");
+  portTest_ = AddLaterItem(*port, 2113, "PortTest");
+  port->addSeparator();
+
+  QMenu* define = AddMenu(2114, "DefinePullDown");
+  AddLaterItem(*define, 2115, "DefineRecords");
+  define->addSeparator();
+  AddLaterItem(*define, 2116, "PreInTrans");
+  AddLaterItem(*define, 2117, "DefineTranslate");
+  define->addSeparator();
+  AddLaterItem(*define, 2118, "GetOutStrings");
+  AddLaterItem(*define, 2119, "MHKActions");
+  define->addSeparator();
+  AddItem(*define, 6001, "DDESource", [this] { OpenDdeParms(1); });
+  AddItem(*define, 6002, "DDEBuffer", [this] { OpenDdeParms(2); });
+
+  QMenu* run = AddMenu(2121, "Run");
+  runTest_ = AddItem(*run, 2122, "RunTest", [this] { Activate(ActivationMode::Test); });
+  runNormal_ = AddItem(*run, 2123, "RunNormal", [this] { Activate(ActivationMode::Normal); });
+  AddItem(*run, 2124, "RunVirtual", [this] { Activate(ActivationMode::Virtual); });
+  for (const PreferenceItem& preference : PreferenceItems()) {
+    if (!PreferenceAvailable(preference.preference, c_.edition)) continue;
+    // Beep on Input sits in the Port menu; the Activate menu's groups are separated.
+    const bool inPort = preference.preference == Preference::BeepOnInput;
+    if (preference.preference == Preference::StartSuspended ||
+        preference.preference == Preference::DisplayDtr ||
+        (preference.preference == Preference::ShowDateTime && !c_.edition.IsSerial()))
+      run->addSeparator();
+    QAction* item = AddItem(inPort ? *port : *run, preference.caption, preference.name,
+                            [this, which = preference.preference] {
+                              TogglePreference(which, c_.settings, c_.working);
+                              Refresh();
+                            });
+    item->setCheckable(true);
+    preferenceItems_.emplace_back(preference.preference, item);
+  }
+  run->addSeparator();
+  AddItem(*run, 6003, "mSetTopic", [this] {
+    DdeTopicDialog dialog(c_.settings, c_.working, c_.prompt, c_.strings, this);
+    dialog.exec();
+  });
+
+  QMenu* help = AddMenu(2125, "Help");
+  QAction* index = AddItem(*help, 2126, "HelpIndex", [this] {
+    OpenHelpPage(kHelpIndexPage, c_.edition, c_.strings, c_.prompt);
+  });
+  index->setShortcut(QKeySequence(Qt::Key_F1));
+  help->addSeparator();
+  AddItem(*help, str::kQuickStartMenu, "QuickStart", [this] {
+    OpenHelpPage(kQuickStartPage, c_.edition, c_.strings, c_.prompt);
+  });
+  help->addSeparator();
+  AddItem(*help, 2128, "HelpAbout", [this] {
+    AboutBox about(c_.edition, c_.strings, this);
+    about.exec();
+  });
+}
+
+void SetupWindow::BuildCentralText() {
+  auto* central = new QWidget;
+  auto* layout = new QVBoxLayout(central);
+  auto* hint = new QLabel(Numbered(str::kSetupHint));
+  hint->setObjectName(QLatin1String("setupHint"));
+  hint->setWordWrap(true);
+  hint->setAlignment(Qt::AlignCenter);
+  layout->addWidget(hint);
+  setCentralWidget(central);
+}
+
+void SetupWindow::Refresh() {
+  setWindowTitle(FromUtf8(SetupCaption(c_.strings, c_.working.ConfigFileName)));
+  for (const auto& [preference, item] : preferenceItems_)
+    item->setChecked(PreferenceChecked(preference, c_.settings));
+  const SetupMenuState state = SetupMenuStateOf(c_.edition, c_.settings);
+  for (size_t method = 0; method < outputMethodItems_.size(); ++method)
+    outputMethodItems_[method]->setChecked(static_cast<int>(method) == state.checkedOutputMethod);
+  runNormal_->setEnabled(state.normalEnabled);
+  runTest_->setEnabled(state.testEnabled);
+  portTest_->setEnabled(state.analyzeEnabled);
+  RefreshRecentItems();
+}
+
+void SetupWindow::RefreshRecentItems() {
+  const std::vector<std::string>& entries = recentFiles_.entries();
+  for (size_t i = 0; i < recentItems_.size(); ++i) {
+    recentItems_[i]->setVisible(i < entries.size());
+    if (i < entries.size()) recentItems_[i]->setText(RecentItemText(i, entries[i]));
+  }
+  for (QAction* separator : recentSeparators_) separator->setVisible(!entries.empty());
+}
+
+void SetupWindow::NotYet(const QAction& item) {
+  c_.prompt.Show({c_.strings.Format(str::kNotYetAvailable, {WithoutAccelerator(ToUtf8(item.text()))}),
+                  std::string(c_.edition.programName), PromptButtons::Ok,
+                  PromptIcon::Information});
+}
+
+void SetupWindow::OpenDdeParms(int mode) {
+  DdeParmsDialog dialog(static_cast<DdeParmsMode>(mode), c_.settings, c_.working, c_.strings,
+                        this);
+  dialog.exec();
+  // Part 3.5: the DDE server item chooses its output method once its dialog has closed.
+  if (mode == 0) c_.working.ConfigModified |= ChooseOutputMethod(kDdeServer, c_.settings);
+  Refresh();
+}
+
+std::optional<int> SetupWindow::StartUp(const std::string& configPath) {
+  recentFiles_.Read(c_.store, c_.edition.programName);
+  c_.working.ConfigFileName = configPath;
+  files_.Load();
+  setupReady_ = true;
+  Refresh();
+  if (configPath.empty()) {
+    show();
+    return std::nullopt;
+  }
+  if (!c_.working.ConfigLoaded) return kExitConfigError;
+  if (!Activate(ActivationMode::Normal)) show();
+  return std::nullopt;
+}
+
+bool SetupWindow::Activate(ActivationMode mode) {
+  if (engine_ || mode == ActivationMode::Inactive) return false;
+  const SetupMenuState state = SetupMenuStateOf(c_.edition, c_.settings);
+  if ((mode == ActivationMode::Normal && !state.normalEnabled) ||
+      (mode == ActivationMode::Test && !state.testEnabled))
+    return false;
+  c_.working.PortName = ActivationPortName(c_.edition, c_.settings);
+  auto engine = std::make_unique<EngineWindow>(
+      EngineWindowContext{c_.edition, c_.settings, c_.working, c_.prompt, c_.strings,
+                          c_.regional, c_.store},
+      mode);
+  // A device that fails has told why; the window stays as it was.
+  if (!engine->Open()) return false;
+  if (mode == ActivationMode::Normal) {
+    // The save question comes after the device opened; cancelling it closes the device
+    // again (with the engine window that was never shown).
+    const bool goOn = files_.AskToSave();
+    Refresh();
+    if (!goOn) return false;
+    // The setup window gives way as if it closed: its recent files are stored now.
+    recentFiles_.Write(c_.store, c_.edition.programName);
+    setupReady_ = false;
+  }
+  mode_ = mode;
+  engine_ = engine.release();
+  connect(engine_, &EngineWindow::Closed, this, &SetupWindow::OnEngineClosed);
+  // Netfenno's Reset arrives inside the engine's tick: the window closes after it.
+  connect(
+      engine_, &EngineWindow::ReturnToSetupRequested, this,
+      [this] {
+        if (!engine_) return;
+        returnToSetup_ = true;
+        engine_->close();
+      },
+      Qt::QueuedConnection);
+  hide();
+  engine_->Start();
+  return true;
+}
+
+void SetupWindow::OnEngineClosed() {
+  EngineWindow* engine = engine_.data();
+  engine_.clear();
+  // Closed may come from inside the engine's own event handling: delete it afterwards.
+  if (engine) engine->deleteLater();
+  const ActivationMode mode = std::exchange(mode_, ActivationMode::Inactive);
+  const bool returnToSetup = std::exchange(returnToSetup_, false);
+  setupReady_ = true;
+  if (mode == ActivationMode::Normal && !returnToSetup) {
+    emit ProgramEnded();
+    return;
+  }
+  // A "{CONFIG(" command may have loaded another configuration meanwhile.
+  Refresh();
+  show();
+  raise();
+  activateWindow();
+}
+
+void SetupWindow::closeEvent(QCloseEvent* event) {
+  if (engine_) {
+    event->ignore();
+    return;
+  }
+  const bool goOn = files_.AskToSave();
+  recentFiles_.Write(c_.store, c_.edition.programName);
+  Refresh();
+  if (!goOn) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  if (setupReady_) emit ProgramEnded();
+}
+
+}  // namespace fenno
