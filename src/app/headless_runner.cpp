@@ -16,9 +16,9 @@
 #include "base/prompt.h"
 #include "base/string_table.h"
 #include "config/config_load.h"
+#include "config/settings.h"
 #include "config/setup_rules.h"
 #include "config/setup_text_ids.h"
-#include "config/settings.h"
 #include "engine/engine.h"
 
 namespace fenno {

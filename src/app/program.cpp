@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "app/headless_runner.h"
+#include "app/windows_runner.h"
 #include "config/command_line.h"
 #include "config/print_config.h"
 #include "fenno_version.h"
-#include "app/headless_runner.h"
-#include "app/windows_runner.h"
 
 namespace fenno {
 namespace {

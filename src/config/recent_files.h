@@ -1,11 +1,11 @@
 #pragma once
 
-// The four most recently used configuration files (Part 1.3), most recent first. The
+// The four most recently used configuration files, most recent first. The
 // list is read from the per-user store once at start-up and written back when the setup
 // window closes (or gives way to a normal activation); in between it changes only here.
 //
-// Linux file names are case-sensitive, so an entry matches a path only when the two are
-// equal byte for byte (the original compared them ignoring case).
+// File names are case-sensitive, so an entry matches a path only when the two are equal
+// byte for byte.
 
 #include <string>
 #include <string_view>

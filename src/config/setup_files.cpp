@@ -9,8 +9,8 @@ namespace fenno {
 bool SetupFiles::AskToSave() {
   saveCancelled_ = false;
   if (c_.working.SkipSavePrompt || !c_.working.ConfigModified) return true;
-  const int question = c_.working.ConfigLoaded ? str::kSaveChangedFile
-                                               : str::kSaveCurrentConfiguration;
+  const int question =
+      c_.working.ConfigLoaded ? str::kSaveChangedFile : str::kSaveCurrentConfiguration;
   const PromptAnswer answer =
       c_.prompt.Show({c_.strings.Text(question), std::string(c_.edition.questionTitle),
                       PromptButtons::YesNoCancel, PromptIcon::Question});
@@ -85,8 +85,8 @@ bool SetupFiles::ChooseLogFile() {
 
 LoadOutcome SetupFiles::Load() {
   const std::string path = c_.working.ConfigFileName;
-  const LoadOutcome outcome = LoadConfiguration(c_.settings, c_.working, c_.edition, c_.strings,
-                                                c_.prompt, c_.homeFolder);
+  const LoadOutcome outcome =
+      LoadConfiguration(c_.settings, c_.working, c_.edition, c_.strings, c_.prompt, c_.homeFolder);
   if (outcome == LoadOutcome::NotReadable) {
     c_.prompt.Show({c_.strings.Format(str::kConfigNotReadable, {path}),
                     std::string(c_.edition.programName), PromptButtons::Ok,

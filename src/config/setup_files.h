@@ -1,13 +1,13 @@
 #pragma once
 
-// The setup window's File menu (Part 1.3): New, Open, Save, Save As, the recent files
+// The setup window's File menu: New, Open, Save, Save As, the recent files
 // and the save question, with message boxes and file dialogs through the prompt. The
 // window calls one of these per menu item and then refreshes its caption, check marks
 // and recent-file items from the settings.
 //
-// Where this differs from the original, it keeps the user's work: a recent-file entry
-// asks the save question as Open does, and a save under the question that fails ("File
-// I/O Error") stops the operation that asked, as cancelling would.
+// Unsaved work is never dropped without the user's word: a recent-file entry asks the save
+// question as Open does, and a save under the question that fails ("File I/O Error")
+// stops the operation that asked, as cancelling would.
 
 #include <string>
 
@@ -52,7 +52,7 @@ class SetupFiles {
   // changes (the writer has told a failure).
   bool SaveAs();
 
-  // Mode > Log to disk (Part 3.5, D): the log file dialog; the chosen file and the log
+  // Mode > Log to disk: the log file dialog; the chosen file and the log
   // output method. False when cancelled.
   bool ChooseLogFile();
 

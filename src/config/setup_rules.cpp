@@ -22,13 +22,19 @@ constexpr std::array<PreferenceItem, 7> kPreferenceItems{{
 template <class S>
 auto FlagOf(Preference preference, S& settings) -> decltype(&settings.BeepOnInput) {
   switch (preference) {
-    case Preference::BeepOnInput: return &settings.BeepOnInput;
-    case Preference::StartSuspended: return &settings.StartSuspended;
-    case Preference::MinimizeOnActivation: return &settings.MinimizeOnActivation;
-    case Preference::AlwaysOnTop: return &settings.AlwaysOnTop;
-    case Preference::ShowDateTime: return &settings.ShowDateTime;
+    case Preference::BeepOnInput:
+      return &settings.BeepOnInput;
+    case Preference::StartSuspended:
+      return &settings.StartSuspended;
+    case Preference::MinimizeOnActivation:
+      return &settings.MinimizeOnActivation;
+    case Preference::AlwaysOnTop:
+      return &settings.AlwaysOnTop;
+    case Preference::ShowDateTime:
+      return &settings.ShowDateTime;
     case Preference::DisplayDtr:
-    case Preference::DisplayBreak: break;
+    case Preference::DisplayBreak:
+      break;
   }
   return nullptr;
 }
@@ -61,7 +67,9 @@ std::string SetupCaption(const StringTable& strings, const std::string& configFi
   return strings.Text(str::kSetupCaptionNamed) + "(" + name + ")";
 }
 
-std::span<const PreferenceItem> PreferenceItems() { return kPreferenceItems; }
+std::span<const PreferenceItem> PreferenceItems() {
+  return kPreferenceItems;
+}
 
 bool PreferenceAvailable(Preference preference, const Edition& edition) {
   const bool lineButton =

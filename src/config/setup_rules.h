@@ -18,7 +18,7 @@ namespace fenno {
 // the name after the last "/" (or "\"), no space before "(" (texts 5007 and 5008).
 std::string SetupCaption(const StringTable& strings, const std::string& configFileName);
 
-// The settings the Activate and Port menus toggle (Part 8.1).
+// The settings the Activate and Port menus toggle.
 enum class Preference {
   BeepOnInput,           // PortControl, Port menu
   StartSuspended,        // ActDisable
@@ -44,15 +44,15 @@ bool PreferenceChecked(Preference preference, const Settings& settings);
 // configuration modified.
 void TogglePreference(Preference preference, Settings& settings, WorkingValues& working);
 
-// Netfenno (Part 2.2): a server needs a local port other than 0; a client a remote port
+// Netfenno: a server needs a local port other than 0; a client a remote port
 // other than 0 and a remote host. A port counts by its leading number, as Val reads it.
 bool ConnectionSettingsComplete(const Settings& settings);
 
 // What the setup window's menus show when they open.
 struct SetupMenuState {
-  bool normalEnabled = true;   // RunNormal
-  bool testEnabled = true;     // RunTest
-  bool analyzeEnabled = true;  // PortTest
+  bool normalEnabled = true;                      // RunNormal
+  bool testEnabled = true;                        // RunTest
+  bool analyzeEnabled = true;                     // PortTest
   int16_t checkedOutputMethod = kSendKeystrokes;  // SendKeystrokes, UseDDE or SaveToFile
 };
 SetupMenuState SetupMenuStateOf(const Edition& edition, const Settings& settings);
@@ -61,7 +61,7 @@ SetupMenuState SetupMenuStateOf(const Edition& edition, const Settings& settings
 // was not chosen before.
 bool ChooseOutputMethod(int16_t method, Settings& settings);
 
-// Mode > Log to disk (Part 3.5, D): the chosen log file and the log output method; true
+// Mode > Log to disk: the chosen log file and the log output method; true
 // (configuration modified) when the path changed or logging was not chosen before.
 bool StoreLogFileChoice(const std::string& path, Settings& settings);
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// The live-data link dialog (DDEParms, Part 7.2) in its three modes: the command target
+// The live-data link dialog (DDEParms) in its three modes: the command target
 // of DDE server output, the command-source link and the output-buffer link. Rules:
 // dde/dde_dialogs.h.
 

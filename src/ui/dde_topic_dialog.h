@@ -1,6 +1,6 @@
 #pragma once
 
-// The live-data topic dialog (ComfennoDDETopic, Part 7.2): the port name or a topic of
+// The live-data topic dialog (ComfennoDDETopic): the port name or a topic of
 // the user's own. Rules: dde/dde_dialogs.h.
 
 #include <QDialog>

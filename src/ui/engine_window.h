@@ -50,7 +50,7 @@ class EngineWindow : public QMainWindow {
   // The window has closed and the engine with it (Quit, the window's close button,
   // "{APPEXIT}").
   void Closed();
-  void ReturnToSetupRequested();  // Netfenno's Reset (Part 3.1 G): back to the setup window
+  void ReturnToSetupRequested();  // Netfenno's Reset: back to the setup window
 
  protected:
   void closeEvent(QCloseEvent* event) override;

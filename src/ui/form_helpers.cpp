@@ -36,7 +36,9 @@ void ShowRefusal(QDialog& dialog, const DialogCheck& check, const StringTable& s
                  Prompt& prompt) {
   prompt.Beep();
   const auto& a = check.arguments;
-  const auto arg = [&a](size_t i) { return i < a.size() ? std::string_view(a[i]) : std::string_view(); };
+  const auto arg = [&a](size_t i) {
+    return i < a.size() ? std::string_view(a[i]) : std::string_view();
+  };
   const std::string text = strings.Format(check.message, {arg(0), arg(1), arg(2), arg(3)});
   prompt.Show({text, strings.Text(check.title), PromptButtons::Ok, PromptIcon::Exclamation});
   if (auto* field = dialog.findChild<QWidget*>(FromUtf8(check.field))) {

@@ -21,7 +21,9 @@ class QWidget;
 namespace fenno {
 
 // The design text of a string-table number: "2104".
-inline QString Numbered(int number) { return QString::number(number); }
+inline QString Numbered(int number) {
+  return QString::number(number);
+}
 
 // A row "label: field" whose label (text `labelNumber`) is the field's buddy.
 QLabel* AddFormRow(QFormLayout& form, int labelNumber, QWidget* field, const char* objectName);

@@ -1,6 +1,6 @@
 #pragma once
 
-// The Help menu's pages (Part 8.1: "some help to open and some page to show"), opened
+// The Help menu's pages (the help index and the quick start guide), opened
 // in the desktop's browser. They are looked for in the installed documentation folder
 // (<prefix>/share/doc/fenno beside the program's bin folder) and then in the source
 // tree's docs/ folder of a build that has not been installed.

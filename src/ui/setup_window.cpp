@@ -48,7 +48,9 @@ SetupWindow::SetupWindow(const SetupContext& context, QWidget* parent)
   Refresh();
 }
 
-SetupWindow::~SetupWindow() { delete engine_.data(); }
+SetupWindow::~SetupWindow() {
+  delete engine_.data();
+}
 
 QMenu* SetupWindow::AddMenu(int caption, const char* name) {
   QMenu* menu = menuBar()->addMenu(Numbered(caption));
@@ -76,32 +78,44 @@ void SetupWindow::BuildMenus() {
   QMenu* file = AddMenu(2102, "FilePullDown");
   // Each item refreshes the window whatever it answers: a cancelled Open may still have
   // saved the previous configuration under a new name.
-  AddItem(*file, 2103, "FileNew", [this] { files_.New(); Refresh(); });
-  AddItem(*file, 2104, "FileLoad", [this] { files_.Open(); Refresh(); });
-  AddItem(*file, 2105, "FileSave", [this] { files_.Save(); Refresh(); });
-  AddItem(*file, 2106, "FileSaveAs", [this] { files_.SaveAs(); Refresh(); });
+  AddItem(*file, 2103, "FileNew", [this] {
+    files_.New();
+    Refresh();
+  });
+  AddItem(*file, 2104, "FileLoad", [this] {
+    files_.Open();
+    Refresh();
+  });
+  AddItem(*file, 2105, "FileSave", [this] {
+    files_.Save();
+    Refresh();
+  });
+  AddItem(*file, 2106, "FileSaveAs", [this] {
+    files_.SaveAs();
+    Refresh();
+  });
   recentSeparators_[0] = file->addSeparator();
   recentSeparators_[0]->setObjectName(QLatin1String("mnuMRUSsep1"));
   for (size_t i = 0; i < recentItems_.size(); ++i) {
     recentItems_[i] = file->addAction(QString());
     recentItems_[i]->setObjectName(QLatin1String("mnuMRU") + QString::number(i));
-    connect(recentItems_[i], &QAction::triggered, this,
-            [this, i] { files_.OpenRecent(i); Refresh(); });
+    connect(recentItems_[i], &QAction::triggered, this, [this, i] {
+      files_.OpenRecent(i);
+      Refresh();
+    });
   }
   recentSeparators_[1] = file->addSeparator();
   recentSeparators_[1]->setObjectName(QLatin1String("mnuMRUsep2"));
   AddItem(*file, 2107, "FileExit", [this] { close(); });
 
   QMenu* mode = AddMenu(2108, "XferMethod");
-  outputMethodItems_[kSendKeystrokes] =
-      AddItem(*mode, 2109, "SendKeystrokes", [this] {
-        // Part 5.2: choosing the item chooses keystroke output before its dialog opens.
-        c_.working.ConfigModified |= ChooseOutputMethod(kSendKeystrokes, c_.settings);
-        Refresh();
-        NotYet(*outputMethodItems_[kSendKeystrokes]);
-      });
-  outputMethodItems_[kDdeServer] =
-      AddItem(*mode, 2110, "UseDDE", [this] { OpenDdeParms(0); });
+  outputMethodItems_[kSendKeystrokes] = AddItem(*mode, 2109, "SendKeystrokes", [this] {
+    // Choosing the item chooses keystroke output before its dialog opens.
+    c_.working.ConfigModified |= ChooseOutputMethod(kSendKeystrokes, c_.settings);
+    Refresh();
+    NotYet(*outputMethodItems_[kSendKeystrokes]);
+  });
+  outputMethodItems_[kDdeServer] = AddItem(*mode, 2110, "UseDDE", [this] { OpenDdeParms(0); });
   outputMethodItems_[kLogToDisk] = AddItem(*mode, 6000, "SaveToFile", [this] {
     files_.ChooseLogFile();
     Refresh();
@@ -157,9 +171,8 @@ void SetupWindow::BuildMenus() {
   });
   index->setShortcut(QKeySequence(Qt::Key_F1));
   help->addSeparator();
-  AddItem(*help, str::kQuickStartMenu, "QuickStart", [this] {
-    OpenHelpPage(kQuickStartPage, c_.edition, c_.strings, c_.prompt);
-  });
+  AddItem(*help, str::kQuickStartMenu, "QuickStart",
+          [this] { OpenHelpPage(kQuickStartPage, c_.edition, c_.strings, c_.prompt); });
   help->addSeparator();
   AddItem(*help, 2128, "HelpAbout", [this] {
     AboutBox about(c_.edition, c_.strings, this);
@@ -201,16 +214,15 @@ void SetupWindow::RefreshRecentItems() {
 }
 
 void SetupWindow::NotYet(const QAction& item) {
-  c_.prompt.Show({c_.strings.Format(str::kNotYetAvailable, {WithoutAccelerator(ToUtf8(item.text()))}),
-                  std::string(c_.edition.programName), PromptButtons::Ok,
-                  PromptIcon::Information});
+  c_.prompt.Show(
+      {c_.strings.Format(str::kNotYetAvailable, {WithoutAccelerator(ToUtf8(item.text()))}),
+       std::string(c_.edition.programName), PromptButtons::Ok, PromptIcon::Information});
 }
 
 void SetupWindow::OpenDdeParms(int mode) {
-  DdeParmsDialog dialog(static_cast<DdeParmsMode>(mode), c_.settings, c_.working, c_.strings,
-                        this);
+  DdeParmsDialog dialog(static_cast<DdeParmsMode>(mode), c_.settings, c_.working, c_.strings, this);
   dialog.exec();
-  // Part 3.5: the DDE server item chooses its output method once its dialog has closed.
+  // The DDE server item chooses its output method once its dialog has closed.
   if (mode == 0) c_.working.ConfigModified |= ChooseOutputMethod(kDdeServer, c_.settings);
   Refresh();
 }
@@ -238,8 +250,8 @@ bool SetupWindow::Activate(ActivationMode mode) {
     return false;
   c_.working.PortName = ActivationPortName(c_.edition, c_.settings);
   auto engine = std::make_unique<EngineWindow>(
-      EngineWindowContext{c_.edition, c_.settings, c_.working, c_.prompt, c_.strings,
-                          c_.regional, c_.store},
+      EngineWindowContext{c_.edition, c_.settings, c_.working, c_.prompt, c_.strings, c_.regional,
+                          c_.store},
       mode);
   // A device that fails has told why; the window stays as it was.
   if (!engine->Open()) return false;

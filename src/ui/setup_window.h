@@ -1,6 +1,6 @@
 #pragma once
 
-// The setup window (MainForm; Parts 1.3 and 8.1): the program's main window. Its menus
+// The setup window (MainForm): the program's main window. Its menus
 // load and save configurations, open the dialogs that edit the settings, toggle the
 // preferences, and activate the engine in normal, test or virtual mode, which hides it
 // while the engine window runs. The rules it follows are plain functions it calls
@@ -50,14 +50,14 @@ class SetupWindow final : public QMainWindow {
   explicit SetupWindow(const SetupContext& context, QWidget* parent = nullptr);
   ~SetupWindow() override;
 
-  // Start-up (Part 1.3, with DESIGN.md's command line): reads the recent files and loads
+  // Start-up: reads the recent files and loads
   // configPath, or the defaults. Without a path the window shows itself and waits. A named
   // file that loads is activated in normal mode (the window shows itself when that fails or
   // is cancelled); one that does not load ends the program: the answer is then its exit
   // status, nullopt otherwise.
   std::optional<int> StartUp(const std::string& configPath);
 
-  // Activation (Part 8.1). False when the device failed or the save question was
+  // Activation in a mode. False when the device failed or the save question was
   // cancelled; the window is then as it was.
   bool Activate(ActivationMode mode);
   ActivationMode activationMode() const { return mode_; }
@@ -93,7 +93,7 @@ class SetupWindow final : public QMainWindow {
   SetupFiles files_;
   QPointer<EngineWindow> engine_;
   ActivationMode mode_ = ActivationMode::Inactive;
-  // Part 1.3: closing the window ends the program only once start-up has loaded the first
+  // Closing the window ends the program only once start-up has loaded the first
   // configuration, and not while a normal activation runs.
   bool setupReady_ = false;
   // Netfenno's Reset: the engine closes back to the setup window even after normal mode.

@@ -42,7 +42,8 @@ class SetupFilesTest : public ::testing::Test {
   Settings settings_ = Settings::Defaults(ComfennoEdition(), "/home/ann");
   WorkingValues working_;
   RecentFiles recent_;
-  SetupFiles files_{{ComfennoEdition(), settings_, working_, strings_, prompt_, recent_, "/home/ann"}};
+  SetupFiles files_{
+      {ComfennoEdition(), settings_, working_, strings_, prompt_, recent_, "/home/ann"}};
 };
 
 TEST_F(SetupFilesTest, SaveQuestionAnswersBeforeNew) {
@@ -115,7 +116,8 @@ TEST_F(SetupFilesTest, OpenLoadsTheChosenFileAndListsIt) {
 }
 
 TEST_F(SetupFilesTest, DamagedFileGivesTheMessageTheDefaultsAndStillEntersTheList) {
-  const std::string damaged = folder_.Write("damaged.DE3", "Comfenno Pro Configuration File Version 4.00\r\n x\r\n");
+  const std::string damaged =
+      folder_.Write("damaged.DE3", "Comfenno Pro Configuration File Version 4.00\r\n x\r\n");
   settings_.FieldCount = 5;
   prompt_.ScriptFile(damaged);
   EXPECT_TRUE(files_.Open());

@@ -98,10 +98,10 @@ TEST(SetupMenuStateTest, NetfennoActivatesOnlyWithCompleteConnectionSettings) {
     bool enabled;
   };
   const Row rows[] = {
-      {0, "10.0.0.5", "4001", "", true},     {0, "", "4001", "", false},
-      {0, "10.0.0.5", "", "", false},        {0, "10.0.0.5", "0", "", false},
-      {0, "10.0.0.5", " 23x", "", true},     {1, "", "", "4001", true},
-      {1, "10.0.0.5", "4001", "0", false},   {1, "", "", "abc", false},
+      {0, "10.0.0.5", "4001", "", true},   {0, "", "4001", "", false},
+      {0, "10.0.0.5", "", "", false},      {0, "10.0.0.5", "0", "", false},
+      {0, "10.0.0.5", " 23x", "", true},   {1, "", "", "4001", true},
+      {1, "10.0.0.5", "4001", "0", false}, {1, "", "", "abc", false},
   };
   for (const Row& row : rows) {
     Settings settings = Settings::Defaults(NetfennoEdition(), "/tmp");
@@ -110,8 +110,8 @@ TEST(SetupMenuStateTest, NetfennoActivatesOnlyWithCompleteConnectionSettings) {
     settings.TcpRemotePort = row.remotePort;
     settings.TcpLocalPort = row.localPort;
     const SetupMenuState state = SetupMenuStateOf(NetfennoEdition(), settings);
-    EXPECT_EQ(state.normalEnabled, row.enabled) << row.mode << " " << row.host << " "
-                                                << row.remotePort << " " << row.localPort;
+    EXPECT_EQ(state.normalEnabled, row.enabled)
+        << row.mode << " " << row.host << " " << row.remotePort << " " << row.localPort;
     EXPECT_EQ(state.testEnabled, row.enabled);
     EXPECT_EQ(state.analyzeEnabled, row.enabled);
     // The serial program has nothing to complete.
@@ -138,7 +138,7 @@ TEST(SetupRulesTest, ActivationPortNameAndDefaultExtension) {
   EXPECT_EQ(ActivationPortName(NetfennoEdition(), settings), "10.0.0.5");
 
   const std::pair<const char*, const char*> names[] = {
-      {"/a/scale", "/a/scale.DE3"},   {"/a/scale.DE3", "/a/scale.DE3"},
+      {"/a/scale", "/a/scale.DE3"},     {"/a/scale.DE3", "/a/scale.DE3"},
       {"/a/scale.txt", "/a/scale.txt"}, {"/a.b/scale", "/a.b/scale.DE3"},
       {"/a/.hidden", "/a/.hidden.DE3"}, {"scale", "scale.DE3"},
   };

@@ -26,8 +26,8 @@ class SetupWindowTest : public ::testing::Test {
   void SetUp() override {
     // The engine's own per-user store (device paths) must not reach the user's files.
     ::setenv("XDG_CONFIG_HOME", folder_.path().c_str(), 1);
-    window_ = std::make_unique<SetupWindow>(
-        SetupContext{edition(), settings_, working_, prompt_, strings_, regional_, store_, "/home/ann"});
+    window_ = std::make_unique<SetupWindow>(SetupContext{edition(), settings_, working_, prompt_,
+                                                         strings_, regional_, store_, "/home/ann"});
     QObject::connect(window_.get(), &SetupWindow::ProgramEnded, [this] { ++programEnds_; });
     ASSERT_EQ(window_->StartUp(""), std::nullopt);
   }
@@ -141,7 +141,7 @@ TEST_P(EachProgramSetupWindowTest, VirtualModeHidesTheSetupWindowUntilTheEngineC
   EXPECT_EQ(window_->activationMode(), ActivationMode::Virtual);
   EXPECT_FALSE(window_->isVisible());
   EXPECT_TRUE(window_->engineWindow()->isVisible());
-  if (edition().IsSerial()) EXPECT_EQ(working_.PortName, "COM3");
+  EXPECT_EQ(working_.PortName, edition().IsSerial() ? "COM3" : "");  // Netfenno: the host
   CloseEngine();
   EXPECT_EQ(window_->engineWindow(), nullptr);
   EXPECT_EQ(window_->activationMode(), ActivationMode::Inactive);
@@ -183,7 +183,8 @@ TEST_F(NetfennoSetupWindowTest, NormalModeAsksToSaveAndEndsTheProgramWithTheEngi
 
 TEST_F(NetfennoSetupWindowTest, ResetReturnsToTheSetupWindow) {
   Connectable();
-  for (ActivationMode mode : {ActivationMode::Normal, ActivationMode::Test, ActivationMode::Virtual}) {
+  for (ActivationMode mode :
+       {ActivationMode::Normal, ActivationMode::Test, ActivationMode::Virtual}) {
     ASSERT_TRUE(window_->Activate(mode));
     emit window_->engineWindow()->ReturnToSetupRequested();
     ProcessQueuedEvents();
