@@ -57,6 +57,7 @@ AboutBox::AboutBox(const Edition& edition, const StringTable& strings, QWidget* 
   layout->addWidget(buttons, 3, 0, 1, 2);
 
   ApplyCaptions(*this, strings);
+  FitTitle(*this);
 }
 
 }  // namespace fenno

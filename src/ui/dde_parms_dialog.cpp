@@ -42,6 +42,7 @@ DdeParmsDialog::DdeParmsDialog(DdeParmsMode mode, Settings& settings, WorkingVal
     connect(box, &QCheckBox::clicked, this, [this] { DdeParmsCheckBoxClicked(working_); });
   layout->addWidget(AddOkCancel(*this, str::kDdeParmsOk, str::kDdeParmsCancel));
   ApplyCaptions(*this, strings);
+  FitTitle(*this);
 
   const DdeParmsValues values = LoadDdeParms(mode, settings);
   application_->setText(FromBytes(values.application));

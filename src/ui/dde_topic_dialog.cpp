@@ -42,6 +42,7 @@ DdeTopicDialog::DdeTopicDialog(Settings& settings, WorkingValues& working, Promp
   layout->addWidget(AddOkCancel(*this, str::kDialogOk, str::kDialogCancel));
   connect(specify_, &QRadioButton::toggled, topic_, &QWidget::setEnabled);
   ApplyCaptions(*this, strings);
+  FitTitle(*this);
 
   const TopicChoice choice = LoadTopic(settings);
   (choice.specify ? specify_ : usePort_)->setChecked(true);

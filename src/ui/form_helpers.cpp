@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <algorithm>
 
 #include "base/qt_text.h"
 
@@ -30,6 +32,14 @@ QDialogButtonBox* AddOkCancel(QDialog& dialog, int okNumber, int cancelNumber) {
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   return buttons;
+}
+
+void FitTitle(QWidget& window) {
+  QFont bold = window.font();
+  bold.setBold(true);
+  const int frameButtons = 4 * window.style()->pixelMetric(QStyle::PM_TitleBarHeight);
+  const int needed = QFontMetrics(bold).horizontalAdvance(window.windowTitle()) + frameButtons;
+  window.setMinimumWidth(std::max(window.minimumWidth(), needed));
 }
 
 void ShowRefusal(QDialog& dialog, const DialogCheck& check, const StringTable& strings,

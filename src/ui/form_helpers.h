@@ -32,6 +32,10 @@ QLabel* AddFormRow(QFormLayout& form, int labelNumber, QWidget* field, const cha
 // object names "okButton" and "cancelButton".
 QDialogButtonBox* AddOkCancel(QDialog& dialog, int okNumber, int cancelNumber);
 
+// Widens a window so that the window manager's frame shows its whole title (bold, beside
+// the frame's buttons) instead of eliding it.
+void FitTitle(QWidget& window);
+
 // A check that refused: beeps, shows its message through the prompt and gives its field
 // (found by object name in `dialog`) the focus with its text selected.
 void ShowRefusal(QDialog& dialog, const DialogCheck& check, const StringTable& strings,

@@ -42,7 +42,8 @@ SetupWindow::SetupWindow(const SetupContext& context, QWidget* parent)
   ApplyCaptions(*this, c_.strings);
   // The whole menu bar stays visible in every language: no item is pushed into an
   // overflow button.
-  setMinimumWidth(menuBar()->sizeHint().width());
+  menuBarWidth_ = menuBar()->sizeHint().width();
+  setMinimumWidth(menuBarWidth_);
   const int width = std::max(minimumWidth(), centralWidget()->sizeHint().width());
   resize(width, menuBar()->sizeHint().height() + centralWidget()->heightForWidth(width));
   Refresh();
@@ -188,11 +189,15 @@ void SetupWindow::BuildCentralText() {
   hint->setWordWrap(true);
   hint->setAlignment(Qt::AlignCenter);
   layout->addWidget(hint);
+  // Room for a few lines, so the window reads as a window and not as a bar.
+  central->setMinimumHeight(hint->fontMetrics().height() * 6);
   setCentralWidget(central);
 }
 
 void SetupWindow::Refresh() {
   setWindowTitle(FromUtf8(SetupCaption(c_.strings, c_.working.ConfigFileName)));
+  setMinimumWidth(menuBarWidth_);
+  FitTitle(*this);
   for (const auto& [preference, item] : preferenceItems_)
     item->setChecked(PreferenceChecked(preference, c_.settings));
   const SetupMenuState state = SetupMenuStateOf(c_.edition, c_.settings);

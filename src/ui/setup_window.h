@@ -106,6 +106,7 @@ class SetupWindow final : public QMainWindow {
   QAction* runNormal_ = nullptr;
   QAction* runTest_ = nullptr;
   QAction* portTest_ = nullptr;
+  int menuBarWidth_ = 0;
 };
 
 }  // namespace fenno
