@@ -59,6 +59,12 @@ class WindowedProgramTest : public ::testing::Test {
       Press(symbol, shifted ? XK_Shift_L : NoSymbol);
     }
   }
+  // Brings the window to the front and waits until keys go to it.
+  void Focus(Window window) {
+    ASSERT_NE(window, None);
+    session_->Activate(window);
+    ASSERT_TRUE(testing::PollUntil([&] { return session_->ActiveWindow() == window; }));
+  }
   // Alt and a menu's mnemonic, then the item's, once the menu is open.
   void ChooseMenuItem(KeySym menu, KeySym item) {
     Press(menu, XK_Alt_L);
@@ -114,16 +120,13 @@ TEST_F(WindowedProgramTest, OpenASampleRunItVirtuallyAndComeBack) {
   std::filesystem::copy_file(
       std::string(std::getenv("FENNO_SOURCE_DIR")) + "/examples/balance-log.DE3", sample);
   const pid_t program = session_->Launch({std::getenv("COMFENNO_BIN")});
-  session_->Activate(session_->WaitForWindow("Comfenno Pro Setup (Untitled)"));
+  Focus(session_->WaitForWindow("Comfenno Pro Setup (Untitled)"));
 
   ChooseMenuItem(XK_f, XK_o);  // File > Open
-  session_->Activate(session_->WaitForWindow("Open Comfenno Configuration..."));
+  Focus(session_->WaitForWindow("Open Comfenno Configuration..."));
   Type(sample);
   Press(XK_Return);
-  const Window setup = session_->WaitForWindow("Comfenno Pro Setup(balance-log.DE3)");
-  ASSERT_NE(setup, None);
-
-  session_->Activate(setup);
+  Focus(session_->WaitForWindow("Comfenno Pro Setup(balance-log.DE3)"));
   ChooseMenuItem(XK_a, XK_v);  // Activate > Virtual Instrument Mode
   // The engine serves its items on the bus while the setup window is away.
   ASSERT_TRUE(testing::PollUntil([&] { return bus_->HasOwner("dde.Comfenno.COM1"); }));
@@ -131,7 +134,7 @@ TEST_F(WindowedProgramTest, OpenASampleRunItVirtuallyAndComeBack) {
 
   ASSERT_TRUE(testing::PollUntil([&] { return session_->ActiveWindow() != None; }));
   Close(WindowOr("Comfenno - COM1"));  // the engine window, by its caption once it has one
-  session_->Activate(session_->WaitForWindow("Comfenno Pro Setup(balance-log.DE3)"));
+  Focus(session_->WaitForWindow("Comfenno Pro Setup(balance-log.DE3)"));
   EXPECT_FALSE(bus_->HasOwner("dde.Comfenno.COM1"));
 
   ChooseMenuItem(XK_f, XK_x);  // File > Exit

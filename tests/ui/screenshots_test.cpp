@@ -1,13 +1,9 @@
-// The screenshot run: every window of the list below, in English, German and Japanese and
-// for both programs, on a private X server with a window manager. Each window is written
-// as a PNG into the build folder (tests/ui/screenshots/), once as it opens and once per
-// menu of its menu bar, opened; and the run fails when a visible label, button, menu or
-// menu item shows a text narrower than it needs (clipped), or still shows a string-table
-// number instead of its text.
-//
-// A new window joins by adding a factory to Windows(): it builds the window from the
-// context (settings, prompt, string table of the language being shown) and returns it,
-// shown or not. Look at the pictures: a check cannot see a text that fits but is wrong.
+// The screenshot run: every window of Windows(), for both programs, in English, German and
+// Japanese, on a private X server with a window manager. Each is written as PNG into
+// tests/ui/screenshots/ of the build folder, as it opens and with each menu of its menu bar
+// open; the run fails when a visible label, button, menu or menu item is narrower than its
+// text (clipped) or still shows a string-table number. A window joins by adding a factory
+// to Windows(). Look at the pictures too: a check cannot see a text that fits but is wrong.
 
 #include <gtest/gtest.h>
 
@@ -16,72 +12,57 @@
 #include <QDir>
 #include <QFontDatabase>
 #include <QLabel>
-#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QPixmap>
 #include <QRegularExpression>
 #include <QTranslator>
 #include <QWindow>
 #include <cstdlib>
 #include <functional>
-#include <memory>
 
 #include "config/config_samples.h"
-#include "config/user_store.h"
-#include "engine/regional.h"
 #include "support/recording_prompt.h"
 #include "support/x11_session.h"
 #include "ui/about_box.h"
 #include "ui/dde_parms_dialog.h"
 #include "ui/dde_topic_dialog.h"
-#include "ui/engine_window.h"
 #include "ui/setup_window.h"
 #include "ui/ui_language.h"
 
 namespace fenno {
 namespace {
 
-using testing::PollUntil;
-using testing::RecordingPrompt;
-
-// What a window of the run borrows; fresh for each window.
+// What a window borrows; fresh for each window.
 struct ShotContext {
   const Edition& edition;
   const StringTable& strings;
   Settings settings;
   WorkingValues working;
-  RecordingPrompt prompt;
+  testing::RecordingPrompt prompt;
   MemoryUserStore store;
   RegionalSettings regional;
-  std::string home = "/home/ann";
 };
 
-struct WindowFactory {
-  const char* name;
-  std::function<std::unique_ptr<QWidget>(ShotContext&)> make;
-};
+using WindowFactory = std::function<std::unique_ptr<QWidget>(ShotContext&)>;
 
-std::unique_ptr<QWidget> MakeSetupWindow(ShotContext& c) {
-  const std::string program(c.edition.programName);
-  c.store.Set(program, "MRUFiles", "0",
-              "/home/ann/balance-com5" + std::string(c.edition.configExtension));
-  c.store.Set(program, "MRUFiles", "1",
-              "/srv/lab/gauge-items" + std::string(c.edition.configExtension));
+std::unique_ptr<QWidget> SetupWithRecentFiles(ShotContext& c) {
+  const std::string program(c.edition.programName), extension(c.edition.configExtension);
+  c.store.Set(program, "MRUFiles", "0", "/home/ann/balance-com5" + extension);
+  c.store.Set(program, "MRUFiles", "1", "/srv/lab/gauge-items" + extension);
   auto window = std::make_unique<SetupWindow>(SetupContext{
-      c.edition, c.settings, c.working, c.prompt, c.strings, c.regional, c.store, c.home});
+      c.edition, c.settings, c.working, c.prompt, c.strings, c.regional, c.store, "/home/ann"});
   window->StartUp("");
   return window;
 }
 
 // Five fields, three output-string buttons, the line buttons and the clock.
-std::unique_ptr<QWidget> MakeEngineWindow(ShotContext& c) {
+std::unique_ptr<QWidget> RunningEngine(ShotContext& c) {
   c.settings.RecordStructure = kDelimitedFields;
   c.settings.FieldCount = 5;
-  for (int i = 1; i <= 3; ++i) {
-    c.settings.ButtonCaption[static_cast<size_t>(i)] = "String " + std::to_string(i);
-    c.settings.ButtonString[static_cast<size_t>(i)] = "S" + std::to_string(i) + "\r";
+  for (size_t i = 1; i <= 3; ++i) {
+    c.settings.ButtonCaption[i] = "String " + std::to_string(i);
+    c.settings.ButtonString[i] = "S" + std::to_string(i) + "\r";
   }
   c.settings.EngineButtons = kShowDtrButton | kShowBreakButton;
   c.settings.ShowDateTime = true;
@@ -94,10 +75,10 @@ std::unique_ptr<QWidget> MakeEngineWindow(ShotContext& c) {
   return window;
 }
 
-const std::vector<WindowFactory>& Windows() {
-  static const std::vector<WindowFactory> windows = {
-      {"setup", MakeSetupWindow},
-      {"engine", MakeEngineWindow},
+const std::vector<std::pair<const char*, WindowFactory>>& Windows() {
+  static const std::vector<std::pair<const char*, WindowFactory>> windows = {
+      {"setup", SetupWithRecentFiles},
+      {"engine", RunningEngine},
       {"about",
        [](ShotContext& c) -> std::unique_ptr<QWidget> {
          return std::make_unique<AboutBox>(c.edition, c.strings);
@@ -115,75 +96,49 @@ const std::vector<WindowFactory>& Windows() {
   return windows;
 }
 
-// A text that is a string-table number a window forgot to replace (the table's window
-// numbers are four and five digits; a record number or a count may show smaller ones).
+// The table's window numbers have four or five digits; a count or record number may be shorter.
 bool IsBareNumber(QString text) {
-  text.remove(QLatin1Char('&'));
   static const QRegularExpression number(QStringLiteral("^\\s*\\d{4,5}\\s*$"));
-  return number.match(text).hasMatch();
+  return number.match(text.remove(QLatin1Char('&'))).hasMatch();
 }
 
-class TextCheck {
- public:
-  explicit TextCheck(std::string where) : where_(std::move(where)) {}
-  void Fail(const QString& what, const QString& text) {
-    ADD_FAILURE() << where_ << ": " << what.toStdString() << " \"" << text.toStdString() << "\"";
-  }
+void Fail(const std::string& where, const char* what, const QString& text) {
+  ADD_FAILURE() << where << ": " << what << " \"" << text.toStdString() << "\"";
+}
 
-  void Widgets(QWidget& window) {
-    if (IsBareNumber(window.windowTitle()))
-      Fail(QStringLiteral("window title"), window.windowTitle());
-    for (QWidget* widget : window.findChildren<QWidget*>()) {
-      if (!widget->isVisible() || widget->window() != &window) continue;
-      QString text;
-      if (auto* label = qobject_cast<QLabel*>(widget)) {
-        text = label->text();
-        if (text.isEmpty()) continue;
-        const bool clipped = label->wordWrap()
-                                 ? label->height() < label->heightForWidth(label->width())
-                                 : label->width() < label->sizeHint().width() ||
-                                       label->height() < label->sizeHint().height();
-        if (clipped) Fail(QStringLiteral("clipped label ") + label->objectName(), text);
-      } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        text = button->text();
-        if (button->width() < button->sizeHint().width())
-          Fail(QStringLiteral("clipped button ") + button->objectName(), text);
-      }
-      if (IsBareNumber(text) || IsBareNumber(widget->toolTip()))
-        Fail(QStringLiteral("number instead of a text in ") + widget->objectName(), text);
+void CheckWidgets(QWidget& window, const std::string& where) {
+  if (IsBareNumber(window.windowTitle())) Fail(where, "window title", window.windowTitle());
+  for (QWidget* widget : window.findChildren<QWidget*>()) {
+    if (!widget->isVisible() || widget->window() != &window) continue;
+    QString text;
+    bool clipped = false;
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+      text = label->text();
+      clipped = !text.isEmpty() &&
+                (label->wordWrap() ? label->height() < label->heightForWidth(label->width())
+                                   : label->width() < label->sizeHint().width() ||
+                                         label->height() < label->sizeHint().height());
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+      text = button->text();
+      clipped = button->width() < button->sizeHint().width();
     }
+    if (clipped) Fail(where, "clipped", text);
+    if (IsBareNumber(text) || IsBareNumber(widget->toolTip())) Fail(where, "a number", text);
   }
+}
 
-  void MenuBar(QMenuBar& bar) {
-    for (QAction* action : bar.actions()) {
-      if (!action->isVisible()) continue;
-      const QRect place = bar.actionGeometry(action);
-      // An item that does not fit goes into the bar's overflow button.
-      if (place.isEmpty() || !bar.rect().contains(place))
-        Fail(QStringLiteral("menu out of the menu bar"), action->text());
-      if (IsBareNumber(action->text())) Fail(QStringLiteral("menu title"), action->text());
-    }
+void CheckMenu(QMenu& menu, const std::string& where) {
+  if (menu.width() < menu.sizeHint().width()) Fail(where, "clipped menu", menu.title());
+  for (QAction* action : menu.actions()) {
+    if (!action->isVisible() || action->isSeparator()) continue;
+    const QString shown = QString(action->text()).remove(QLatin1Char('&'));
+    if (menu.actionGeometry(action).width() < menu.fontMetrics().horizontalAdvance(shown))
+      Fail(where, "clipped menu item", action->text());
+    if (IsBareNumber(action->text())) Fail(where, "a number", action->text());
   }
+}
 
-  void Menu(QMenu& menu) {
-    if (menu.width() < menu.sizeHint().width()) Fail(QStringLiteral("clipped menu"), menu.title());
-    for (QAction* action : menu.actions()) {
-      if (!action->isVisible() || action->isSeparator()) continue;
-      const QRect place = menu.actionGeometry(action);
-      const int needed =
-          menu.fontMetrics().horizontalAdvance(QString(action->text()).remove(QLatin1Char('&')));
-      if (place.width() < needed) Fail(QStringLiteral("clipped menu item"), action->text());
-      if (IsBareNumber(action->text()) || IsBareNumber(action->toolTip()))
-        Fail(QStringLiteral("menu item"), action->text());
-    }
-  }
-
- private:
-  std::string where_;
-};
-
-// The program's language as it would start in it: Qt's own translations, and the CJK
-// font for Japanese, on top of the desktop's font.
+// The language as the program starts in it: Qt's translations, and the CJK font for Japanese.
 void UseLanguage(Language language) {
   static const QFont desktopFont = QApplication::font();
   for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
@@ -194,10 +149,9 @@ void UseLanguage(Language language) {
   PrepareUiLanguage(*qApp, language);
 }
 
-// Waits until the window is on the screen (and, for a window, made active by the window
-// manager), then lets it paint. The deadline only ends a hang.
+// On the screen (and made active by the window manager), then painted.
 void Settle(QWidget& window) {
-  PollUntil([&] {
+  testing::PollUntil([&] {
     QApplication::processEvents();
     return window.windowHandle() && window.windowHandle()->isExposed() &&
            (window.isActiveWindow() || window.windowType() == Qt::Popup);
@@ -205,8 +159,7 @@ void Settle(QWidget& window) {
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
 }
 
-// The window as it draws itself (the window manager's frame is not ours to check), with an
-// open menu drawn where it stands on the screen.
+// The window as it draws itself, with an open menu where it stands on the screen.
 void Save(QWidget& window, QWidget* menu, const std::string& name) {
   const QRect area = menu ? window.geometry().united(menu->geometry()) : window.geometry();
   QPixmap picture(area.size());
@@ -215,81 +168,57 @@ void Save(QWidget& window, QWidget* menu, const std::string& name) {
   painter.drawPixmap(window.geometry().topLeft() - area.topLeft(), window.grab());
   if (menu) painter.drawPixmap(menu->geometry().topLeft() - area.topLeft(), menu->grab());
   painter.end();
-  const QString folder = QStringLiteral(FENNO_SCREENSHOT_DIR);
-  QDir().mkpath(folder);
-  EXPECT_TRUE(picture.save(folder + QLatin1Char('/') + QString::fromStdString(name) +
-                           QStringLiteral(".png")))
-      << name;
+  QDir().mkpath(QStringLiteral(FENNO_SCREENSHOT_DIR));
+  EXPECT_TRUE(picture.save(QStringLiteral(FENNO_SCREENSHOT_DIR "/") + QString::fromStdString(name) +
+                           QStringLiteral(".png")));
 }
 
-struct Shot {
-  const Edition* edition;
-  Language language;
-};
-
-class ScreenshotTest : public ::testing::TestWithParam<Shot> {};
+class ScreenshotTest : public ::testing::TestWithParam<std::tuple<const Edition*, Language>> {};
 
 TEST_P(ScreenshotTest, EveryWindowShowsItsTextsWhole) {
-  const Edition& edition = *GetParam().edition;
-  const Language language = GetParam().language;
+  const auto [edition, language] = GetParam();
   UseLanguage(language);
-  const StringTable strings(edition.kind, language);
-  const std::string suffix = "-" + std::string(LanguageCode(language));
-
-  for (const WindowFactory& factory : Windows()) {
-    const std::string name = std::string(edition.executableName) + "-" + factory.name;
-    ShotContext context{edition, strings, Settings::Defaults(edition, "/home/ann"), {}, {}, {}, {}};
-    std::unique_ptr<QWidget> window = factory.make(context);
-    if (!window->isVisible()) window->show();
-    window->raise();
+  const StringTable strings(edition->kind, language);
+  for (const auto& [windowName, make] : Windows()) {
+    const std::string name = std::string(edition->executableName) + "-" + windowName;
+    const std::string suffix = "-" + std::string(LanguageCode(language));
+    ShotContext context{*edition, strings, Settings::Defaults(*edition, "/home/ann"), {}, {},
+                        {},       {}};
+    const std::unique_ptr<QWidget> window = make(context);
+    window->show();
     window->activateWindow();
     Settle(*window);
     Save(*window, nullptr, name + suffix);
-    TextCheck check(name + suffix);
-    check.Widgets(*window);
-
-    auto* main = qobject_cast<QMainWindow*>(window.get());
-    QMenuBar* bar = main ? main->findChild<QMenuBar*>() : nullptr;
-    if (!bar) continue;
-    check.MenuBar(*bar);
-    for (QAction* title : bar->actions()) {
+    CheckWidgets(*window, name + suffix);
+    QMenuBar* bar = window->findChild<QMenuBar*>();
+    for (QAction* title : bar ? bar->actions() : QList<QAction*>()) {
       QMenu* menu = title->menu();
       if (!menu || !title->isVisible()) continue;
+      const QRect place = bar->actionGeometry(title);  // not pushed into the overflow button
+      if (place.isEmpty() || !bar->rect().contains(place))
+        Fail(name + suffix, "menu out of the bar", title->text());
       bar->setActiveAction(title);
-      if (!PollUntil(
-              [&] {
-                QApplication::processEvents();
-                return menu->isVisible();
-              },
-              10000)) {
-        ADD_FAILURE() << name << ": menu " << menu->objectName().toStdString() << " did not open";
-        continue;
-      }
+      ASSERT_TRUE(testing::PollUntil([&] {
+        QApplication::processEvents();
+        return menu->isVisible();
+      }));
       Settle(*menu);
-      Save(*window, menu, name + "-" + menu->objectName().toStdString() + suffix);
-      check.Menu(*menu);
+      const std::string menuName = name + "-" + menu->objectName().toStdString() + suffix;
+      Save(*window, menu, menuName);
+      CheckMenu(*menu, menuName);
       menu->hide();
-      PollUntil(
-          [&] {
-            QApplication::processEvents();
-            return !menu->isVisible();
-          },
-          10000);
     }
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(ProgramsAndLanguages, ScreenshotTest,
-                         ::testing::Values(Shot{&ComfennoEdition(), Language::English},
-                                           Shot{&ComfennoEdition(), Language::German},
-                                           Shot{&ComfennoEdition(), Language::Japanese},
-                                           Shot{&NetfennoEdition(), Language::English},
-                                           Shot{&NetfennoEdition(), Language::German},
-                                           Shot{&NetfennoEdition(), Language::Japanese}),
-                         [](const auto& p) {
-                           return std::string(p.param.edition->programName) + "_" +
-                                  std::string(LanguageCode(p.param.language));
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    ProgramsAndLanguages, ScreenshotTest,
+    ::testing::Combine(::testing::Values(&ComfennoEdition(), &NetfennoEdition()),
+                       ::testing::Values(Language::English, Language::German, Language::Japanese)),
+    [](const auto& p) {
+      return std::string(std::get<0>(p.param)->programName) + "_" +
+             std::string(LanguageCode(std::get<1>(p.param)));
+    });
 
 TEST(ScreenshotFontTest, AJapaneseFontIsInstalled) {
   // Without one the Japanese pictures show empty boxes, and every check above still passes.
@@ -299,18 +228,18 @@ TEST(ScreenshotFontTest, AJapaneseFontIsInstalled) {
 }  // namespace
 }  // namespace fenno
 
-// The X server comes first: Qt's windows open on it.
+// The X server comes first: the windows open on it.
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   std::string why;
-  auto session = fenno::testing::X11Session::Start({}, &why);
+  const auto session = fenno::testing::X11Session::Start({}, &why);
   if (!session) {
     std::fprintf(stderr, "no X server for the screenshots: %s\n", why.c_str());
     return 1;
   }
   ::setenv("DISPLAY", session->DisplayName().c_str(), 1);
   ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-  fenno::testing::ScratchFolder userFolder;
+  const fenno::testing::ScratchFolder userFolder;
   ::setenv("XDG_CONFIG_HOME", userFolder.path().c_str(), 1);
   QApplication app(argc, argv);
   return RUN_ALL_TESTS();
