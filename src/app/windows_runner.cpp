@@ -28,7 +28,10 @@ int RunWindows(const Edition& edition, const CommandLine& command, int argc, cha
   SetupWindow window({edition, settings, working, prompt, strings, regional, store, HomeFolder()});
   QObject::connect(&window, &SetupWindow::ProgramEnded, &app, [] { QApplication::quit(); });
   if (const std::optional<int> status = window.StartUp(command.configPath)) return *status;
-  return QApplication::exec();
+  const int status = QApplication::exec();
+  // The engine window of a normal activation closes the program as it is deleted.
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  return status;
 }
 
 }  // namespace fenno

@@ -9,13 +9,13 @@ namespace fenno {
 namespace {
 
 constexpr std::array<PreferenceItem, 7> kPreferenceItems{{
-    {Preference::BeepOnInput, "PortControl", 2302},
-    {Preference::StartSuspended, "ActDisable", 2304},
-    {Preference::MinimizeOnActivation, "MiniFenno", 2303},
-    {Preference::AlwaysOnTop, "OnTop", 2305},
-    {Preference::DisplayDtr, "DisplayDTR", 2306},
-    {Preference::DisplayBreak, "DisplayBrk", 2307},
-    {Preference::ShowDateTime, "DateTime", 2308},
+    {Preference::BeepOnInput, "PortControl", str::kMenuPortControl},
+    {Preference::StartSuspended, "ActDisable", str::kMenuActDisable},
+    {Preference::MinimizeOnActivation, "MiniFenno", str::kMenuMiniFenno},
+    {Preference::AlwaysOnTop, "OnTop", str::kMenuOnTop},
+    {Preference::DisplayDtr, "DisplayDTR", str::kMenuDisplayDtr},
+    {Preference::DisplayBreak, "DisplayBrk", str::kMenuDisplayBrk},
+    {Preference::ShowDateTime, "DateTime", str::kMenuDateTime},
 }};
 
 // The flag a preference toggles, or null for the two engine-button bits.

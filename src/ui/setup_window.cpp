@@ -36,7 +36,7 @@ SetupWindow::SetupWindow(const SetupContext& context, QWidget* parent)
       files_(SetupFilesContext{c_.edition, c_.settings, c_.working, c_.strings, c_.prompt,
                                recentFiles_, c_.homeFolder}) {
   setObjectName(QLatin1String("MainForm"));
-  setWindowTitle(Numbered(2101));
+  setWindowTitle(Numbered(str::kSetupCaption));
   BuildMenus();
   BuildCentralText();
   ApplyCaptions(*this, c_.strings);
@@ -76,25 +76,20 @@ QAction* SetupWindow::AddLaterItem(QMenu& menu, int caption, const char* name) {
 }
 
 void SetupWindow::BuildMenus() {
-  QMenu* file = AddMenu(2102, "FilePullDown");
+  QMenu* file = AddMenu(str::kMenuFile, "FilePullDown");
   // Each item refreshes the window whatever it answers: a cancelled Open may still have
   // saved the previous configuration under a new name.
-  AddItem(*file, 2103, "FileNew", [this] {
-    files_.New();
-    Refresh();
-  });
-  AddItem(*file, 2104, "FileLoad", [this] {
-    files_.Open();
-    Refresh();
-  });
-  AddItem(*file, 2105, "FileSave", [this] {
-    files_.Save();
-    Refresh();
-  });
-  AddItem(*file, 2106, "FileSaveAs", [this] {
-    files_.SaveAs();
-    Refresh();
-  });
+  const auto fileItem = [this, file](int caption, const char* name,
+                                     bool (SetupFiles::*operation)()) {
+    AddItem(*file, caption, name, [this, operation] {
+      (files_.*operation)();
+      Refresh();
+    });
+  };
+  fileItem(str::kMenuFileNew, "FileNew", &SetupFiles::New);
+  fileItem(str::kMenuFileOpen, "FileLoad", &SetupFiles::Open);
+  fileItem(str::kMenuFileSave, "FileSave", &SetupFiles::Save);
+  fileItem(str::kMenuFileSaveAs, "FileSaveAs", &SetupFiles::SaveAs);
   recentSeparators_[0] = file->addSeparator();
   recentSeparators_[0]->setObjectName(QLatin1String("mnuMRUSsep1"));
   for (size_t i = 0; i < recentItems_.size(); ++i) {
@@ -107,43 +102,49 @@ void SetupWindow::BuildMenus() {
   }
   recentSeparators_[1] = file->addSeparator();
   recentSeparators_[1]->setObjectName(QLatin1String("mnuMRUsep2"));
-  AddItem(*file, 2107, "FileExit", [this] { close(); });
+  AddItem(*file, str::kMenuFileExit, "FileExit", [this] { close(); });
 
-  QMenu* mode = AddMenu(2108, "XferMethod");
-  outputMethodItems_[kSendKeystrokes] = AddItem(*mode, 2109, "SendKeystrokes", [this] {
-    // Choosing the item chooses keystroke output before its dialog opens.
-    c_.working.ConfigModified |= ChooseOutputMethod(kSendKeystrokes, c_.settings);
-    Refresh();
-    NotYet(*outputMethodItems_[kSendKeystrokes]);
-  });
-  outputMethodItems_[kDdeServer] = AddItem(*mode, 2110, "UseDDE", [this] { OpenDdeParms(0); });
-  outputMethodItems_[kLogToDisk] = AddItem(*mode, 6000, "SaveToFile", [this] {
+  QMenu* mode = AddMenu(str::kMenuMode, "XferMethod");
+  outputMethodItems_[kSendKeystrokes] =
+      AddItem(*mode, str::kMenuSendKeystrokes, "SendKeystrokes", [this] {
+        // Choosing the item chooses keystroke output before its dialog opens.
+        c_.working.ConfigModified |= ChooseOutputMethod(kSendKeystrokes, c_.settings);
+        Refresh();
+        NotYet(*outputMethodItems_[kSendKeystrokes]);
+      });
+  outputMethodItems_[kDdeServer] = AddItem(*mode, str::kMenuUseDde, "UseDDE",
+                                           [this] { OpenDdeParms(DdeParmsMode::CommandTarget); });
+  outputMethodItems_[kLogToDisk] = AddItem(*mode, str::kMenuSaveToFile, "SaveToFile", [this] {
     files_.ChooseLogFile();
     Refresh();
   });
   for (QAction* item : outputMethodItems_) item->setCheckable(true);
 
-  QMenu* port = AddMenu(2111, "PortPullDown");
-  AddLaterItem(*port, 2112, "PortSettings");
-  portTest_ = AddLaterItem(*port, 2113, "PortTest");
+  QMenu* port = AddMenu(str::kMenuPort, "PortPullDown");
+  AddLaterItem(*port, str::kMenuPortSettings, "PortSettings");
+  portTest_ = AddLaterItem(*port, str::kMenuPortTest, "PortTest");
   port->addSeparator();
 
-  QMenu* define = AddMenu(2114, "DefinePullDown");
-  AddLaterItem(*define, 2115, "DefineRecords");
+  QMenu* define = AddMenu(str::kMenuDefine, "DefinePullDown");
+  AddLaterItem(*define, str::kMenuDefineRecords, "DefineRecords");
   define->addSeparator();
-  AddLaterItem(*define, 2116, "PreInTrans");
-  AddLaterItem(*define, 2117, "DefineTranslate");
+  AddLaterItem(*define, str::kMenuPreInTrans, "PreInTrans");
+  AddLaterItem(*define, str::kMenuDefineTranslate, "DefineTranslate");
   define->addSeparator();
-  AddLaterItem(*define, 2118, "GetOutStrings");
-  AddLaterItem(*define, 2119, "MHKActions");
+  AddLaterItem(*define, str::kMenuGetOutStrings, "GetOutStrings");
+  AddLaterItem(*define, str::kMenuHotKeyActions, "MHKActions");
   define->addSeparator();
-  AddItem(*define, 6001, "DDESource", [this] { OpenDdeParms(1); });
-  AddItem(*define, 6002, "DDEBuffer", [this] { OpenDdeParms(2); });
+  AddItem(*define, str::kMenuDdeSource, "DDESource",
+          [this] { OpenDdeParms(DdeParmsMode::CommandLink); });
+  AddItem(*define, str::kMenuDdeBuffer, "DDEBuffer",
+          [this] { OpenDdeParms(DdeParmsMode::BufferLink); });
 
-  QMenu* run = AddMenu(2121, "Run");
-  runTest_ = AddItem(*run, 2122, "RunTest", [this] { Activate(ActivationMode::Test); });
-  runNormal_ = AddItem(*run, 2123, "RunNormal", [this] { Activate(ActivationMode::Normal); });
-  AddItem(*run, 2124, "RunVirtual", [this] { Activate(ActivationMode::Virtual); });
+  QMenu* run = AddMenu(str::kMenuRun, "Run");
+  runTest_ =
+      AddItem(*run, str::kMenuRunTest, "RunTest", [this] { Activate(ActivationMode::Test); });
+  runNormal_ =
+      AddItem(*run, str::kMenuRunNormal, "RunNormal", [this] { Activate(ActivationMode::Normal); });
+  AddItem(*run, str::kMenuRunVirtual, "RunVirtual", [this] { Activate(ActivationMode::Virtual); });
   for (const PreferenceItem& preference : PreferenceItems()) {
     if (!PreferenceAvailable(preference.preference, c_.edition)) continue;
     // Beep on Input sits in the Port menu; the Activate menu's groups are separated.
@@ -161,13 +162,13 @@ void SetupWindow::BuildMenus() {
     preferenceItems_.emplace_back(preference.preference, item);
   }
   run->addSeparator();
-  AddItem(*run, 6003, "mSetTopic", [this] {
+  AddItem(*run, str::kMenuSetTopic, "mSetTopic", [this] {
     DdeTopicDialog dialog(c_.settings, c_.working, c_.prompt, c_.strings, this);
     dialog.exec();
   });
 
-  QMenu* help = AddMenu(2125, "Help");
-  QAction* index = AddItem(*help, 2126, "HelpIndex", [this] {
+  QMenu* help = AddMenu(str::kMenuHelp, "Help");
+  QAction* index = AddItem(*help, str::kMenuHelpIndex, "HelpIndex", [this] {
     OpenHelpPage(kHelpIndexPage, c_.edition, c_.strings, c_.prompt);
   });
   index->setShortcut(QKeySequence(Qt::Key_F1));
@@ -175,7 +176,7 @@ void SetupWindow::BuildMenus() {
   AddItem(*help, str::kQuickStartMenu, "QuickStart",
           [this] { OpenHelpPage(kQuickStartPage, c_.edition, c_.strings, c_.prompt); });
   help->addSeparator();
-  AddItem(*help, 2128, "HelpAbout", [this] {
+  AddItem(*help, str::kMenuHelpAbout, "HelpAbout", [this] {
     AboutBox about(c_.edition, c_.strings, this);
     about.exec();
   });
@@ -224,11 +225,12 @@ void SetupWindow::NotYet(const QAction& item) {
        std::string(c_.edition.programName), PromptButtons::Ok, PromptIcon::Information});
 }
 
-void SetupWindow::OpenDdeParms(int mode) {
-  DdeParmsDialog dialog(static_cast<DdeParmsMode>(mode), c_.settings, c_.working, c_.strings, this);
+void SetupWindow::OpenDdeParms(DdeParmsMode mode) {
+  DdeParmsDialog dialog(mode, c_.settings, c_.working, c_.strings, this);
   dialog.exec();
   // The DDE server item chooses its output method once its dialog has closed.
-  if (mode == 0) c_.working.ConfigModified |= ChooseOutputMethod(kDdeServer, c_.settings);
+  if (mode == DdeParmsMode::CommandTarget)
+    c_.working.ConfigModified |= ChooseOutputMethod(kDdeServer, c_.settings);
   Refresh();
 }
 

@@ -23,6 +23,7 @@
 #include "config/setup_files.h"
 #include "config/setup_rules.h"
 #include "config/user_store.h"
+#include "dde/dde_dialogs.h"
 #include "engine/engine_control.h"
 #include "engine/regional.h"
 #include "ui/engine_window.h"
@@ -85,7 +86,7 @@ class SetupWindow final : public QMainWindow {
   void BuildCentralText();
   void RefreshRecentItems();
   void NotYet(const QAction& item);
-  void OpenDdeParms(int mode);
+  void OpenDdeParms(DdeParmsMode mode);
   void OnEngineClosed();
 
   SetupContext c_;
