@@ -40,8 +40,9 @@ bool SetupFiles::Open() {
 
 bool SetupFiles::OpenRecent(size_t index) {
   if (index >= c_.recentFiles.entries().size()) return false;
-  if (!AskToSave()) return false;
+  // Taken first: saving under the question may put another name at the top.
   const std::string path = c_.recentFiles.entries()[index];
+  if (!AskToSave()) return false;
   c_.working.ConfigFileName = path;
   c_.recentFiles.Add(path);
   Load();
