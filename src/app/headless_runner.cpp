@@ -17,6 +17,8 @@
 #include "base/string_table.h"
 #include "config/config_load.h"
 #include "config/settings.h"
+#include "config/setup_rules.h"
+#include "config/setup_text_ids.h"
 #include "engine/engine.h"
 
 namespace fenno {
@@ -110,10 +112,6 @@ class QuitOnRequest : public EngineObserver {
   void OnQuitRequested() override { QCoreApplication::quit(); }
 };
 
-std::string PortNameFor(const Edition& edition, const Settings& settings) {
-  return edition.IsSerial() ? PortNameOf(settings.PortIndex) : settings.TcpRemoteHost;
-}
-
 }  // namespace
 
 int RunHeadless(const Edition& edition, const CommandLine& command, int argc, char** argv) {
@@ -133,7 +131,7 @@ int RunHeadless(const Edition& edition, const CommandLine& command, int argc, ch
                  std::string(edition.programName), PromptButtons::Ok, PromptIcon::Exclamation});
   }
   if (!working.ConfigLoaded) return kExitConfigError;
-  working.PortName = PortNameFor(edition, settings);
+  working.PortName = ActivationPortName(edition, settings);
 
   DesktopRunOptions options;
   options.mode = command.virtualMode ? ActivationMode::Virtual : ActivationMode::Normal;

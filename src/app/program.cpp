@@ -4,12 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "app/headless_runner.h"
+#include "app/windows_runner.h"
 #include "config/command_line.h"
 #include "config/print_config.h"
 #include "fenno_version.h"
-#include "app/headless_runner.h"
-#include "app/program_text_ids.h"
-#include "base/string_table.h"
 
 namespace fenno {
 namespace {
@@ -41,9 +40,7 @@ int RunProgram(const Edition& edition, int argc, char** argv) {
     case CommandLine::Action::RunWindows:
       break;
   }
-  const StringTable strings(edition.kind, LanguageFromEnvironment());
-  Print(stderr, strings.Format(str::kWindowsNotAvailable, {edition.executableName}) + "\n");
-  return kExitUsage;
+  return RunWindows(edition, command, argc, argv);
 }
 
 }  // namespace fenno

@@ -1,11 +1,10 @@
 #pragma once
 
-// String-table numbers of the program start-up messages (data in src/base/strings/program.*.txt).
+// String-table numbers of the program start-up messages (data in src/base/strings/program.*.txt);
+// 10601, a configuration that cannot be read, is in config/setup_text_ids.h.
 
 namespace fenno::str {
 
-inline constexpr int kConfigNotReadable = 10601;  // %1 = the path as given
-inline constexpr int kWindowsNotAvailable = 10602;
 inline constexpr int kInputEndedWhileSuspended = 10603;
 
 }  // namespace fenno::str

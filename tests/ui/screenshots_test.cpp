@@ -1,0 +1,246 @@
+// The screenshot run: every window of Windows(), for both programs, in English, German and
+// Japanese, on a private X server with a window manager. Each is written as PNG into
+// tests/ui/screenshots/ of the build folder, as it opens and with each menu of its menu bar
+// open; the run fails when a visible label, button, menu or menu item is narrower than its
+// text (clipped) or still shows a string-table number. A window joins by adding a factory
+// to Windows(). Look at the pictures too: a check cannot see a text that fits but is wrong.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QTranslator>
+#include <QWindow>
+#include <cstdlib>
+#include <functional>
+
+#include "config/config_samples.h"
+#include "support/wait.h"
+#include "support/recording_prompt.h"
+#include "support/x11_session.h"
+#include "ui/about_box.h"
+#include "ui/dde_parms_dialog.h"
+#include "ui/dde_topic_dialog.h"
+#include "ui/setup_window.h"
+#include "ui/ui_language.h"
+
+namespace fenno {
+namespace {
+
+// What a window borrows; fresh for each window.
+struct ShotContext {
+  const Edition& edition;
+  const StringTable& strings;
+  Settings settings;
+  WorkingValues working = WorkingValues();
+  testing::RecordingPrompt prompt = {};
+  MemoryUserStore store = {};
+  RegionalSettings regional = RegionalSettings::English();
+};
+
+using WindowFactory = std::function<std::unique_ptr<QWidget>(ShotContext&)>;
+
+std::unique_ptr<QWidget> SetupWithRecentFiles(ShotContext& c) {
+  const std::string program(c.edition.programName), extension(c.edition.configExtension);
+  c.store.Set(program, "MRUFiles", "0", "/home/ann/balance-com5" + extension);
+  c.store.Set(program, "MRUFiles", "1", "/srv/lab/gauge-items" + extension);
+  auto window = std::make_unique<SetupWindow>(SetupContext{
+      c.edition, c.settings, c.working, c.prompt, c.strings, c.regional, c.store, "/home/ann"});
+  window->StartUp("");
+  return window;
+}
+
+// Five fields, three output-string buttons, the line buttons and the clock.
+std::unique_ptr<QWidget> RunningEngine(ShotContext& c) {
+  c.settings.RecordStructure = kDelimitedFields;
+  c.settings.FieldCount = 5;
+  for (size_t i = 1; i <= 3; ++i) {
+    c.settings.ButtonCaption[i] = "String " + std::to_string(i);
+    c.settings.ButtonString[i] = "S" + std::to_string(i) + "\r";
+  }
+  c.settings.EngineButtons = kShowDtrButton | kShowBreakButton;
+  c.settings.ShowDateTime = true;
+  c.working.PortName = "COM1";
+  auto window =
+      std::make_unique<EngineWindow>(EngineWindowContext{c.edition, c.settings, c.working, c.prompt,
+                                                         c.strings, c.regional, c.store},
+                                     ActivationMode::Virtual);
+  if (window->Open()) window->Start();
+  return window;
+}
+
+const std::vector<std::pair<const char*, WindowFactory>>& Windows() {
+  static const std::vector<std::pair<const char*, WindowFactory>> windows = {
+      {"setup", SetupWithRecentFiles},
+      {"engine", RunningEngine},
+      {"about",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         return std::make_unique<AboutBox>(c.edition, c.strings);
+       }},
+      {"dde-topic",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         return std::make_unique<DdeTopicDialog>(c.settings, c.working, c.prompt, c.strings);
+       }},
+      {"dde-link",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         return std::make_unique<DdeParmsDialog>(DdeParmsMode::BufferLink, c.settings, c.working,
+                                                 c.strings);
+       }},
+  };
+  return windows;
+}
+
+// The table's window numbers have four or five digits; a count or record number may be shorter.
+bool IsBareNumber(QString text) {
+  static const QRegularExpression number(QStringLiteral("^\\s*\\d{4,5}\\s*$"));
+  return number.match(text.remove(QLatin1Char('&'))).hasMatch();
+}
+
+void Fail(const std::string& where, const char* what, const QString& text) {
+  ADD_FAILURE() << where << ": " << what << " \"" << text.toStdString() << "\"";
+}
+
+void CheckWidgets(QWidget& window, const std::string& where) {
+  if (IsBareNumber(window.windowTitle())) Fail(where, "window title", window.windowTitle());
+  for (QWidget* widget : window.findChildren<QWidget*>()) {
+    if (!widget->isVisible() || widget->window() != &window) continue;
+    QString text;
+    bool clipped = false;
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+      text = label->text();
+      clipped = !text.isEmpty() &&
+                (label->wordWrap() ? label->height() < label->heightForWidth(label->width())
+                                   : label->width() < label->sizeHint().width() ||
+                                         label->height() < label->sizeHint().height());
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+      text = button->text();
+      clipped = button->width() < button->sizeHint().width();
+    }
+    if (clipped) Fail(where, "clipped", text);
+    if (IsBareNumber(text) || IsBareNumber(widget->toolTip())) Fail(where, "a number", text);
+  }
+}
+
+void CheckMenu(QMenu& menu, const std::string& where) {
+  if (menu.width() < menu.sizeHint().width()) Fail(where, "clipped menu", menu.title());
+  for (QAction* action : menu.actions()) {
+    if (!action->isVisible() || action->isSeparator()) continue;
+    const QString shown = QString(action->text()).remove(QLatin1Char('&'));
+    if (menu.actionGeometry(action).width() < menu.fontMetrics().horizontalAdvance(shown))
+      Fail(where, "clipped menu item", action->text());
+    if (IsBareNumber(action->text())) Fail(where, "a number", action->text());
+  }
+}
+
+// The language as the program starts in it: Qt's translations, and the CJK font for Japanese.
+void UseLanguage(Language language) {
+  static const QFont desktopFont = QApplication::font();
+  for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+  }
+  QApplication::setFont(desktopFont);
+  PrepareUiLanguage(*qApp, language);
+}
+
+// On the screen (and made active by the window manager), then painted.
+void Settle(QWidget& window) {
+  testing::WaitUntil([&] {
+    QApplication::processEvents();
+    return window.windowHandle() && window.windowHandle()->isExposed() &&
+           (window.isActiveWindow() || window.windowType() == Qt::Popup);
+  });
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
+// The window as it draws itself, with an open menu where it stands on the screen.
+void Save(QWidget& window, QWidget* menu, const std::string& name) {
+  const QRect area = menu ? window.geometry().united(menu->geometry()) : window.geometry();
+  QPixmap picture(area.size());
+  picture.fill(Qt::darkGray);
+  QPainter painter(&picture);
+  painter.drawPixmap(window.geometry().topLeft() - area.topLeft(), window.grab());
+  if (menu) painter.drawPixmap(menu->geometry().topLeft() - area.topLeft(), menu->grab());
+  painter.end();
+  QDir().mkpath(QStringLiteral(FENNO_SCREENSHOT_DIR));
+  EXPECT_TRUE(picture.save(QStringLiteral(FENNO_SCREENSHOT_DIR "/") + QString::fromStdString(name) +
+                           QStringLiteral(".png")));
+}
+
+class ScreenshotTest : public ::testing::TestWithParam<std::tuple<const Edition*, Language>> {};
+
+TEST_P(ScreenshotTest, EveryWindowShowsItsTextsWhole) {
+  const auto [edition, language] = GetParam();
+  UseLanguage(language);
+  const StringTable strings(edition->kind, language);
+  for (const auto& [windowName, make] : Windows()) {
+    const std::string name = std::string(edition->executableName) + "-" + windowName;
+    const std::string suffix = "-" + std::string(LanguageCode(language));
+    ShotContext context{*edition, strings, Settings::Defaults(*edition, "/home/ann")};
+    const std::unique_ptr<QWidget> window = make(context);
+    window->show();
+    window->activateWindow();
+    Settle(*window);
+    Save(*window, nullptr, name + suffix);
+    CheckWidgets(*window, name + suffix);
+    QMenuBar* bar = window->findChild<QMenuBar*>();
+    for (QAction* title : bar ? bar->actions() : QList<QAction*>()) {
+      QMenu* menu = title->menu();
+      if (!menu || !title->isVisible()) continue;
+      const QRect place = bar->actionGeometry(title);  // not pushed into the overflow button
+      if (place.isEmpty() || !bar->rect().contains(place))
+        Fail(name + suffix, "menu out of the bar", title->text());
+      bar->setActiveAction(title);
+      ASSERT_TRUE(testing::WaitUntil([&] {
+        QApplication::processEvents();
+        return menu->isVisible();
+      }));
+      Settle(*menu);
+      const std::string menuName = name + "-" + menu->objectName().toStdString() + suffix;
+      Save(*window, menu, menuName);
+      CheckMenu(*menu, menuName);
+      menu->hide();
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ProgramsAndLanguages, ScreenshotTest,
+    ::testing::Combine(::testing::Values(&ComfennoEdition(), &NetfennoEdition()),
+                       ::testing::Values(Language::English, Language::German, Language::Japanese)),
+    [](const auto& p) {
+      return std::string(std::get<0>(p.param)->programName) + "_" +
+             std::string(LanguageCode(std::get<1>(p.param)));
+    });
+
+TEST(ScreenshotFontTest, AJapaneseFontIsInstalled) {
+  // Without one the Japanese pictures show empty boxes, and every check above still passes.
+  EXPECT_FALSE(QFontDatabase::families(QFontDatabase::Japanese).isEmpty());
+}
+
+}  // namespace
+}  // namespace fenno
+
+// The X server comes first: the windows open on it.
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  std::string why;
+  const auto session = fenno::testing::X11Session::Start({}, &why);
+  if (!session) {
+    std::fprintf(stderr, "no X server for the screenshots: %s\n", why.c_str());
+    return 77;  // skipped, as every X11 test is without Xvfb
+  }
+  ::setenv("DISPLAY", session->DisplayName().c_str(), 1);
+  ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+  const fenno::testing::ScratchFolder userFolder;
+  ::setenv("XDG_CONFIG_HOME", userFolder.path().c_str(), 1);
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}

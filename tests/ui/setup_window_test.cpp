@@ -1,0 +1,179 @@
+// The setup window on the offscreen platform, driven through its menu items; the rules
+// behind them have their own tests (tests/config/setup_*_test.cpp).
+
+#include "ui/setup_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <cstdlib>
+
+#include "config/config_file.h"
+#include "config/config_samples.h"
+#include "support/recording_prompt.h"
+
+namespace fenno {
+namespace {
+
+class SetupWindowTest : public ::testing::Test {
+ protected:
+  explicit SetupWindowTest(const Edition& edition = ComfennoEdition()) : edition_(edition) {}
+  void SetUp() override {
+    // The engine's own per-user store (device paths) stays out of the user's files.
+    ::setenv("XDG_CONFIG_HOME", folder_.path().c_str(), 1);
+    window_ = std::make_unique<SetupWindow>(SetupContext{edition_, settings_, working_, prompt_,
+                                                         strings_, regional_, store_, "/home/ann"});
+    QObject::connect(window_.get(), &SetupWindow::ProgramEnded, [this] { ++programEnds_; });
+    ASSERT_EQ(window_->StartUp(""), std::nullopt);
+  }
+  void TearDown() override {
+    window_.reset();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
+  QAction& Item(const char* name) { return *window_->findChild<QAction*>(QLatin1String(name)); }
+  // Opening a menu refreshes its items.
+  void OpenMenu(const char* name) {
+    emit window_->findChild<QMenu*>(QLatin1String(name))->aboutToShow();
+  }
+  std::string Caption() const { return window_->windowTitle().toStdString(); }
+  void AfterEvents() {
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  // A Netfenno client opens without a peer: it keeps trying.
+  void Connectable() {
+    settings_.TcpRemoteHost = "127.0.0.1";
+    settings_.TcpRemotePort = "9";
+  }
+
+  const Edition& edition_;
+  testing::ScratchFolder folder_;
+  StringTable strings_{edition_.kind, Language::English};
+  RegionalSettings regional_;
+  testing::RecordingPrompt prompt_;
+  MemoryUserStore store_;
+  Settings settings_ = Settings::Defaults(edition_, "/home/ann");
+  WorkingValues working_;
+  std::unique_ptr<SetupWindow> window_;
+  int programEnds_ = 0;
+};
+
+class NetfennoSetupWindowTest : public SetupWindowTest {
+ protected:
+  NetfennoSetupWindowTest() : SetupWindowTest(NetfennoEdition()) {}
+};
+
+TEST_F(SetupWindowTest, FileItemsAskBeforeReplacingChangesAndRefreshTheCaption) {
+  const std::string path = folder_.File("scale.DE3");
+  settings_.FieldCount = 3;
+  ASSERT_TRUE(WriteConfigFile(path, settings_, edition_, strings_, prompt_));
+  settings_.FieldCount = 9;
+  working_.ConfigModified = true;
+
+  prompt_.ScriptAnswer(PromptAnswer::Cancel);  // New: Cancel keeps everything
+  Item("FileNew").trigger();
+  EXPECT_EQ(settings_.FieldCount, 9);
+  prompt_.ScriptAnswer(PromptAnswer::No);  // Open: No, then the file
+  prompt_.ScriptFile(path);
+  Item("FileLoad").trigger();
+  EXPECT_EQ(settings_.FieldCount, 3);
+  EXPECT_EQ(Caption(), "Comfenno Pro Setup(scale.DE3)");
+  EXPECT_EQ(Item("mnuMRU0").text().toStdString(), "&1 " + path);
+  EXPECT_FALSE(Item("mnuMRU1").isVisible());
+  Item("FileNew").trigger();  // nothing changed: no question
+  EXPECT_EQ(Caption(), "Comfenno Pro Setup (Untitled)");
+  Item("mnuMRU0").trigger();
+  EXPECT_EQ(Caption(), "Comfenno Pro Setup(scale.DE3)");
+
+  working_.ConfigModified = true;
+  prompt_.ScriptAnswer(PromptAnswer::Cancel);  // closing: Cancel keeps the window
+  EXPECT_FALSE(window_->close());
+  EXPECT_EQ(programEnds_, 0);
+  prompt_.ScriptAnswer(PromptAnswer::Yes);  // Yes saves, then the program ends
+  Item("FileExit").trigger();
+  EXPECT_EQ(programEnds_, 1);
+  EXPECT_FALSE(working_.ConfigModified);
+  EXPECT_EQ(prompt_.messages.size(), 4u);  // New, Open, and twice closing
+  EXPECT_EQ(store_.Get("Comfenno", "MRUFiles", "0"), path);
+}
+
+TEST_F(SetupWindowTest, VirtualModeHidesTheSetupWindowUntilTheEngineCloses) {
+  settings_.PortIndex = 2;
+  Item("RunVirtual").trigger();
+  ASSERT_NE(window_->engineWindow(), nullptr);
+  EXPECT_FALSE(window_->isVisible());
+  EXPECT_TRUE(window_->engineWindow()->isVisible());
+  EXPECT_EQ(working_.PortName, "COM3");
+  window_->engineWindow()->close();
+  AfterEvents();
+  EXPECT_EQ(window_->engineWindow(), nullptr);
+  EXPECT_EQ(window_->activationMode(), ActivationMode::Inactive);
+  EXPECT_TRUE(window_->isVisible());
+  EXPECT_EQ(programEnds_, 0);
+}
+
+TEST_F(SetupWindowTest, ADeviceThatFailsLeavesTheSetupWindowAsItWas) {
+  settings_.PortIndex = 98;  // COM99 has no device
+  working_.ConfigModified = true;
+  for (const char* mode : {"RunTest", "RunNormal"}) {
+    prompt_.messages.clear();
+    Item(mode).trigger();
+    EXPECT_EQ(window_->engineWindow(), nullptr) << mode;
+    EXPECT_TRUE(window_->isVisible()) << mode;
+    EXPECT_EQ(prompt_.messages.size(), 1u) << mode;  // the device's reason, no save question
+  }
+  EXPECT_EQ(programEnds_, 0);
+}
+
+TEST_F(SetupWindowTest, PreferenceItemsShowAndToggleTheirSettings) {
+  settings_.ShowDateTime = true;
+  OpenMenu("Run");
+  EXPECT_TRUE(Item("DateTime").isChecked());
+  Item("OnTop").trigger();
+  EXPECT_TRUE(settings_.AlwaysOnTop);
+  EXPECT_TRUE(Item("OnTop").isChecked());
+  Item("DisplayDTR").trigger();
+  EXPECT_EQ(settings_.EngineButtons, kShowDtrButton);
+  EXPECT_TRUE(Item("DisplayDTR").isChecked());
+  EXPECT_TRUE(working_.ConfigModified);
+}
+
+TEST_F(NetfennoSetupWindowTest, NormalModeAsksToSaveAndItsEngineEndsTheProgram) {
+  OpenMenu("Run");
+  EXPECT_FALSE(Item("RunNormal").isEnabled());  // no connection settings yet
+  EXPECT_EQ(window_->findChild<QAction*>(QLatin1String("DisplayDTR")), nullptr);
+  Connectable();
+  OpenMenu("Run");
+  EXPECT_TRUE(Item("RunNormal").isEnabled());
+  working_.ConfigModified = true;
+  prompt_.ScriptAnswer(PromptAnswer::Cancel);
+  EXPECT_FALSE(window_->Activate(ActivationMode::Normal));
+  EXPECT_TRUE(window_->isVisible());
+
+  prompt_.ScriptAnswer(PromptAnswer::No);
+  Item("RunNormal").trigger();
+  ASSERT_NE(window_->engineWindow(), nullptr);
+  EXPECT_FALSE(window_->isVisible());
+  window_->engineWindow()->close();
+  AfterEvents();
+  EXPECT_EQ(programEnds_, 1);
+}
+
+TEST_F(NetfennoSetupWindowTest, ResetReturnsToTheSetupWindowInEveryMode) {
+  Connectable();
+  for (ActivationMode mode :
+       {ActivationMode::Normal, ActivationMode::Test, ActivationMode::Virtual}) {
+    ASSERT_TRUE(window_->Activate(mode));
+    emit window_->engineWindow()->ReturnToSetupRequested();
+    AfterEvents();
+    EXPECT_EQ(window_->engineWindow(), nullptr);
+    EXPECT_TRUE(window_->isVisible());
+  }
+  EXPECT_EQ(programEnds_, 0);
+}
+
+}  // namespace
+}  // namespace fenno
