@@ -19,7 +19,7 @@
 #include "engine/engine.h"
 #include "engine/engine_window_rules.h"
 #include "ui/captions.h"
-#include "ui/engine_about.h"
+#include "ui/about_box.h"
 #include "ui/engine_panel.h"
 #include "ui/engine_tray.h"
 #include "ui/virtual_device_window.h"
@@ -174,7 +174,7 @@ void EngineWindow::CopyFocusedItem() {
 
 void EngineWindow::ShowAbout() {
   if (!about_) {
-    about_ = new EngineAbout(context_.edition, context_.strings, this);
+    about_ = new AboutBox(context_.edition, context_.strings, this);
     about_->setAttribute(Qt::WA_DeleteOnClose);
     about_->setWindowModality(Qt::ApplicationModal);
   }

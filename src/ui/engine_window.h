@@ -25,7 +25,7 @@ namespace fenno {
 class Clipboard;
 class DesktopRun;
 class Engine;
-class EngineAbout;
+class AboutBox;
 class EnginePanel;
 class EngineTray;
 class VirtualDeviceWindow;
@@ -110,7 +110,7 @@ class EngineWindow : public QMainWindow, private EngineObserver {
   EngineMenus menus_;
   EnginePanel* panel_ = nullptr;
   EngineTray* tray_ = nullptr;
-  QPointer<EngineAbout> about_;
+  QPointer<AboutBox> about_;
   std::optional<bool> trayOverride_;
   bool observing_ = false;
   bool started_ = false;

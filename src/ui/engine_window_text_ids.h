@@ -7,10 +7,6 @@ namespace fenno::str {
 
 inline constexpr int kDtrToggleButton = 10701;
 inline constexpr int kBreakButton = 10702;
-inline constexpr int kAboutTitle = 10703;    // %1 = the program's name
-inline constexpr int kAboutVersion = 10704;  // %1 = the version
-inline constexpr int kAboutPurpose = 10705;
-inline constexpr int kAboutOk = 10706;
 inline constexpr int kFieldBoxesName = 10707;     // accessible name of the field column
 inline constexpr int kStringButtonsName = 10708;  // accessible name of the button group
 
