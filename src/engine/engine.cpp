@@ -9,7 +9,6 @@
 #include "engine/command_client.h"
 #include "engine/date_time_tags.h"
 #include "engine/engine_text_ids.h"
-#include "engine/engine_window_rules.h"
 #include "engine/formatter.h"
 #include "engine/port.h"
 
@@ -557,10 +556,6 @@ void Engine::SetTimerInterval(int32_t milliseconds) {
 
 void Engine::PushButton(int button) {
   if (button >= 1 && button <= kOutputStrings) QueueOutput(settings_.ButtonString[button]);
-}
-
-bool Engine::ButtonVisible(int button) const {
-  return OutputButtonShown(settings_, button);
 }
 
 void Engine::ClearFields() {

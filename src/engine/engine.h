@@ -136,7 +136,6 @@ class Engine : public EngineControl, private RecordSink {
   const std::string& Caption() const { return caption_; }
   std::string SuspendMenuCaption() const;
   std::string TimedOutputMenuCaption() const;
-  bool ButtonVisible(int button) const;
   ActivationMode Mode() const override { return mode_; }
   const std::string& PortName() const { return working_.PortName; }
   Settings& settings() override { return settings_; }

@@ -222,11 +222,6 @@ KeyCode X11Keymap::KeycodeOfVk(int vkCode) {
   return vkCode >= 0 && vkCode < 256 ? keycodeOfVk_[vkCode] : 0;
 }
 
-int X11Keymap::VkOfKeycode(KeyCode keycode) {
-  Refresh();
-  return vkOfKeycode_[keycode];
-}
-
 int X11Keymap::CharToKey(unsigned char character) {
   Refresh();
   switch (character) {

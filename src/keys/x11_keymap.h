@@ -27,8 +27,6 @@ class X11Keymap {
   void Refresh();
   // The key code of a virtual key, or 0 when the layout has none.
   KeyCode KeycodeOfVk(int vk);
-  // The virtual key of a key code, or 0.
-  int VkOfKeycode(KeyCode keycode);
   // A virtual-key code with kKeyShiftBit, kCharacterKeyBit | character when no key of the
   // layout types the character (on its first two levels), or kNoKey.
   int CharToKey(unsigned char character);

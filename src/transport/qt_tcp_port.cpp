@@ -4,7 +4,6 @@
 #include <sys/socket.h>
 
 #include <QHostAddress>
-#include <QNetworkInterface>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -65,14 +64,6 @@ std::optional<uint16_t> TcpPortNumberOf(std::string_view text) {
   if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) return {};
   if (number < 1 || number > 65535) return {};
   return static_cast<uint16_t>(number);
-}
-
-std::string LocalNetworkAddress() {
-  for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
-    if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
-      return ToBytes(address.toString());
-  }
-  return {};
 }
 
 TcpPort::TcpPort(const PortContext& context, TcpPortOptions options)

@@ -139,7 +139,4 @@ class TcpPort : public LinelessPort {
 // nothing when it is not a number from 1 to 65535.
 std::optional<uint16_t> TcpPortNumberOf(std::string_view text);
 
-// The machine's own IPv4 network address, "" when it has none besides loopback.
-std::string LocalNetworkAddress();
-
 }  // namespace fenno
