@@ -66,10 +66,6 @@ class SoakFailure(Exception):
     """A run that cannot go on."""
 
 
-# -------------------------------------------------------------------------------------
-# Processes
-
-
 def program_environment(work, bus_address, sanitized):
     environment = {name: value for name, value in os.environ.items()
                    if name not in ("DISPLAY", "WAYLAND_DISPLAY", "LC_ALL", "LANGUAGE")}
@@ -92,18 +88,15 @@ def start_bus_daemon(work):
     return daemon, address
 
 
-def end_process(process, wait_seconds=30):
-    """SIGTERM, then SIGKILL when it does not end; answers the exit status."""
-    if process is None:
-        return None
+def end_process(process):
+    """SIGTERM, then SIGKILL when it does not end within 30 s."""
     if process.poll() is None:
         process.send_signal(signal.SIGTERM)
         try:
-            process.wait(wait_seconds)
+            process.wait(30)
         except subprocess.TimeoutExpired:
             process.kill()
             process.wait()
-    return process.returncode
 
 
 def wait_with_usage(process, wait_seconds):
@@ -197,10 +190,6 @@ class Device:
             elif time.monotonic() - last_progress > PATIENCE_SECONDS or not alive():
                 raise SoakFailure(f"the device did not say {word}")
             time.sleep(0.05)
-
-
-# -------------------------------------------------------------------------------------
-# The log
 
 
 # The log line of each record: the record as sent, its ending CR kept (it is part of the
@@ -346,10 +335,6 @@ class LogChecker:
             self.problems.append(f"{self.problems_untold} more problems in the log")
 
 
-# -------------------------------------------------------------------------------------
-# Faults
-
-
 class LogFolder:
     """The log folder, made unwritable and writable again."""
 
@@ -425,10 +410,6 @@ class FaultSchedule:
         self.log_back_at = None
 
 
-# -------------------------------------------------------------------------------------
-# The programs' messages
-
-
 EXPECTED_MESSAGES = {
     "line lost": "was disconnected",
     "line back": "is connected again",
@@ -449,10 +430,6 @@ def classify_messages(text):
         elif line.strip() and not line.startswith(CONTINUATIONS):
             unexpected.append(line)
     return counts, unexpected
-
-
-# -------------------------------------------------------------------------------------
-# One program's run
 
 
 @dataclasses.dataclass
@@ -482,8 +459,6 @@ class ProgramSoak:
         self.log_folder = LogFolder(os.path.join(work, "logs"))
         os.makedirs(self.log_folder.path)
         os.makedirs(os.path.join(work, "config"))
-
-    # -- start -----------------------------------------------------------------------
 
     def start(self):
         daemon, self.bus_address = start_bus_daemon(self.work)
@@ -557,8 +532,6 @@ class ProgramSoak:
                 stderr=open(os.path.join(self.work, f"bus-{role}.err"), "w"))
             self.bus_clients.append(client)
             self.processes.append(client)
-
-    # -- run -------------------------------------------------------------------------
 
     def run(self):
         checker = LogChecker(self.log_path(), self.device)
@@ -717,10 +690,6 @@ def soak_program(program, args):
     return soak.result
 
 
-# -------------------------------------------------------------------------------------
-# Report
-
-
 def report(result, args):
     rate = result.logged / result.seconds if result.seconds else 0
     faults = ", ".join(f"{result.faults[kind]} {kind}" for kind in FAULT_KINDS)
@@ -736,10 +705,6 @@ def report(result, args):
     if len(result.problems) > MAX_TOLD:
         print(f"{result.program}: ... and {len(result.problems) - MAX_TOLD} more problems")
     sys.stdout.flush()
-
-
-# -------------------------------------------------------------------------------------
-# Command line
 
 
 def parse_arguments(argv):

@@ -58,8 +58,6 @@ class Client:
             self.problem(f"{method}{arguments}: {error.get_dbus_name()}: {error}")
             return None
 
-    # -- reader ----------------------------------------------------------------------
-
     def check_field(self, value):
         if value is None or value == "":
             return
@@ -94,8 +92,6 @@ class Client:
             if items is not None and "Field(1)" not in [str(item) for item in items]:
                 self.problem(f"Field(1) missing from the items: {list(items)}")
 
-    # -- commander -------------------------------------------------------------------
-
     def command_rounds(self):
         rounds = list(COMMON_COMMANDS)
         if self.serial:
@@ -109,8 +105,6 @@ class Client:
             if accepted is not None and not accepted:
                 self.problem(f"{command} was refused")
             time.sleep(PACE)
-
-    # -- loop ------------------------------------------------------------------------
 
     def run(self):
         signal.signal(signal.SIGTERM, lambda *_: setattr(self, "stopping", True))

@@ -138,8 +138,6 @@ class SoakDevice:
         self.commands = b""
         self.random = random.Random(SEED)
 
-    # -- the line --------------------------------------------------------------------
-
     def is_tcp(self):
         return isinstance(self.line, simulator.TcpLine)
 
@@ -173,8 +171,6 @@ class SoakDevice:
         while select.select([self.line.fileno()], [], [], 0)[0]:
             if not self.line.receive():
                 return
-
-    # -- sending ---------------------------------------------------------------------
 
     def send_some(self, limit=None):
         """Sends what the line takes now, not beyond byte `limit` of the outbox."""
@@ -227,8 +223,6 @@ class SoakDevice:
         start = self.record_end()
         return start + self.random.randint(1, size - 2)
 
-    # -- orders ----------------------------------------------------------------------
-
     def drop(self, cut, down_for):
         end = self.cut_point() if cut else self.record_end()
         if cut:
@@ -268,8 +262,6 @@ class SoakDevice:
         while b"\n" in self.commands:
             order, self.commands = self.commands.split(b"\n", 1)
             self.obey(order.decode())
-
-    # -- the loop --------------------------------------------------------------------
 
     def step(self):
         if not self.connected():
