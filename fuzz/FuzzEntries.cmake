@@ -5,7 +5,6 @@
 add_library(fenno_fuzz_entries STATIC
   ${CMAKE_CURRENT_LIST_DIR}/fuzz_entries.cpp
   ${PROJECT_SOURCE_DIR}/tests/support/engine_rig.cpp
-  ${PROJECT_SOURCE_DIR}/tests/support/fake_port.cpp
   ${PROJECT_SOURCE_DIR}/tests/support/recording_prompt.cpp)
 target_include_directories(fenno_fuzz_entries
   PUBLIC ${CMAKE_CURRENT_LIST_DIR}

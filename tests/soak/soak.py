@@ -1,57 +1,26 @@
 #!/usr/bin/env python3
 """Soak test: the headless programs logging a flood device while things go wrong.
 
-Each program runs `--headless` in log mode against the flood device of the device
-simulator (tests/soak/soak_device.py), which sends numbered records ("SEQ 0000000001 ABC..."
-and CR LF, --record-size bytes) as fast as the line takes them: comfenno on a
-pseudo-terminal (as COM5, --input-buffer bytes taken per tick), netfenno over loopback TCP
-(as server, or as client with --netfenno-role client). While it runs, faults come in turn,
-one every --fault-every seconds, each while records are flowing:
+Each program runs `--headless` in log mode against the flood device (soak_device.py), which
+sends numbered records as fast as the line takes them: comfenno on a pseudo-terminal (as
+COM5), netfenno over loopback TCP (as server, or client with --netfenno-role client). One
+fault comes every 2.5 s while records flow, the kinds in turn: the line pulled in the middle
+of a record, the line pulled between two records (each down 1.5 s), the log folder
+unwritable for 3.5 s. Two clients on a private session bus read live-data items and send
+commands all along. A log beyond 256 MiB is checked, renamed away and deleted.
 
-  line cut         the pseudo-terminal is pulled away (the TCP peer drops) in the middle of
-                   a record, and comes back --down-for seconds later
-  line clean       the same between two records
-  log folder       the log folder becomes unwritable for --log-outage seconds (when running
-                   as root, whom permissions do not stop, the folder is moved away and a
-                   plain file takes its name) and then writable again
+Checked: every record sent whole is logged exactly once, in order, byte for byte (only the
+records a drop cut in half, which the device names before sending more, may be missing);
+peak resident memory stays within 64 MiB (160 MiB with --sanitized: shadow memory and a
+16 MiB quarantine); the bus clients saw whole records, nothing going back and every command
+accepted, and RecordNumber ends equal to the records logged; each outage was told once on
+standard error and, for comfenno, each drop as a loss and a return, nothing else; SIGTERM
+ends the program with status 0. Nothing is judged by the clock: a wait fails only when
+nothing moves for three minutes. Exits 0 when everything held, 77 without python3-dbus.
 
-and two clients on a private session bus read the live-data items and send commands in a
-loop ({SUSPEND} then {RESUME}, {SEND(...)}, {SENDOUT(...)}, {CLEAR}, and for comfenno
-{DTR=ON}, {RTS=ON}, {BAUD115200}). A log file grown beyond 256 MiB is renamed away once
-checked and deleted, as log rotation would; the program starts a new one.
-
-What is checked:
-  - every record the device sent whole is in the log exactly once, in the order sent, byte
-    for byte (its line is the record with its ending CR, then CR LF). The only records the
-    program is told to discard are those a "line cut" cut in half: the connection ends in
-    the middle of the record, and the program drops an unfinished record rather than join
-    it to the next connection's first. The device names each such record before it sends
-    anything after it, and they alone may be missing. A drop waits until the program has
-    taken every byte already sent, so that nothing else is in flight when the line goes.
-  - the program's peak memory (resident set, the kernel's high-water mark) stays within
-    --memory-bound: 64 MiB by default, 160 MiB for a build with the address sanitizer (run
-    with a quarantine of 16 MiB). What the programs hold is bounded by their settings: the
-    serial port's InputBufferSize, netfenno's 4 MiB receive limit plus one 1 MiB system
-    receive buffer when a connection ends, 1 MiB of log lines collected between two writes;
-  - the bus clients found Field(1) holding a whole record and neither it nor RecordNumber
-    going back, and every command accepted; at the end RecordNumber equals the number of
-    records logged;
-  - each log outage was told once on standard error, and for comfenno each drop was told
-    as a loss and a return; nothing else was said;
-  - the program ends with status 0 on SIGTERM.
-Nothing is judged by the clock: a wait fails only when nothing moves for three minutes.
-
-It prints records sent and logged, records/s, faults injected of each kind, peak memory and
-CPU time, and exits 0 when everything held (77 when python3-dbus is missing).
-
-Short form (what `scripts/test` runs through CTest as soak_short, about a minute in all):
-  soak.py --short --build build/release
-Long form, by hand (ten minutes per program, or as long as wanted):
-  soak.py --seconds 600 --build build/release
-  soak.py --seconds 3600 --programs netfenno --netfenno-role client --build build/release
-The work folder (pseudo-terminal link, configurations, logs, what the device and the
-programs said) is removed after a run that held, and kept (its path is printed) after one
-that did not, or with --keep.
+Short form (CTest soak_short):  soak.py --short --build build/release
+Long form, by hand:             soak.py --seconds 3600 --build build/release
+The work folder is kept (its path printed) after a run that failed, or with --keep.
 """
 
 import argparse
@@ -66,7 +35,7 @@ import sys
 import tempfile
 import time
 
-from soak_device import FloodRecords
+from soak_device import RECORD_SIZE, FloodRecords
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE_DIR = os.path.dirname(os.path.dirname(HERE))
@@ -81,6 +50,10 @@ READ_PIECE = 8 << 20
 ROTATE_BYTES = 256 << 20
 SAMPLE_SECONDS = 0.5
 FAULT_KINDS = ("line cut", "log folder", "line clean")
+# Seconds between two faults, a dropped line stays down, the log folder stays unwritable.
+FAULT_EVERY, DOWN_FOR, LOG_OUTAGE = 2.5, 1.5, 3.5
+# comfenno's InputBufferSize: what it takes from the port per tick (its default is 4096).
+INPUT_BUFFER = 65536
 # The memory bound, in MiB of resident memory, of a plain build and of a build with the
 # address sanitizer (shadow memory, and a quarantine of freed blocks kept at the size below).
 MEMORY_BOUND_MIB = 64
@@ -91,10 +64,6 @@ MAX_TOLD = 20
 
 class SoakFailure(Exception):
     """A run that cannot go on."""
-
-
-# -------------------------------------------------------------------------------------
-# Processes
 
 
 def program_environment(work, bus_address, sanitized):
@@ -119,18 +88,15 @@ def start_bus_daemon(work):
     return daemon, address
 
 
-def end_process(process, wait_seconds=30):
-    """SIGTERM, then SIGKILL when it does not end; answers the exit status."""
-    if process is None:
-        return None
+def end_process(process):
+    """SIGTERM, then SIGKILL when it does not end within 30 s."""
     if process.poll() is None:
         process.send_signal(signal.SIGTERM)
         try:
-            process.wait(wait_seconds)
+            process.wait(30)
         except subprocess.TimeoutExpired:
             process.kill()
             process.wait()
-    return process.returncode
 
 
 def wait_with_usage(process, wait_seconds):
@@ -165,9 +131,8 @@ def resident_kib(pid):
 class Device:
     """soak_device.py as a child process: orders in, what it did out."""
 
-    def __init__(self, work, where, record_size, seed):
-        command = [sys.executable, "-u", os.path.join(HERE, "soak_device.py"),
-                   "--record-size", str(record_size), "--seed", str(seed)] + where
+    def __init__(self, work, where):
+        command = [sys.executable, "-u", os.path.join(HERE, "soak_device.py")] + where
         self.process = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                         stderr=open(os.path.join(work, "device.err"), "w"))
         os.set_blocking(self.process.stdout.fileno(), False)
@@ -175,10 +140,7 @@ class Device:
         self.pending = b""
         self.events = collections.deque()
         self.cut = set()
-        self.counts = collections.Counter()
-        self.last_sent = 0
         self.stopped_at = None
-        self.received = None
         self.drop_under_way = False
 
     def order(self, text):
@@ -205,19 +167,13 @@ class Device:
     def take(self, words):
         if not words:
             return
-        self.counts[words[0]] += 1
         if words[0] == "CUT":
             self.cut.add(int(words[1]))
         elif words[0] == "RESTORED":
             self.drop_under_way = False
-        elif words[0] == "SENT":
-            self.last_sent = int(words[1])
         elif words[0] == "STOPPED":
-            self.stopped_at = self.last_sent = int(words[1])
-        elif words[0] == "RECEIVED":
-            self.received = int(words[1])
-        if words[0] != "SENT":
-            self.events.append(words)
+            self.stopped_at = int(words[1])
+        self.events.append(words)
 
     def wait_for(self, word, alive=lambda: True):
         """Waits until the device says `word`; answers the rest of that line."""
@@ -236,28 +192,17 @@ class Device:
             time.sleep(0.05)
 
 
-# -------------------------------------------------------------------------------------
-# The log
-
-
-class LoggedRecords:
-    """The log line of each record: the record as sent, its ending CR kept (it is part of the
-    record's one field), and CR LF after it."""
-
-    def __init__(self, records):
-        self.records = records
-        self.size = records.size + 1
-
-    def record(self, sequence):
-        return self.records.record(sequence)[:-1] + b"\r\n"
+# The log line of each record: the record as sent, its ending CR kept (it is part of the
+# record's one field), and CR LF after it.
+LOGGED_RECORDS = FloodRecords(RECORD_SIZE + 1, eol=b"\r\r\n")
 
 
 class LogChecker:
     """Follows the log as it grows and checks it against the records the device sent."""
 
-    def __init__(self, path, records, device):
+    def __init__(self, path, device):
         self.path = path
-        self.records = LoggedRecords(records)
+        self.records = LOGGED_RECORDS
         self.device = device
         self.file = None
         self.rotated = False
@@ -390,10 +335,6 @@ class LogChecker:
             self.problems.append(f"{self.problems_untold} more problems in the log")
 
 
-# -------------------------------------------------------------------------------------
-# Faults
-
-
 class LogFolder:
     """The log folder, made unwritable and writable again."""
 
@@ -423,8 +364,8 @@ class LogFolder:
 
 
 class FaultSchedule:
-    """One fault every --fault-every seconds, the kinds in turn, until `end` has passed and
-    each kind came --min-faults times; the last fault is let run its course."""
+    """One fault every FAULT_EVERY seconds, the kinds in turn, until `end` has passed and
+    each kind came args.min_faults times; the last fault is let run its course."""
 
     def __init__(self, args, device, log_folder, end):
         self.args = args
@@ -432,13 +373,13 @@ class FaultSchedule:
         self.log_folder = log_folder
         self.end = end
         self.counts = collections.Counter()
-        self.next_at = time.monotonic() + args.fault_every
+        self.next_at = time.monotonic() + FAULT_EVERY
         self.turn = 0
         self.log_back_at = None
 
     def enough(self):
         return (time.monotonic() >= self.end and
-                all(self.counts[kind] >= self.args.min_faults for kind in self.args.faults))
+                all(self.counts[kind] >= self.args.min_faults for kind in FAULT_KINDS))
 
     def over(self):
         return self.enough() and self.log_back_at is None and not self.device.drop_under_way
@@ -452,26 +393,21 @@ class FaultSchedule:
         # find nothing to write, and the device carries out one drop at a time.
         if now < self.next_at or self.device.drop_under_way or self.enough():
             return
-        kinds = self.args.faults
-        kind = kinds[self.turn % len(kinds)]
-        self.next_at = now + self.args.fault_every
+        kind = FAULT_KINDS[self.turn % len(FAULT_KINDS)]
+        self.next_at = now + FAULT_EVERY
         self.turn += 1
         if kind == "log folder":
             if self.log_back_at is None:
                 self.log_folder.take_away()
-                self.log_back_at = now + self.args.log_outage
+                self.log_back_at = now + LOG_OUTAGE
                 self.counts[kind] += 1
         else:
-            self.device.drop(kind == "line cut", self.args.down_for)
+            self.device.drop(kind == "line cut", DOWN_FOR)
             self.counts[kind] += 1
 
     def stop(self):
         self.log_folder.give_back()
         self.log_back_at = None
-
-
-# -------------------------------------------------------------------------------------
-# The programs' messages
 
 
 EXPECTED_MESSAGES = {
@@ -496,10 +432,6 @@ def classify_messages(text):
     return counts, unexpected
 
 
-# -------------------------------------------------------------------------------------
-# One program's run
-
-
 @dataclasses.dataclass
 class Result:
     program: str
@@ -513,7 +445,6 @@ class Result:
     settled_kib: int = 0
     cpu_seconds: float = 0
     bus_calls: int = 0
-    messages: collections.Counter = dataclasses.field(default_factory=collections.Counter)
     problems: list = dataclasses.field(default_factory=list)
 
 
@@ -522,15 +453,12 @@ class ProgramSoak:
         self.program = program
         self.args = args
         self.work = work
-        self.records = FloodRecords(args.record_size)
         self.result = Result(program)
         self.processes = []
         self.engine = self.device = self.bus = None
         self.log_folder = LogFolder(os.path.join(work, "logs"))
         os.makedirs(self.log_folder.path)
         os.makedirs(os.path.join(work, "config"))
-
-    # -- start -----------------------------------------------------------------------
 
     def start(self):
         daemon, self.bus_address = start_bus_daemon(self.work)
@@ -545,36 +473,35 @@ class ProgramSoak:
         self.start_bus_clients()
 
     def start_device(self, where):
-        self.device = Device(self.work, where, self.args.record_size, self.args.seed)
+        self.device = Device(self.work, where)
         self.processes.append(self.device.process)
 
     def start_serial(self):
         link = os.path.join(self.work, "device")
-        self.start_device(["--pty-link", link])
+        self.start_device(["pty", link])
         self.device.wait_for("LINK")
         store = os.path.join(self.work, "config", "Comfenno")
         os.makedirs(store)
         with open(os.path.join(store, "Comfenno.ini"), "w") as ini:
             ini.write(f"[Ports]\nCOM5={link}\n")
-        self.start_engine(["--port-index", "4", "--input-buffer", str(self.args.input_buffer)],
-                          ".DE3")
+        self.start_engine(["4", str(INPUT_BUFFER)], ".DE3")
 
     def start_tcp_server(self):
         port = free_tcp_port()
-        self.start_engine(["--server", str(port)], ".DO3")
-        self.start_device(["--tcp-client", f"127.0.0.1:{port}"])
+        self.start_engine(["server", str(port)], ".DO3")
+        self.start_device(["tcp-client", f"127.0.0.1:{port}"])
 
     def start_tcp_client(self):
-        self.start_device(["--tcp-server", "0"])
+        self.start_device(["tcp-server", "0"])
         port = self.device.wait_for("LISTENING")[1]
-        self.start_engine(["--client", f"127.0.0.1:{port}"], ".DO3")
+        self.start_engine(["client", "127.0.0.1", port], ".DO3")
 
     def log_path(self):
         return os.path.join(self.log_folder.path, "soak.log")
 
     def start_engine(self, where, extension):
         config = os.path.join(self.work, "soak" + extension)
-        subprocess.run([self.args.soak_config, self.program, config, "--log", self.log_path()]
+        subprocess.run([self.args.soak_config, self.program, config, self.log_path()]
                        + where, check=True)
         command = [self.args.program_path[self.program], "--headless", config]
         self.engine = subprocess.Popen(
@@ -594,10 +521,9 @@ class ProgramSoak:
             time.sleep(0.1)
 
     def start_bus_clients(self):
-        common = ["--address", self.bus_address, "--service", SERVICES[self.program],
-                  "--record-size", str(self.args.record_size), "--pace", str(self.args.bus_pace)]
+        common = [self.bus_address, SERVICES[self.program]]
         if self.program == "comfenno":
-            common.append("--serial")
+            common.append("serial")
         self.bus_clients = []
         for role in ("reader", "commander"):
             client = subprocess.Popen(
@@ -607,10 +533,8 @@ class ProgramSoak:
             self.bus_clients.append(client)
             self.processes.append(client)
 
-    # -- run -------------------------------------------------------------------------
-
     def run(self):
-        checker = LogChecker(self.log_path(), self.records, self.device)
+        checker = LogChecker(self.log_path(), self.device)
         started = time.monotonic()
         faults = FaultSchedule(self.args, self.device, self.log_folder,
                                started + self.args.seconds)
@@ -725,7 +649,6 @@ class ProgramSoak:
     def check_messages(self):
         with open(os.path.join(self.work, "engine.err"), errors="replace") as err:
             counts, unexpected = classify_messages(err.read())
-        self.result.messages = counts
         for line in unexpected[:MAX_TOLD]:
             self.result.problems.append(f"unexpected message: {line}")
         # The serial port tells of its device going and coming back; a TCP peer comes and
@@ -767,10 +690,6 @@ def soak_program(program, args):
     return soak.result
 
 
-# -------------------------------------------------------------------------------------
-# Report
-
-
 def report(result, args):
     rate = result.logged / result.seconds if result.seconds else 0
     faults = ", ".join(f"{result.faults[kind]} {kind}" for kind in FAULT_KINDS)
@@ -788,10 +707,6 @@ def report(result, args):
     sys.stdout.flush()
 
 
-# -------------------------------------------------------------------------------------
-# Command line
-
-
 def parse_arguments(argv):
     parser = argparse.ArgumentParser(
         description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -800,8 +715,6 @@ def parse_arguments(argv):
            help="the short form: 20 s per program and each fault at least twice")
     option("--seconds", type=float, default=600,
            help="how long each program floods (%(default)s)")
-    option("--min-faults", type=int, default=0,
-           help="go on after --seconds until each kind of fault came this often (%(default)s)")
     option("--programs", default=",".join(PROGRAMS),
            help="which programs, comma-separated (%(default)s)")
     option("--build", default=os.path.join(SOURCE_DIR, "build", "release"),
@@ -811,41 +724,22 @@ def parse_arguments(argv):
     option("--soak-config", help="the soak_config helper (from --build)")
     option("--netfenno-role", choices=["server", "client"], default="server",
            help="netfenno listens (the device calls it) or calls the device (%(default)s)")
-    option("--input-buffer", type=int, default=65536,
-           help="comfenno's InputBufferSize: what it takes from the port per tick "
-                "(%(default)s; the program's own default is 4096)")
-    option("--memory-bound", type=float,
-           help=f"MiB the program's resident memory must stay within ({MEMORY_BOUND_MIB}, "
-                f"with --sanitized {SANITIZED_MEMORY_BOUND_MIB})")
     option("--sanitized", action="store_true",
            help="the programs are built with the address sanitizer")
-    option("--faults", default=",".join(FAULT_KINDS),
-           help="which kinds of fault, comma-separated, in the order they come (%(default)s)")
-    option("--fault-every", type=float, default=2.5, help="seconds between faults (%(default)s)")
-    option("--down-for", type=float, default=1.5,
-           help="seconds a dropped line stays down (%(default)s)")
-    option("--log-outage", type=float, default=3.5,
-           help="seconds the log folder stays unwritable (%(default)s)")
-    option("--record-size", type=int, default=64, help="bytes per record (%(default)s)")
-    option("--bus-pace", type=float, default=0.02,
-           help="seconds between two calls of each bus client (%(default)s)")
-    option("--seed", type=int, default=1, help="seed of where records are cut (%(default)s)")
     option("--work-dir", help="where the work folders go (the temp folder)")
     option("--keep", action="store_true", help="keep the work folders of runs that held")
     args = parser.parse_args(argv)
+    args.min_faults = 2 if args.short else 0
     if args.short:
-        args.seconds, args.min_faults = 20, 2
-    if args.memory_bound is None:
-        args.memory_bound = SANITIZED_MEMORY_BOUND_MIB if args.sanitized else MEMORY_BOUND_MIB
-    args.faults = [kind for kind in args.faults.split(",") if kind]
-    if not args.faults or any(kind not in FAULT_KINDS for kind in args.faults):
-        parser.error(f"--faults takes {', '.join(FAULT_KINDS)}")
+        args.seconds = 20
+    args.memory_bound = SANITIZED_MEMORY_BOUND_MIB if args.sanitized else MEMORY_BOUND_MIB
     args.programs = [name for name in args.programs.split(",") if name]
     if any(name not in PROGRAMS for name in args.programs):
         parser.error(f"--programs takes {', '.join(PROGRAMS)}")
+    args.build = os.path.abspath(args.build)  # the programs run in the work folder
     args.program_path = {
-        "comfenno": args.comfenno or os.path.join(args.build, "src", "app", "comfenno"),
-        "netfenno": args.netfenno or os.path.join(args.build, "src", "app", "netfenno"),
+        "comfenno": args.comfenno or os.path.join(args.build, "src", "comfenno"),
+        "netfenno": args.netfenno or os.path.join(args.build, "src", "netfenno"),
     }
     args.soak_config = args.soak_config or os.path.join(args.build, "tests", "soak", "soak_config")
     return args

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """A live-data client of the soak test: reads items or sends commands in a loop.
 
+  soak_bus_client.py reader|commander BUS-ADDRESS SERVICE [serial]
+
   reader     asks for Field(1), RecordNumber and now and then the item list, and checks
              that the field holds a whole flood record (or nothing, after {CLEAR}) and that
              neither the record in the field nor the record number goes back
@@ -12,14 +14,13 @@ suspended) and prints one line: BUS <role> calls=<n> problems=<n>; each problem 
 standard error as well. Needs python3-dbus.
 """
 
-import argparse
 import signal
 import sys
 import time
 
 import dbus
 
-from soak_device import FloodRecords
+from soak_device import RECORD_SIZE, FloodRecords
 
 INTERFACE = "dde.Conversation"
 # Commands that never cost a record; each must be accepted.
@@ -28,14 +29,16 @@ COMMON_COMMANDS = [["{SUSPEND}", "{RESUME}"], ["{SEND(soak)}"], ["{CLEAR}"],
 SERIAL_COMMANDS = [["{DTR=ON}"], ["{RTS=ON}"], ["{BAUD115200}"]]
 # Problems told in full; beyond these only counted.
 MAX_TOLD = 20
+# Seconds between two calls, and a call may take before it counts as a problem.
+PACE, CALL_TIMEOUT = 0.02, 120
 
 
 class Client:
-    def __init__(self, args):
-        self.args = args
-        self.records = FloodRecords(args.record_size)
-        bus = dbus.bus.BusConnection(args.address)
-        self.engine = dbus.Interface(bus.get_object(args.service, "/", introspect=False), INTERFACE)
+    def __init__(self, role, address, service, serial):
+        self.role, self.serial = role, serial
+        self.records = FloodRecords(RECORD_SIZE)
+        bus = dbus.bus.BusConnection(address)
+        self.engine = dbus.Interface(bus.get_object(service, "/", introspect=False), INTERFACE)
         self.calls = 0
         self.problems = 0
         self.stopping = False
@@ -45,17 +48,15 @@ class Client:
     def problem(self, text):
         self.problems += 1
         if self.problems <= MAX_TOLD:
-            sys.stderr.write(f"soak_bus_client {self.args.role}: {text}\n")
+            sys.stderr.write(f"soak_bus_client {self.role}: {text}\n")
 
     def call(self, method, *arguments):
         self.calls += 1
         try:
-            return getattr(self.engine, method)(*arguments, timeout=self.args.call_timeout)
+            return getattr(self.engine, method)(*arguments, timeout=CALL_TIMEOUT)
         except dbus.DBusException as error:
             self.problem(f"{method}{arguments}: {error.get_dbus_name()}: {error}")
             return None
-
-    # -- reader ----------------------------------------------------------------------
 
     def check_field(self, value):
         if value is None or value == "":
@@ -91,11 +92,9 @@ class Client:
             if items is not None and "Field(1)" not in [str(item) for item in items]:
                 self.problem(f"Field(1) missing from the items: {list(items)}")
 
-    # -- commander -------------------------------------------------------------------
-
     def command_rounds(self):
         rounds = list(COMMON_COMMANDS)
-        if self.args.serial:
+        if self.serial:
             rounds += SERIAL_COMMANDS
         return rounds
 
@@ -105,37 +104,22 @@ class Client:
             accepted = self.call("Execute", command)
             if accepted is not None and not accepted:
                 self.problem(f"{command} was refused")
-            time.sleep(self.args.pace)
-
-    # -- loop ------------------------------------------------------------------------
+            time.sleep(PACE)
 
     def run(self):
         signal.signal(signal.SIGTERM, lambda *_: setattr(self, "stopping", True))
-        one_round = self.read_round if self.args.role == "reader" else self.command_round
+        one_round = self.read_round if self.role == "reader" else self.command_round
         round_number = 0
         while not self.stopping:
             one_round(round_number)
             round_number += 1
-            time.sleep(self.args.pace)
-        print(f"BUS {self.args.role} calls={self.calls} problems={self.problems}", flush=True)
-
-
-def parse_arguments(argv):
-    parser = argparse.ArgumentParser(
-        description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("role", choices=["reader", "commander"])
-    parser.add_argument("--address", required=True, help="the bus address")
-    parser.add_argument("--service", required=True, help="the engine's bus name")
-    parser.add_argument("--record-size", type=int, default=64, help="bytes per flood record")
-    parser.add_argument("--serial", action="store_true", help="send the serial line commands too")
-    parser.add_argument("--pace", type=float, default=0.02, help="seconds between two calls")
-    parser.add_argument("--call-timeout", type=float, default=120,
-                        help="seconds a call may take before it counts as a problem")
-    return parser.parse_args(argv)
+            time.sleep(PACE)
+        print(f"BUS {self.role} calls={self.calls} problems={self.problems}", flush=True)
 
 
 def main(argv):
-    Client(parse_arguments(argv)).run()
+    role, address, service, *serial = argv
+    Client(role, address, service, serial == ["serial"]).run()
     return 0
 
 

@@ -2,8 +2,9 @@
 """The instrument of the soak test: the device simulator's flood device, driven line by line.
 
 It plays the flood device of tools/device_simulator.py (the same records: "SEQ 0000000001
-ABC...", --record-size bytes with CR LF) on a pseudo-terminal or a TCP connection, as fast as
-the other side takes them, and takes orders on standard input, one a line:
+ABC...", 64 bytes with CR LF) on a pseudo-terminal or a TCP connection, as fast as
+the other side takes them (soak_device.py pty PATH | tcp-server PORT | tcp-client HOST:PORT),
+and takes orders on standard input, one a line:
 
   drop cut SECONDS     pull the line in the middle of a record, bring it back after SECONDS
   drop clean SECONDS   pull the line between two records, bring it back after SECONDS
@@ -18,9 +19,7 @@ What it did is printed on standard output, one line each:
                    before the program can have logged anything after it
   DROPPED <seq>    the line is down; <seq> is the last record sent whole before the drop
   RESTORED         the line is back
-  SENT <seq>       once a second: the last record sent whole
   STOPPED <seq>    after "stop": <seq> is the last record that will ever be sent
-  RECEIVED <bytes> at the end: what the program sent to the device
 
 A drop waits until the other side has taken every byte already sent (the pseudo-terminal's
 input queue is empty, or every TCP segment is acknowledged), so the only record a drop may
@@ -51,6 +50,8 @@ DRAIN_PATIENCE_SECONDS = 300
 # A queue found empty this many times in a row (a few milliseconds apart) is taken as
 # drained: the pseudo-terminal moves written bytes to its reader's queue asynchronously.
 DRAIN_CONFIRMATIONS = 5
+# Bytes per record (with CR LF), and the seed of where drops cut records.
+RECORD_SIZE, SEED = 64, 1
 
 
 def announce(line):
@@ -125,28 +126,17 @@ class Outbox:
         self.ensure(self.offset)
 
 
-def pty_unread_bytes(line):
-    waiting = fcntl.ioctl(line.slave, termios.FIONREAD, struct.pack("i", 0))
-    return struct.unpack("i", waiting)[0]
-
-
-def tcp_unacknowledged_bytes(line):
-    waiting = fcntl.ioctl(line.connection.fileno(), termios.TIOCOUTQ, struct.pack("i", 0))
-    return struct.unpack("i", waiting)[0]
+def queued_bytes(fd, request):
+    return struct.unpack("i", fcntl.ioctl(fd, request, struct.pack("i", 0)))[0]
 
 
 class SoakDevice:
-    def __init__(self, args, line):
-        self.args = args
+    def __init__(self, line):
         self.line = line
-        self.outbox = Outbox(FloodRecords(args.record_size))
+        self.outbox = Outbox(FloodRecords(RECORD_SIZE))
         self.stopping = False
-        self.received = 0
         self.commands = b""
-        self.next_report = time.monotonic() + 1
-        self.random = random.Random(args.seed)
-
-    # -- the line --------------------------------------------------------------------
+        self.random = random.Random(SEED)
 
     def is_tcp(self):
         return isinstance(self.line, simulator.TcpLine)
@@ -171,18 +161,16 @@ class SoakDevice:
     def unread_by_peer(self):
         if not self.connected():
             return 0
-        return tcp_unacknowledged_bytes(self.line) if self.is_tcp() else pty_unread_bytes(self.line)
+        if self.is_tcp():  # sent and not acknowledged
+            return queued_bytes(self.line.connection.fileno(), termios.TIOCOUTQ)
+        return queued_bytes(self.line.slave, termios.FIONREAD)  # in the reader's queue
 
     def take_received(self):
         if self.line.fileno() is None:
             return
         while select.select([self.line.fileno()], [], [], 0)[0]:
-            data = self.line.receive()
-            if not data:
+            if not self.line.receive():
                 return
-            self.received += len(data)
-
-    # -- sending ---------------------------------------------------------------------
 
     def send_some(self, limit=None):
         """Sends what the line takes now, not beyond byte `limit` of the outbox."""
@@ -235,8 +223,6 @@ class SoakDevice:
         start = self.record_end()
         return start + self.random.randint(1, size - 2)
 
-    # -- orders ----------------------------------------------------------------------
-
     def drop(self, cut, down_for):
         end = self.cut_point() if cut else self.record_end()
         if cut:
@@ -277,14 +263,6 @@ class SoakDevice:
             order, self.commands = self.commands.split(b"\n", 1)
             self.obey(order.decode())
 
-    # -- the loop --------------------------------------------------------------------
-
-    def report_progress(self):
-        now = time.monotonic()
-        if now >= self.next_report:
-            self.next_report = now + 1
-            announce(f"SENT {self.outbox.last_whole()}")
-
     def step(self):
         if not self.connected():
             self.wait_for_peer()
@@ -300,7 +278,6 @@ class SoakDevice:
             self.send_some()
         if sys.stdin.fileno() in readable:
             self.read_orders()
-        self.report_progress()
 
     def run(self):
         self.bring_up()
@@ -308,37 +285,20 @@ class SoakDevice:
             self.step()
 
 
-def parse_arguments(argv):
-    parser = argparse.ArgumentParser(
-        description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    where = parser.add_mutually_exclusive_group(required=True)
-    where.add_argument("--pty-link", metavar="PATH",
-                       help="play on a pseudo-terminal reached through this link")
-    where.add_argument("--tcp-server", type=int, metavar="PORT",
-                       help="listen on 127.0.0.1:PORT (0: any free port)")
-    where.add_argument("--tcp-client", type=simulator.host_and_port, metavar="HOST:PORT",
-                       help="call HOST:PORT, again after every drop")
-    parser.add_argument("--record-size", type=int, default=64,
-                        help="bytes per record, at least 20 (%(default)s)")
-    parser.add_argument("--seed", type=int, default=1, help="seed of where records are cut")
-    args = parser.parse_args(argv)
-    if args.record_size < 20:
-        parser.error("--record-size must be at least 20")
-    return args
-
-
-def make_line(args):
-    if args.pty_link:
-        return simulator.PtyLine(args.pty_link)
-    if args.tcp_server is not None:
-        return simulator.TcpLine(server_address=("127.0.0.1", args.tcp_server))
-    return simulator.TcpLine(client_address=args.tcp_client)
+def make_line(argv):
+    """pty PATH (a pseudo-terminal reached through the link PATH), tcp-server PORT (listen on
+    127.0.0.1:PORT, 0 for any free port) or tcp-client HOST:PORT (call, again after drops)."""
+    kind, where = argv
+    if kind == "pty":
+        return simulator.PtyLine(where)
+    if kind == "tcp-server":
+        return simulator.TcpLine(server_address=("127.0.0.1", int(where)))
+    return simulator.TcpLine(client_address=simulator.host_and_port(where))
 
 
 def main(argv):
-    args = parse_arguments(argv)
-    device = SoakDevice(args, make_line(args))
-    if not same_as_simulator(device.outbox.records, args.record_size):
+    device = SoakDevice(make_line(argv))
+    if not same_as_simulator(device.outbox.records, RECORD_SIZE):
         sys.stderr.write("soak_device: records differ from the device simulator's\n")
         return 1
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
@@ -347,7 +307,6 @@ def main(argv):
     except KeyboardInterrupt:
         pass
     finally:
-        announce(f"RECEIVED {device.received}")
         device.line.close()
     return 0
 

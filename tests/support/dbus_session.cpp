@@ -59,8 +59,6 @@ pid_t SpawnDaemon(int addressFd) {
 
 int connectionCounter = 0;
 
-}  // namespace
-
 void EnsureQtApplication() {
   if (QCoreApplication::instance()) return;
   static int argc = 1;
@@ -69,19 +67,17 @@ void EnsureQtApplication() {
   static QCoreApplication app(argc, argv);
 }
 
+}  // namespace
+
 void PumpEventsFor(int ms) {
   QEventLoop loop;
   QTimer::singleShot(ms, &loop, &QEventLoop::quit);
   loop.exec();
 }
 
-bool DbusSession::DaemonInstalled() {
-  return std::system("command -v dbus-daemon >/dev/null 2>&1") == 0;
-}
-
 std::unique_ptr<DbusSession> DbusSession::Start(std::string* why) {
   EnsureQtApplication();
-  if (!DaemonInstalled()) {
+  if (std::system("command -v dbus-daemon >/dev/null 2>&1") != 0) {
     if (why) *why = "dbus-daemon is not installed";
     return nullptr;
   }

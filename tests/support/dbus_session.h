@@ -16,14 +16,11 @@ namespace fenno::testing {
 
 // A QCoreApplication for tests that need Qt's event loop (once per process; a test that
 // needs a QGuiApplication creates that first).
-void EnsureQtApplication();
-
 // Runs Qt events for `ms` milliseconds.
 void PumpEventsFor(int ms);
 
 class DbusSession {
  public:
-  static bool DaemonInstalled();
   // Starts the daemon; nullptr and `why` when that is not possible.
   static std::unique_ptr<DbusSession> Start(std::string* why = nullptr);
   ~DbusSession();

@@ -81,14 +81,7 @@ void EndProcess(pid_t pid) {
 }  // namespace
 
 bool X11Session::XvfbInstalled() {
-  const char* path = std::getenv("PATH");
-  std::string folders = path ? path : "/usr/bin:/bin";
-  for (size_t start = 0; start < folders.size();) {
-    const size_t end = std::min(folders.find(':', start), folders.size());
-    if (::access((folders.substr(start, end - start) + "/Xvfb").c_str(), X_OK) == 0) return true;
-    start = end + 1;
-  }
-  return false;
+  return std::system("command -v Xvfb >/dev/null 2>&1") == 0;
 }
 
 std::unique_ptr<X11Session> X11Session::Start(const Options& options, std::string* why) {

@@ -9,19 +9,17 @@ TEST(PortNames, EachRangeOfPortNumbersStandsForOneKindOfDevice) {
   const struct {
     int port;
     const char* device;
-  } cases[] = {
-      {1, "/dev/ttyS0"},
-      {32, "/dev/ttyS31"},
-      {33, "/dev/ttyUSB0"},
-      {64, "/dev/ttyUSB31"},
-      {65, "/dev/ttyACM0"},
-      {96, "/dev/ttyACM31"},
-      {97, ""},
-      {99, ""},
-      {0, ""},
-      {100, ""},
-      {-1, ""},
-  };
+  } cases[] = {{1, "/dev/ttyS0"},
+               {32, "/dev/ttyS31"},
+               {33, "/dev/ttyUSB0"},
+               {64, "/dev/ttyUSB31"},
+               {65, "/dev/ttyACM0"},
+               {96, "/dev/ttyACM31"},
+               {97, ""},
+               {99, ""},
+               {0, ""},
+               {100, ""},
+               {-1, ""}};
   for (const auto& row : cases) EXPECT_EQ(DefaultDevicePath(row.port), row.device) << row.port;
 }
 

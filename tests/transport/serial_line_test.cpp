@@ -5,7 +5,8 @@
 namespace fenno {
 namespace {
 
-termios DriverLine(speed_t speed, tcflag_t cflag, tcflag_t iflag = 0) {
+// A line as a driver holds it.
+termios Tty(speed_t speed, tcflag_t cflag, tcflag_t iflag = 0) {
   termios line{};
   line.c_cflag = cflag;
   line.c_iflag = iflag;
@@ -30,7 +31,7 @@ TEST(SerialLine, OnlyValuesInTheirRangesMakeALine) {
         LineSettings{9600, 8, 5, 0, 0}, LineSettings{9600, 8, -1, 0, 0},
         LineSettings{9600, 8, 0, 3, 0}, LineSettings{9600, 8, 0, 0, 4}}) {
     EXPECT_FALSE(IsValidLine(bad)) << DescribeLine(bad);
-    EXPECT_FALSE(TermiosHoldsLine(DriverLine(B9600, CS8), bad, false));
+    EXPECT_FALSE(TermiosHoldsLine(Tty(B9600, CS8), bad, false));
   }
 }
 
@@ -42,69 +43,23 @@ TEST(SerialLine, ADriverHoldsALineOnlyWhenEverySettingReadsBack) {
     bool framingFixed;
     bool holds;
   } cases[] = {
-      {"odd 7 one",
-       DriverLine(B9600, CS7 | PARENB | PARODD),
-       {9600, 7, kParityOdd, 0, kFlowNone},
-       false,
-       true},
-      {"mark",
-       DriverLine(B9600, CS8 | PARENB | PARODD | CMSPAR),
-       {9600, 8, kParityMark, 0, kFlowNone},
-       false,
-       true},
-      {"space",
-       DriverLine(B9600, CS8 | PARENB | CMSPAR),
-       {9600, 8, kParitySpace, 0, kFlowNone},
-       false,
-       true},
-      {"mark refused",
-       DriverLine(B9600, CS8 | PARENB | PARODD),
-       {9600, 8, kParityMark, 0, kFlowNone},
-       false,
-       false},
-      {"5 bits refused",
-       DriverLine(B9600, CS8),
-       {9600, 5, kParityNone, 0, kFlowNone},
-       false,
-       false},
-      {"rate refused", DriverLine(B9600, CS8), {19200, 8, kParityNone, 0, kFlowNone}, false, false},
-      {"rate outside the table",
-       DriverLine(B9600, CS8),
-       {14400, 8, kParityNone, 0, kFlowNone},
-       false,
-       true},
-      {"one and a half",
-       DriverLine(B300, CS5 | CSTOPB),
-       {300, 5, kParityNone, kOneAndHalfStopBits, kFlowNone},
-       false,
-       true},
-      {"two stop bits missing",
-       DriverLine(B300, CS8),
-       {300, 8, kParityNone, kTwoStopBits, kFlowNone},
-       false,
-       false},
-      {"rts/cts", DriverLine(B9600, CS8 | CRTSCTS), {9600, 8, 0, 0, kFlowHardware}, false, true},
-      {"rts/cts missing", DriverLine(B9600, CS8), {9600, 8, 0, 0, kFlowHardware}, false, false},
-      {"xon/xoff",
-       DriverLine(B9600, CS8, IXON | IXOFF | IXANY),
-       {9600, 8, 0, 0, kFlowXonXoff},
-       false,
-       true},
-      {"xon/xoff left on",
-       DriverLine(B9600, CS8, IXON | IXOFF),
-       {9600, 8, 0, 0, kFlowOptoRs},
-       false,
-       false},
-      {"pty ignores framing",
-       DriverLine(B9600, CS8),
-       {9600, 7, kParityEven, 0, kFlowNone},
-       true,
-       true},
-      {"pty still holds the rate",
-       DriverLine(B9600, CS8),
-       {4800, 7, kParityEven, 0, kFlowNone},
-       true,
-       false},
+      // clang-format off
+      {"odd 7 one", Tty(B9600, CS7 | PARENB | PARODD), {9600, 7, kParityOdd, 0, 0}, false, true},
+      {"mark", Tty(B9600, CS8|PARENB|PARODD|CMSPAR), {9600, 8, kParityMark, 0, 0}, false, true},
+      {"space", Tty(B9600, CS8 | PARENB | CMSPAR), {9600, 8, kParitySpace, 0, 0}, false, true},
+      {"no mark", Tty(B9600, CS8 | PARENB | PARODD), {9600, 8, kParityMark, 0, 0}, false, false},
+      {"5 bits refused", Tty(B9600, CS8), {9600, 5, kParityNone, 0, 0}, false, false},
+      {"rate refused", Tty(B9600, CS8), {19200, 8, kParityNone, 0, 0}, false, false},
+      {"rate outside the table", Tty(B9600, CS8), {14400, 8, kParityNone, 0, 0}, false, true},
+      {"one and a half", Tty(B300, CS5 | CSTOPB), {300, 5, 0, kOneAndHalfStopBits, 0}, false, true},
+      {"two stop bits missing", Tty(B300, CS8), {300, 8, 0, kTwoStopBits, 0}, false, false},
+      {"rts/cts", Tty(B9600, CS8 | CRTSCTS), {9600, 8, 0, 0, kFlowHardware}, false, true},
+      {"rts/cts missing", Tty(B9600, CS8), {9600, 8, 0, 0, kFlowHardware}, false, false},
+      {"xon", Tty(B9600, CS8, IXON | IXOFF | IXANY), {9600, 8, 0, 0, kFlowXonXoff}, false, true},
+      {"xon left on", Tty(B9600, CS8, IXON | IXOFF), {9600, 8, 0, 0, kFlowOptoRs}, false, false},
+      {"pty ignores framing", Tty(B9600, CS8), {9600, 7, kParityEven, 0, 0}, true, true},
+      {"pty still holds the rate", Tty(B9600, CS8), {4800, 7, kParityEven, 0, 0}, true, false},
+      // clang-format on
   };
   for (const auto& row : cases)
     EXPECT_EQ(TermiosHoldsLine(row.driver, row.wanted, row.framingFixed), row.holds) << row.name;

@@ -52,6 +52,42 @@ int Unacknowledged(const QTcpSocket& socket) {
   return bytes;
 }
 
+// Sends bytes (offset % 251) to `port` on loopback from its own thread, until `total` bytes
+// went or `stop` is set.
+std::thread Flood(uint16_t port, uint64_t total, std::atomic<bool>& stop,
+                  std::atomic<uint64_t>& sent) {
+  return std::thread([=, &stop, &sent] {
+    const int fd = ConnectToLoopback(port);
+    std::vector<char> block(64 * 1024);
+    for (uint64_t offset = 0; fd >= 0 && offset < total && !stop;) {
+      const size_t size = static_cast<size_t>(std::min<uint64_t>(block.size(), total - offset));
+      for (size_t i = 0; i < size; ++i) block[i] = static_cast<char>((offset + i) % 251);
+      const ssize_t n = ::send(fd, block.data(), size, MSG_NOSIGNAL);
+      if (n <= 0) break;
+      sent = offset += static_cast<uint64_t>(n);
+    }
+    if (fd >= 0) ::close(fd);
+  });
+}
+
+// Reads what a Flood sent, counting the bytes and those out of place; at most `budget`
+// bytes in one call.
+struct FloodReader {
+  size_t ReadTurn(Port& port, size_t budget = SIZE_MAX) {
+    size_t turn = 0;
+    for (size_t n = 1; n != 0 && turn < budget; turn += n) {
+      chunk.clear();
+      n = port.Read(chunk, 256 * 1024);
+      for (const char byte : chunk)
+        misplaced += static_cast<unsigned char>(byte) != (received++ % 251);
+    }
+    return turn;
+  }
+  uint64_t received = 0;
+  uint64_t misplaced = 0;
+  std::string chunk;
+};
+
 // The kilobytes of memory the process holds, from /proc.
 long ResidentKilobytes() {
   std::ifstream status("/proc/self/status");
@@ -137,26 +173,9 @@ TEST_F(TcpPortTest, ClientKeepsTryingAndSendsWhatWaitedInOnePieceOnceConnected) 
   EXPECT_TRUE(prompt().messages.empty()) << "failed attempts show nothing";
 }
 
-TEST_F(TcpPortTest, ClientReconnectsAfterThePeerCloses) {
-  QTcpServer device;
-  ASSERT_TRUE(device.listen(QHostAddress::LocalHost, 0));
-  auto port = ClientOf(device.serverPort());
-  ASSERT_TRUE(port->Open());
-  std::unique_ptr<QTcpSocket> first = AcceptClient(device, *port);
-  ASSERT_NE(first, nullptr);
-
-  first->write("last reading\r\n");
-  first->disconnectFromHost();
-  ASSERT_TRUE(WaitUntil([&] { return !port->IsConnected(); }));
-  EXPECT_EQ(ReadThrough(*port, 14), "last reading\r\n") << "what came before the close is kept";
-
-  std::unique_ptr<QTcpSocket> second = AcceptClient(device, *port);
-  ASSERT_NE(second, nullptr);
-  second->write("again\r");
-  EXPECT_EQ(ReadThrough(*port, 6), "again\r");
-}
-
-TEST_F(TcpPortTest, TheConnectionNumberMovesOnExactlyBetweenTwoConnectionsBytes) {
+// The client calls again after the peer closes; what came before the close is kept, and the
+// connection number moves on exactly between the two connections' bytes.
+TEST_F(TcpPortTest, ClientReconnectsAndTheConnectionNumberMovesOnBetweenTheBytes) {
   QTcpServer device;
   ASSERT_TRUE(device.listen(QHostAddress::LocalHost, 0));
   auto port = ClientOf(device.serverPort());
@@ -199,7 +218,7 @@ TEST_F(TcpPortTest, WhatThePeerSentBeforeClosingSurvivesTheReconnectWhileTheRead
   EXPECT_EQ(ReadThrough(*port, records.size()), records);
 }
 
-TEST_F(TcpPortTest, ServerTalksToTheNewestPeerAndListensAgainAfterAClose) {
+TEST_F(TcpPortTest, ServerTalksToTheNewestPeerListensAgainAfterACloseAndPurges) {
   const uint16_t localPort = FreeLoopbackPort();
   auto port = ServerOn(localPort);
   ASSERT_TRUE(port->Open());
@@ -231,8 +250,12 @@ TEST_F(TcpPortTest, ServerTalksToTheNewestPeerAndListensAgainAfterAClose) {
   QTcpSocket third;
   third.connectToHost(QHostAddress::LocalHost, localPort);
   ASSERT_TRUE(WaitUntil([&] { return port->IsConnected(); }));
-  third.write("3");
-  EXPECT_EQ(ReadThrough(*port, 1), "3");
+  third.write("stale");
+  ASSERT_TRUE(WaitUntil([&] { return port->BufferedBytes() == 5; }));
+  port->Purge();
+  EXPECT_EQ(port->BufferedBytes(), 0u);
+  third.write("fresh");
+  EXPECT_EQ(ReadThrough(*port, 5), "fresh");
 
   port->Close();
   EXPECT_EQ(port->SocketState(), kSocketClosed);
@@ -281,21 +304,6 @@ TEST_F(TcpPortTest, WhatAClosedPeerSentSurvivesItsReplacementWhileTheReaderIsBeh
   EXPECT_EQ(ReadThrough(*port, 16), "from the second\r");
 }
 
-TEST_F(TcpPortTest, PurgeDropsWhatWasReceivedAndNotRead) {
-  const uint16_t localPort = FreeLoopbackPort();
-  auto port = ServerOn(localPort);
-  ASSERT_TRUE(port->Open());
-  QTcpSocket peer;
-  peer.connectToHost(QHostAddress::LocalHost, localPort);
-  ASSERT_TRUE(WaitUntil([&] { return port->IsConnected(); }));
-  peer.write("stale");
-  ASSERT_TRUE(WaitUntil([&] { return port->BufferedBytes() == 5; }));
-  port->Purge();
-  EXPECT_EQ(port->BufferedBytes(), 0u);
-  peer.write("fresh");
-  EXPECT_EQ(ReadThrough(*port, 5), "fresh");
-}
-
 // A peer flooding at full speed (so the system has had every reason to grow its receive
 // buffer) is replaced while the reader has stopped: what the port keeps of it stays within
 // its limits and the fixed system buffer, and arrives in order without a gap.
@@ -309,37 +317,17 @@ TEST_F(TcpPortTest, AReplacedFloodingPeerLeavesNoMoreThanTheFixedBuffersHold) {
   ASSERT_TRUE(port->Open());
 
   std::atomic<bool> done{false};
-  std::thread flooder([&] {
-    const int fd = ConnectToLoopback(localPort);
-    if (fd >= 0) {
-      std::vector<char> block(64 * 1024);
-      for (uint64_t offset = 0; !done;) {
-        for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>((offset + i) % 251);
-        const ssize_t n = ::send(fd, block.data(), block.size(), MSG_NOSIGNAL);
-        if (n <= 0) break;
-        offset += static_cast<uint64_t>(n);
-      }
-      ::close(fd);
-    }
-  });
-
-  uint64_t received = 0;
-  uint64_t misplaced = 0;
-  const auto readAll = [&] {
-    std::string chunk;
-    for (size_t n = 1; n != 0;) {
-      chunk.clear();
-      n = port->Read(chunk, 256 * 1024);
-      for (const char byte : chunk)
-        misplaced += static_cast<unsigned char>(byte) != (received++ % 251);
-    }
-  };
-  ASSERT_TRUE(WaitUntil(
+  std::atomic<uint64_t> sent{0};
+  std::thread flooder = Flood(localPort, UINT64_MAX, done, sent);
+  FloodReader reader;
+  const bool flooded = WaitUntil(
       [&] {
-        readAll();
-        return received >= (64u << 20);
+        reader.ReadTurn(*port);
+        return reader.received >= (64u << 20);
       },
-      120000));
+      120000);
+  if (!flooded) done = true, flooder.join();
+  ASSERT_TRUE(flooded);
   RunEventRounds(100);  // the reader stops; every buffer fills up
 
   QTcpSocket second;
@@ -350,10 +338,10 @@ TEST_F(TcpPortTest, AReplacedFloodingPeerLeavesNoMoreThanTheFixedBuffersHold) {
                               static_cast<size_t>(options.socketReadBufferSize) +
                               2 * static_cast<size_t>(options.systemReceiveBufferSize);
   EXPECT_LE(port->BufferedBytes(), fixedBuffers);
-  readAll();
+  reader.ReadTurn(*port);
   done = true;
   flooder.join();
-  EXPECT_EQ(misplaced, 0u);
+  EXPECT_EQ(reader.misplaced, 0u);
 }
 
 // A flooding peer while the engine reads nothing: memory stays bounded because the port
@@ -367,22 +355,9 @@ TEST_F(TcpPortTest, AFloodStaysBoundedEndsEachReadingTurnAndArrivesWholeAndInOrd
   ASSERT_TRUE(port->Open());
   const long residentBefore = ResidentKilobytes();
 
+  std::atomic<bool> never{false};
   std::atomic<uint64_t> sent{0};
-  std::thread sender([&] {
-    const int fd = ConnectToLoopback(localPort);
-    if (fd >= 0) {
-      std::vector<char> block(64 * 1024);
-      for (uint64_t offset = 0; offset < kTotal;) {
-        const size_t size = static_cast<size_t>(std::min<uint64_t>(block.size(), kTotal - offset));
-        for (size_t i = 0; i < size; ++i) block[i] = static_cast<char>((offset + i) % 251);
-        const ssize_t n = ::send(fd, block.data(), size, MSG_NOSIGNAL);
-        if (n <= 0) break;
-        offset += static_cast<uint64_t>(n);
-        sent = offset;
-      }
-      ::close(fd);
-    }
-  });
+  std::thread sender = Flood(localPort, kTotal, never, sent);
 
   const TcpPortOptions limits;
   const size_t held = limits.receiveLimit + static_cast<size_t>(limits.socketReadBufferSize);
@@ -392,27 +367,18 @@ TEST_F(TcpPortTest, AFloodStaysBoundedEndsEachReadingTurnAndArrivesWholeAndInOrd
   EXPECT_LT(sent.load(), kTotal) << "the sender is held back";
   EXPECT_LT(ResidentKilobytes() - residentBefore, 48 * 1024) << "kilobytes grown while flooded";
 
-  uint64_t received = 0;
-  uint64_t misplaced = 0;
+  FloodReader reader;
   size_t largestTurn = 0;
-  std::string chunk;
   const bool allArrived = WaitUntil(
       [&] {
-        size_t turn = 0;
-        for (size_t n = 1; n != 0 && turn < 4 * limits.readBudget; turn += n) {
-          chunk.clear();
-          n = port->Read(chunk, 256 * 1024);
-          for (const char byte : chunk)
-            misplaced += static_cast<unsigned char>(byte) != (received++ % 251);
-        }
-        largestTurn = std::max(largestTurn, turn);
-        return received >= kTotal;
+        largestTurn = std::max(largestTurn, reader.ReadTurn(*port, 4 * limits.readBudget));
+        return reader.received >= kTotal;
       },
       240000);
   sender.join();
-  EXPECT_TRUE(allArrived) << received << " of " << kTotal;
-  EXPECT_EQ(received, kTotal);
-  EXPECT_EQ(misplaced, 0u);
+  EXPECT_TRUE(allArrived) << reader.received << " of " << kTotal;
+  EXPECT_EQ(reader.received, kTotal);
+  EXPECT_EQ(reader.misplaced, 0u);
   EXPECT_LE(largestTurn, held + limits.readBudget);
 }
 
