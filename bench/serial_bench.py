@@ -76,9 +76,8 @@ class Reader:
         env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "config"))
         if kind == "comfenno":
             config = os.path.join(work, "bench.DE3")
-            extra = ["--ack", ack] if ack else []
-            subprocess.run([args.soak_config, "comfenno", config, "--log", self.log,
-                            "--port-index", "0"] + extra, check=True)
+            subprocess.run([args.soak_config, "comfenno", config, self.log, "0", "4096"] +
+                           ([ack] if ack else []), check=True)
             os.makedirs(os.path.join(work, "config", "Comfenno"), exist_ok=True)
             with open(os.path.join(work, "config", "Comfenno", "Comfenno.ini"), "w") as ini:
                 ini.write("[Ports]\nCOM1=%s\n" % device.path)

@@ -2,7 +2,7 @@
 // writer: flood records (one line each, CR LF after it) logged one line per record, as they
 // came, under a fixed live-data topic (so that the bus name does not depend on the port).
 //
-//   soak_config comfenno FILE.DE3 LOG PORT-INDEX INPUT-BUFFER-BYTES
+//   soak_config comfenno FILE.DE3 LOG PORT-INDEX INPUT-BUFFER-BYTES [ACK-TEXT]
 //   soak_config netfenno FILE.DO3 LOG server PORT
 //   soak_config netfenno FILE.DO3 LOG client HOST PORT
 
@@ -19,7 +19,7 @@ namespace fenno {
 namespace {
 
 int Run(const std::vector<std::string>& args) {
-  const bool serial = args.size() == 5 && args[0] == "comfenno";
+  const bool serial = (args.size() == 5 || args.size() == 6) && args[0] == "comfenno";
   const bool server = args.size() == 5 && args[0] == "netfenno" && args[3] == "server";
   const bool client = args.size() == 6 && args[0] == "netfenno" && args[3] == "client";
   if (!serial && !server && !client) {
@@ -35,6 +35,7 @@ int Run(const std::vector<std::string>& args) {
   if (serial) {
     s.PortIndex = static_cast<int16_t>(std::stoi(args[3]));
     s.InputBufferSize = std::stoi(args[4]);
+    if (args.size() == 6) s.AckString = args[5];  // the serial benchmark's acknowledgement
   } else if (server) {
     s.TcpMode = 1;
     s.TcpLocalPort = args[4];
