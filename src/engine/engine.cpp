@@ -1,6 +1,7 @@
 #include "engine/engine.h"
 
 #include <algorithm>
+#include <charconv>
 #include <limits>
 
 #include "base/prompt.h"
@@ -406,10 +407,11 @@ void Engine::DeliverRecord() {
 
 void Engine::DeliverAsKeystrokes() {
   for (int field = 1; field <= settings_.FieldCount; ++field)
-    ShowField(field, values_[static_cast<size_t>(field)].ToText());
+    ShowField(field, values_[static_cast<size_t>(field)]);
   AdvanceRecordNumber();
   if (!services_.keystrokes || !services_.keystrokes->Activate(settings_)) return;
-  const std::string text = RecordText();
+  std::string text;
+  AppendRecordText(text);
   services_.keystrokes->Type(text, settings_.InterCharDelay);
   services_.keystrokes->Restore();
 }
@@ -421,7 +423,7 @@ void Engine::DeliverToItems() {
   const bool connected = client && client->IsConnected();
   if (connected && !settings_.RecordPreamble.empty()) client->Execute(settings_.RecordPreamble);
   for (int field = 1; field <= settings_.FieldCount; ++field) {
-    ShowField(field, values_[static_cast<size_t>(field)].ToText());
+    ShowField(field, values_[static_cast<size_t>(field)]);
     if (field == settings_.FieldCount) AdvanceRecordNumber();
     const std::string& postamble = settings_.FieldPostamble[field];
     if (client && client->IsConnected() && !postamble.empty()) client->Execute(postamble);
@@ -429,18 +431,20 @@ void Engine::DeliverToItems() {
 }
 
 void Engine::DeliverToLog() {
-  std::string line = RecordText();
+  // The line is built in storage kept from record to record.
+  logLine_.clear();
+  AppendRecordText(logLine_);
   for (int field = 1; field <= settings_.FieldCount; ++field)
-    ShowField(field, values_[static_cast<size_t>(field)].ToText());
-  line += "\r\n";
-  logWriter_.Append(line);
+    ShowField(field, values_[static_cast<size_t>(field)]);
+  logLine_ += "\r\n";
+  logWriter_.Append(logLine_);
   AdvanceRecordNumber();
 }
 
-std::string Engine::RecordText() {
+void Engine::AppendRecordText(std::string& text) {
   // The clock is read once per record, and only when a text holds a tag.
   std::optional<LocalDateTime> now;
-  const auto append = [&](std::string& text, const std::string& piece) {
+  const auto append = [&](const std::string& piece) {
     if (piece.find('{') == std::string::npos) {
       text += piece;
       return;
@@ -448,20 +452,25 @@ std::string Engine::RecordText() {
     if (!now) now = Now();
     text += ExpandDateTimeTags(piece, *now);
   };
-  std::string text;
-  append(text, settings_.RecordPreamble);
+  append(settings_.RecordPreamble);
   for (int field = 1; field <= settings_.FieldCount; ++field) {
     values_[static_cast<size_t>(field)].AppendTextTo(text);
-    append(text, settings_.FieldPostamble[field]);
+    append(settings_.FieldPostamble[field]);
   }
-  return text;
 }
 
-void Engine::ShowField(int field, const std::string& text) {
+void Engine::ShowField(int field, const Value& value) {
+  if (const std::string* text = value.TextIfText()) return ShowField(field, *text);
+  fieldScratch_.clear();
+  value.AppendTextTo(fieldScratch_);
+  ShowField(field, fieldScratch_);
+}
+
+void Engine::ShowField(int field, std::string_view text) {
   if (field < 1 || field > kMaxFields) return;
   std::string& shown = fieldTexts_[static_cast<size_t>(field)];
   if (shown == text) return;
-  shown = text;
+  shown.assign(text);
   for (EngineObserver* observer : observers_) observer->OnFieldText(field, shown);
 }
 
@@ -471,7 +480,10 @@ const std::string& Engine::FieldText(int field) const {
 }
 
 void Engine::AdvanceRecordNumber() {
-  recordNumberText_ = std::to_string(++recordNumber_);
+  // Written into the text's own storage: no allocation per record.
+  char digits[24];
+  const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, ++recordNumber_);
+  recordNumberText_.assign(digits, end.ptr);
   for (EngineObserver* observer : observers_) observer->OnRecordNumber(recordNumberText_);
 }
 
