@@ -1,7 +1,6 @@
 #include "engine/engine.h"
 
 #include <algorithm>
-#include <charconv>
 #include <limits>
 
 #include "base/prompt.h"
@@ -72,7 +71,6 @@ void Engine::Start() {
   for (int field = 1; field <= kMaxFields; ++field) fieldTexts_[field].clear();
   for (Value& value : values_) value.Clear();
   recordNumberText_.clear();
-  recordNumber_ = 0;
   pendingInput_.clear();
   pendingPos_ = 0;
   connectionNumber_ = services_.port.ConnectionNumber();
@@ -431,13 +429,12 @@ void Engine::DeliverToItems() {
 }
 
 void Engine::DeliverToLog() {
-  // The line is built in storage kept from record to record.
-  logLine_.clear();
-  AppendRecordText(logLine_);
+  logWriter_.AppendWith([this](std::string& log) {
+    AppendRecordText(log);
+    log += "\r\n";
+  });
   for (int field = 1; field <= settings_.FieldCount; ++field)
     ShowField(field, values_[static_cast<size_t>(field)]);
-  logLine_ += "\r\n";
-  logWriter_.Append(logLine_);
   AdvanceRecordNumber();
 }
 
@@ -480,10 +477,13 @@ const std::string& Engine::FieldText(int field) const {
 }
 
 void Engine::AdvanceRecordNumber() {
-  // Written into the text's own storage: no allocation per record.
-  char digits[24];
-  const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, ++recordNumber_);
-  recordNumberText_.assign(digits, end.ptr);
+  // The text counts up in place (it is empty for 0): no conversion, no allocation.
+  size_t digit = recordNumberText_.size();
+  while (digit > 0 && recordNumberText_[digit - 1] == '9') recordNumberText_[--digit] = '0';
+  if (digit == 0)
+    recordNumberText_.insert(recordNumberText_.begin(), '1');
+  else
+    ++recordNumberText_[digit - 1];
   for (EngineObserver* observer : observers_) observer->OnRecordNumber(recordNumberText_);
 }
 
@@ -520,7 +520,6 @@ void Engine::ResetNow() {
     ShowField(field, "");
   }
   TimedOutputBase = 0;
-  recordNumber_ = 0;
   recordNumberText_.clear();
   for (EngineObserver* observer : observers_) observer->OnRecordNumber("");
   if (suspended_) ToggleSuspend();

@@ -234,10 +234,8 @@ class Engine : public EngineControl, private RecordSink {
   std::vector<std::function<void()>> afterTick_;
 
   std::array<std::string, kMaxFields + 1> fieldTexts_;
-  std::string fieldScratch_;  // a number field's text, while it is compared
-  std::string logLine_;       // the line being delivered to the log
-  std::string recordNumberText_;
-  int64_t recordNumber_ = 0;
+  std::string fieldScratch_;      // a number field's text, while it is compared
+  std::string recordNumberText_;  // records delivered, in decimal; empty before the first
   std::string dateTimeText_;
   LocalDateTime lastDateTimeShown_{};
   bool dateTimeShown_ = false;

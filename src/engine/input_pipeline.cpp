@@ -121,12 +121,6 @@ void InputPipeline::ClearFieldValues() {
   highestSlot_ = 1;
 }
 
-bool InputPipeline::TakeOversizeRecordNotice() {
-  if (!oversizeSeen_ || oversizeReported_) return false;
-  oversizeReported_ = true;
-  return true;
-}
-
 // The helpers of the per-byte path are inline so that FeedBytes runs as one tight loop.
 
 inline bool InputPipeline::PassesStartFilter(unsigned char b) const {
@@ -140,6 +134,15 @@ inline bool InputPipeline::PassesStartFilter(unsigned char b) const {
     default:
       return true;
   }
+}
+
+// An ordinary byte that starts a record is framed as the first byte of its run: outside a
+// record it would only be appended too.
+inline bool InputPipeline::StartsRun(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  if (!ordinaryByte_[b] || !PassesStartFilter(b)) return false;
+  InRecord = true;
+  return true;
 }
 
 inline void InputPipeline::AppendToField(int slot, unsigned char b) {
@@ -182,14 +185,14 @@ bool InputPipeline::FeedByte(unsigned char received) {
 size_t InputPipeline::FeedBytes(std::string_view bytes, bool& endTick) {
   size_t i = 0;
   while (i < bytes.size()) {
-    if (runsAllowed_ && InRecord && filters_.IsPlain(CurrentField)) {
-      const size_t run = AppendOrdinaryRun(bytes.substr(i));
-      i += run;
+    if (runsAllowed_ && filters_.IsPlain(CurrentField) && (InRecord || StartsRun(bytes[i]))) {
+      i += AppendOrdinaryRun(bytes.substr(i));
       if (recordBytes_ > kMaxRecordBytes && EndOversizeRecord()) {
         endTick = true;
         return i;
       }
-      if (run > 0) continue;
+      // Otherwise the run ended at a byte that is not ordinary, which goes byte by byte.
+      if (i == bytes.size()) break;
     }
     if (FeedByte(static_cast<unsigned char>(bytes[i++]))) {
       endTick = true;
@@ -200,11 +203,21 @@ size_t InputPipeline::FeedBytes(std::string_view bytes, bool& endTick) {
 }
 
 size_t InputPipeline::AppendOrdinaryRun(std::string_view bytes) {
-  size_t length = 0;
   // A run may take the body one byte past the guard, which then ends the record.
   const size_t room = kMaxRecordBytes + 1 - std::min(recordBytes_, kMaxRecordBytes + 1);
   const size_t limit = std::min(bytes.size(), room);
-  while (length < limit && ordinaryByte_[static_cast<unsigned char>(bytes[length])]) ++length;
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  const bool* ordinary = ordinaryByte_.data();
+  size_t length = 0;
+  // Eight bytes a test while they are all ordinary, then byte by byte.
+  while (length + 8 <= limit) {
+    const unsigned char* p = data + length;
+    if (!(ordinary[p[0]] & ordinary[p[1]] & ordinary[p[2]] & ordinary[p[3]] & ordinary[p[4]] &
+          ordinary[p[5]] & ordinary[p[6]] & ordinary[p[7]]))
+      break;
+    length += 8;
+  }
+  while (length < limit && ordinary[data[length]]) ++length;
   if (length == 0) return 0;
   const int slot = Mode == FramingMode::SingleFieldByTimeGap ? 1 : CurrentField;
   FieldValues[static_cast<size_t>(slot)].append(bytes.data(), length);

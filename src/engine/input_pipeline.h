@@ -120,7 +120,11 @@ class InputPipeline {
 
   // True once per activation when a record was ended by the size limit rather than by
   // its configured end; the engine reports that once.
-  bool TakeOversizeRecordNotice();
+  bool TakeOversizeRecordNotice() {
+    if (!oversizeSeen_ || oversizeReported_) return false;
+    oversizeReported_ = true;
+    return true;
+  }
 
  private:
   void DeriveFraming();
@@ -141,6 +145,8 @@ class InputPipeline {
   void AppendToField(int slot, unsigned char b);
   void NextField();
   bool PassesStartFilter(unsigned char b) const;
+  // Outside a record: whether `c` starts one and begins a run (InRecord is then set).
+  bool StartsRun(char c);
   bool IsEndChar(unsigned char b) const { return endCharSet_[b]; }
 
   // The values of the record being assembled, slots 0..42, and the framing state.
