@@ -1,7 +1,12 @@
 #include "engine/input_pipeline.h"
 
 #include <algorithm>
+#include <bit>
 #include <optional>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace fenno {
 namespace {
@@ -205,19 +210,8 @@ size_t InputPipeline::FeedBytes(std::string_view bytes, bool& endTick) {
 size_t InputPipeline::AppendOrdinaryRun(std::string_view bytes) {
   // A run may take the body one byte past the guard, which then ends the record.
   const size_t room = kMaxRecordBytes + 1 - std::min(recordBytes_, kMaxRecordBytes + 1);
-  const size_t limit = std::min(bytes.size(), room);
-  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-  const bool* ordinary = ordinaryByte_.data();
-  size_t length = 0;
-  // Eight bytes a test while they are all ordinary, then byte by byte.
-  while (length + 8 <= limit) {
-    const unsigned char* p = data + length;
-    if (!(ordinary[p[0]] & ordinary[p[1]] & ordinary[p[2]] & ordinary[p[3]] & ordinary[p[4]] &
-          ordinary[p[5]] & ordinary[p[6]] & ordinary[p[7]]))
-      break;
-    length += 8;
-  }
-  while (length < limit && ordinary[data[length]]) ++length;
+  const size_t length = OrdinaryRunLength(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                          std::min(bytes.size(), room));
   if (length == 0) return 0;
   const int slot = Mode == FramingMode::SingleFieldByTimeGap ? 1 : CurrentField;
   FieldValues[static_cast<size_t>(slot)].append(bytes.data(), length);
@@ -225,6 +219,38 @@ size_t InputPipeline::AppendOrdinaryRun(std::string_view bytes) {
   LastWasSpace = bytes[length - 1] == kSpace;
   if (Mode != FramingMode::SingleFieldByEndChar && Mode != FramingMode::DelimitedByEndChar)
     IdleTicks = 0;
+  return length;
+}
+
+size_t InputPipeline::OrdinaryRunLength(const unsigned char* data, size_t limit) const {
+  size_t length = 0;
+#if defined(__SSE2__)
+  if (stopCount_ == 0) return limit;
+  if (stopCount_ <= kMaxStopBytes) {
+    // Sixteen bytes a test against each stopping byte (unused slots repeat the first).
+    const __m128i stop0 = _mm_set1_epi8(static_cast<char>(stopBytes_[0]));
+    const __m128i stop1 = _mm_set1_epi8(static_cast<char>(stopBytes_[1]));
+    const __m128i stop2 = _mm_set1_epi8(static_cast<char>(stopBytes_[2]));
+    const __m128i stop3 = _mm_set1_epi8(static_cast<char>(stopBytes_[3]));
+    for (; length + 16 <= limit; length += 16) {
+      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + length));
+      const __m128i hits =
+          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, stop0), _mm_cmpeq_epi8(block, stop1)),
+                       _mm_or_si128(_mm_cmpeq_epi8(block, stop2), _mm_cmpeq_epi8(block, stop3)));
+      if (const int mask = _mm_movemask_epi8(hits); mask != 0)
+        return length + static_cast<size_t>(std::countr_zero(static_cast<unsigned>(mask)));
+    }
+  }
+#endif
+  const bool* ordinary = ordinaryByte_.data();
+  // Eight bytes a test while they are all ordinary, then byte by byte.
+  for (; length + 8 <= limit; length += 8) {
+    const unsigned char* p = data + length;
+    if (!(ordinary[p[0]] & ordinary[p[1]] & ordinary[p[2]] & ordinary[p[3]] & ordinary[p[4]] &
+          ordinary[p[5]] & ordinary[p[6]] & ordinary[p[7]]))
+      break;
+  }
+  while (length < limit && ordinary[data[length]]) ++length;
   return length;
 }
 
@@ -241,6 +267,14 @@ void InputPipeline::DeriveOrdinaryBytes() {
     ordinaryByte_[b] = byteAction_[b] == b && filters_.PlainKeeps(byte) && !endCharSet_[b] &&
                        (byte != delimiter_ || delimiterIsData);
   }
+  stopCount_ = 0;
+  for (int b = 0; b < kTableSize; ++b) {
+    if (ordinaryByte_[b]) continue;
+    if (stopCount_ < kMaxStopBytes) stopBytes_[stopCount_] = static_cast<unsigned char>(b);
+    ++stopCount_;
+  }
+  for (size_t k = std::min(stopCount_, kMaxStopBytes); k < kMaxStopBytes; ++k)
+    stopBytes_[k] = stopBytes_[0];
 }
 
 void InputPipeline::HandleOptoRsCarriageReturn() {

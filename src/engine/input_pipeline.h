@@ -135,6 +135,8 @@ class InputPipeline {
   void DeriveOrdinaryBytes();
   // Appends the run of ordinary bytes at the start of `bytes`; answers its length.
   size_t AppendOrdinaryRun(std::string_view bytes);
+  // How many of the first `limit` bytes at `data` are ordinary.
+  size_t OrdinaryRunLength(const unsigned char* data, size_t limit) const;
   bool EndOversizeRecord();
   bool Frame(unsigned char b);
   // Each answers, when the byte ended the record, whether the tick must end.
@@ -178,6 +180,12 @@ class InputPipeline {
   // delimiter, no end of record, kept by the filter. Runs of them are appended at once.
   std::array<bool, kTableSize> ordinaryByte_{};
   bool runsAllowed_ = false;
+  // The bytes that are not ordinary, when they are few (the end character, an ignored or
+  // translated byte): runs are then found sixteen bytes at a time where the processor can.
+  // stopCount_ counts them all; beyond kMaxStopBytes the table above finds the runs.
+  static constexpr size_t kMaxStopBytes = 4;
+  std::array<unsigned char, kMaxStopBytes> stopBytes_{};
+  size_t stopCount_ = kTableSize;
   char decimalSeparator_ = '.';
   // Settings read for every byte, copied at activation so the hot path stays in cache.
   unsigned char delimiter_ = ',';
