@@ -1,6 +1,7 @@
 #include "engine/engine.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 #include "base/prompt.h"
@@ -351,7 +352,7 @@ void Engine::CountExitRequest() {
 
 bool Engine::ProcessRecord() {
   if (settings_.OutputMethod == kLogToDisk) logWriter_.RecordStarts(PortOutputQueue.size());
-  QueueOutput(settings_.AckString);
+  if (!settings_.AckString.empty()) QueueOutput(settings_.AckString);
   if (settings_.BeepOnInput) services_.prompt.Beep();
   ReportOversizeRecord();
   if (pipeline_.RecordIsVoid()) {
@@ -362,9 +363,11 @@ bool Engine::ProcessRecord() {
   // Every slot up to the highest the framing wrote, and every field, takes part.
   const int lastSlot = std::max(pipeline_.HighestSlot(), static_cast<int>(settings_.FieldCount));
   for (int slot = 1; slot <= lastSlot; ++slot) {
-    const std::string& raw = pipeline_.FieldValue(slot);
-    values_[static_cast<size_t>(slot)].AssignText(raw);
-    if (raw.empty()) values_[static_cast<size_t>(slot)].Clear();
+    Value& value = values_[static_cast<size_t>(slot)];
+    if (pipeline_.FieldValue(slot).empty())
+      value.Clear();
+    else
+      pipeline_.HandOverFieldValue(slot, value);
   }
   pipeline_.DropRecord();
   completion_.CompleteFields(values_);
@@ -466,8 +469,13 @@ void Engine::ShowField(int field, const Value& value) {
 void Engine::ShowField(int field, std::string_view text) {
   if (field < 1 || field > kMaxFields) return;
   std::string& shown = fieldTexts_[static_cast<size_t>(field)];
-  if (shown == text) return;
-  shown.assign(text);
+  if (shown.size() != text.size()) {
+    shown.assign(text);
+  } else {
+    // The same length, as a device's readings mostly are: compared and copied in place.
+    if (text.empty() || std::memcmp(shown.data(), text.data(), text.size()) == 0) return;
+    std::memcpy(shown.data(), text.data(), text.size());
+  }
   for (EngineObserver* observer : observers_) observer->OnFieldText(field, shown);
 }
 

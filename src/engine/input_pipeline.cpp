@@ -196,8 +196,22 @@ size_t InputPipeline::FeedBytes(std::string_view bytes, bool& endTick) {
         endTick = true;
         return i;
       }
-      // Otherwise the run ended at a byte that is not ordinary, which goes byte by byte.
       if (i == bytes.size()) break;
+      // The run ended at a byte that is not ordinary. The end character of a plain field
+      // ends the record here, as the byte path would; any other byte goes that path.
+      const auto b = static_cast<unsigned char>(bytes[i]);
+      if (InRecord && endsRun_[b]) {
+        ++i;
+        filters_.Append(CurrentField, b, FieldValues[static_cast<size_t>(CurrentField)]);
+        CurrentField = 1;
+        const bool ended = EndRecord();
+        LastWasSpace = b == kSpace;
+        if (ended) {
+          endTick = true;
+          return i;
+        }
+        continue;
+      }
     }
     if (FeedByte(static_cast<unsigned char>(bytes[i++]))) {
       endTick = true;
@@ -266,6 +280,13 @@ void InputPipeline::DeriveOrdinaryBytes() {
     const auto byte = static_cast<unsigned char>(b);
     ordinaryByte_[b] = byteAction_[b] == b && filters_.PlainKeeps(byte) && !endCharSet_[b] &&
                        (byte != delimiter_ || delimiterIsData);
+  }
+  const bool endsByChar =
+      Mode == FramingMode::SingleFieldByEndChar || Mode == FramingMode::DelimitedByEndChar;
+  for (int b = 0; b < kTableSize; ++b) {
+    const auto byte = static_cast<unsigned char>(b);
+    endsRun_[b] = endsByChar && byteAction_[b] == b && endCharSet_[b] &&
+                  (byte != delimiter_ || fieldCount_ < 2);
   }
   stopCount_ = 0;
   for (int b = 0; b < kTableSize; ++b) {

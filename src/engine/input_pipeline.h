@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "config/settings.h"
+#include "expr/value.h"
 
 namespace fenno {
 
@@ -98,6 +99,11 @@ class InputPipeline {
 
   // The value of slot 0..42 of the record being assembled (framing writes 1..41).
   const std::string& FieldValue(int slot) const { return FieldValues[static_cast<size_t>(slot)]; }
+  // Moves the value of a slot the framing wrote into `to` without copying its bytes; the
+  // slot keeps `to`'s old storage, emptied.
+  void HandOverFieldValue(int slot, Value& to) {
+    to.ExchangeText(FieldValues[static_cast<size_t>(slot)]);
+  }
   // The highest slot written since the values were last emptied.
   int HighestSlot() const { return highestSlot_; }
   // The field the next byte goes to (1..41).
@@ -180,6 +186,9 @@ class InputPipeline {
   // delimiter, no end of record, kept by the filter. Runs of them are appended at once.
   std::array<bool, kTableSize> ordinaryByte_{};
   bool runsAllowed_ = false;
+  // End characters that only end the record (no translation, flag or delimiter role):
+  // when one stops a run, the record ends without the byte-by-byte path.
+  std::array<bool, kTableSize> endsRun_{};
   // The bytes that are not ordinary, when they are few (the end character, an ignored or
   // translated byte): runs are then found sixteen bytes at a time where the processor can.
   // stopCount_ counts them all; beyond kMaxStopBytes the table above finds the runs.

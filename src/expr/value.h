@@ -61,6 +61,14 @@ class Value {
     number_ = 0;
     text_.assign(bytes);
   }
+  // The value becomes the text held in `text`, taken without copying; `text` is left
+  // empty, with the storage the value had.
+  void ExchangeText(std::string& text) {
+    kind_ = Kind::Text;
+    number_ = 0;
+    text_.swap(text);
+    text.clear();
+  }
   // Back to Empty; the text storage is kept for the next record.
   void Clear() {
     kind_ = Kind::Empty;
