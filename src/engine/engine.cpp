@@ -445,6 +445,7 @@ void Engine::AppendRecordText(std::string& text) {
   // The clock is read once per record, and only when a text holds a tag.
   std::optional<LocalDateTime> now;
   const auto append = [&](const std::string& piece) {
+    if (piece.empty()) return;
     if (piece.find('{') == std::string::npos) {
       text += piece;
       return;

@@ -74,7 +74,8 @@ void FieldCompletion::CompleteFields(FieldValueSlots& values) {
     if (!settings_.FieldMathExpr[field].empty())
       evaluator_.Evaluate(settings_.FieldMathExpr[field], values, field);
     ApplyFormat(field, value);
-    Translate(value);
+    // Nothing to translate in a text through the identity table, as most fields are.
+    if (!identityTable_ || !value.IsText()) Translate(value);
   }
 }
 
