@@ -37,10 +37,10 @@
 #include <thread>
 #include <vector>
 
-#include "config/config_file.h"
-#include "config/settings.h"
 #include "base/prompt.h"
 #include "base/string_table.h"
+#include "config/config_file.h"
+#include "config/settings.h"
 
 namespace fenno {
 namespace {
