@@ -37,10 +37,10 @@
 #include <thread>
 #include <vector>
 
-#include "config/config_file.h"
-#include "config/settings.h"
 #include "base/prompt.h"
 #include "base/string_table.h"
+#include "config/config_file.h"
+#include "config/settings.h"
 
 namespace fenno {
 namespace {
@@ -492,7 +492,7 @@ int Run(const Options& options) {
   const Figures& netfenno = flood[1];
   const Figures& script = flood[2];
   PrintRatio("script", RecordsPerSecond(netfenno), RecordsPerSecond(script), 10);
-  PrintRatio("plain copy", RecordsPerSecond(netfenno), RecordsPerSecond(copy), 0.2);
+  PrintRatio("plain copy", RecordsPerSecond(netfenno), RecordsPerSecond(copy), 0.3);
   PrintRatio("script (per cpu-s)", RecordsPerCpuSecond(netfenno), RecordsPerCpuSecond(script),
              std::nullopt);
   PrintRatio("plain copy (per cpu-s)", RecordsPerCpuSecond(netfenno), RecordsPerCpuSecond(copy),

@@ -46,7 +46,10 @@ DbusServer::DbusServer(QDBusConnection connection, EngineControl& engine, Comman
       engine_(engine),
       execute_(std::move(execute)),
       topic_(std::move(topic)),
-      serviceName_(DdeServiceName(program, topic_).value_or(std::string())) {}
+      serviceName_(DdeServiceName(program, topic_).value_or(std::string())) {
+  for (int field = 1; field <= kMaxFields; ++field)
+    fieldNames_[static_cast<size_t>(field)] = FieldItemName(field);
+}
 
 DbusServer::~DbusServer() {
   Stop();
@@ -158,6 +161,9 @@ void DbusServer::SendAdvise(std::string_view item, const std::string& value) {
 }
 
 void DbusServer::OnFieldText(int field, const std::string& text) {
+  if (!serving_) return;
+  if (field >= 1 && field <= kMaxFields)
+    return Advise(fieldNames_[static_cast<size_t>(field)], text);
   Advise(FieldItemName(field), text);
 }
 

@@ -8,10 +8,12 @@
 
 #include <QDBusConnection>
 #include <QDBusVirtualObject>
+#include <array>
 #include <functional>
 #include <string>
 #include <string_view>
 
+#include "config/settings.h"
 #include "dde/advise_budget.h"
 #include "engine/engine_control.h"
 #include "engine/engine_observer.h"
@@ -59,6 +61,7 @@ class DbusServer : public QDBusVirtualObject, public EngineObserver {
   bool serving_ = false;
   AdviseBudget budget_;
   bool turnEndQueued_ = false;
+  std::array<std::string, kMaxFields + 1> fieldNames_;  // "Field(n)", made once
 };
 
 }  // namespace fenno

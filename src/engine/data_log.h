@@ -26,6 +26,13 @@ class DataLog {
 
   // Adds one record's line (its CR LF included).
   void Append(std::string_view line);
+  // Adds one record's line, which `write` appends to the text it is handed: the line is
+  // made where it is kept, without a copy.
+  template <typename Write>
+  void AppendWith(Write&& write) {
+    write(buffer_);
+    lineEnds_.push_back(buffer_.size());
+  }
   // Writes what has been collected to `path`. Whatever was written is dropped from the
   // collection, so calling again after a failure (Retry) continues where it stopped.
   std::optional<Failure> WriteOut(const std::string& path);

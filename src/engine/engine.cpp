@@ -1,6 +1,7 @@
 #include "engine/engine.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 #include "base/prompt.h"
@@ -70,7 +71,6 @@ void Engine::Start() {
   for (int field = 1; field <= kMaxFields; ++field) fieldTexts_[field].clear();
   for (Value& value : values_) value.Clear();
   recordNumberText_.clear();
-  recordNumber_ = 0;
   pendingInput_.clear();
   pendingPos_ = 0;
   connectionNumber_ = services_.port.ConnectionNumber();
@@ -351,7 +351,7 @@ void Engine::CountExitRequest() {
 
 bool Engine::ProcessRecord() {
   if (settings_.OutputMethod == kLogToDisk) logWriter_.RecordStarts(PortOutputQueue.size());
-  QueueOutput(settings_.AckString);
+  if (!settings_.AckString.empty()) QueueOutput(settings_.AckString);
   if (settings_.BeepOnInput) services_.prompt.Beep();
   ReportOversizeRecord();
   if (pipeline_.RecordIsVoid()) {
@@ -362,9 +362,11 @@ bool Engine::ProcessRecord() {
   // Every slot up to the highest the framing wrote, and every field, takes part.
   const int lastSlot = std::max(pipeline_.HighestSlot(), static_cast<int>(settings_.FieldCount));
   for (int slot = 1; slot <= lastSlot; ++slot) {
-    const std::string& raw = pipeline_.FieldValue(slot);
-    values_[static_cast<size_t>(slot)].AssignText(raw);
-    if (raw.empty()) values_[static_cast<size_t>(slot)].Clear();
+    Value& value = values_[static_cast<size_t>(slot)];
+    if (pipeline_.FieldValue(slot).empty())
+      value.Clear();
+    else
+      pipeline_.HandOverFieldValue(slot, value);
   }
   pipeline_.DropRecord();
   completion_.CompleteFields(values_);
@@ -405,10 +407,11 @@ void Engine::DeliverRecord() {
 
 void Engine::DeliverAsKeystrokes() {
   for (int field = 1; field <= settings_.FieldCount; ++field)
-    ShowField(field, values_[static_cast<size_t>(field)].ToText());
+    ShowField(field, values_[static_cast<size_t>(field)]);
   AdvanceRecordNumber();
   if (!services_.keystrokes || !services_.keystrokes->Activate(settings_)) return;
-  const std::string text = RecordText();
+  std::string text;
+  AppendRecordText(text);
   services_.keystrokes->Type(text, settings_.InterCharDelay);
   services_.keystrokes->Restore();
 }
@@ -420,7 +423,7 @@ void Engine::DeliverToItems() {
   const bool connected = client && client->IsConnected();
   if (connected && !settings_.RecordPreamble.empty()) client->Execute(settings_.RecordPreamble);
   for (int field = 1; field <= settings_.FieldCount; ++field) {
-    ShowField(field, values_[static_cast<size_t>(field)].ToText());
+    ShowField(field, values_[static_cast<size_t>(field)]);
     if (field == settings_.FieldCount) AdvanceRecordNumber();
     const std::string& postamble = settings_.FieldPostamble[field];
     if (client && client->IsConnected() && !postamble.empty()) client->Execute(postamble);
@@ -428,18 +431,20 @@ void Engine::DeliverToItems() {
 }
 
 void Engine::DeliverToLog() {
-  std::string line = RecordText();
+  logWriter_.AppendWith([this](std::string& log) {
+    AppendRecordText(log);
+    log += "\r\n";
+  });
   for (int field = 1; field <= settings_.FieldCount; ++field)
-    ShowField(field, values_[static_cast<size_t>(field)].ToText());
-  line += "\r\n";
-  logWriter_.Append(line);
+    ShowField(field, values_[static_cast<size_t>(field)]);
   AdvanceRecordNumber();
 }
 
-std::string Engine::RecordText() {
+void Engine::AppendRecordText(std::string& text) {
   // The clock is read once per record, and only when a text holds a tag.
   std::optional<LocalDateTime> now;
-  const auto append = [&](std::string& text, const std::string& piece) {
+  const auto append = [&](const std::string& piece) {
+    if (piece.empty()) return;
     if (piece.find('{') == std::string::npos) {
       text += piece;
       return;
@@ -447,20 +452,30 @@ std::string Engine::RecordText() {
     if (!now) now = Now();
     text += ExpandDateTimeTags(piece, *now);
   };
-  std::string text;
-  append(text, settings_.RecordPreamble);
+  append(settings_.RecordPreamble);
   for (int field = 1; field <= settings_.FieldCount; ++field) {
     values_[static_cast<size_t>(field)].AppendTextTo(text);
-    append(text, settings_.FieldPostamble[field]);
+    append(settings_.FieldPostamble[field]);
   }
-  return text;
 }
 
-void Engine::ShowField(int field, const std::string& text) {
+void Engine::ShowField(int field, const Value& value) {
+  if (const std::string* text = value.TextIfText()) return ShowField(field, *text);
+  fieldScratch_.clear();
+  value.AppendTextTo(fieldScratch_);
+  ShowField(field, fieldScratch_);
+}
+
+void Engine::ShowField(int field, std::string_view text) {
   if (field < 1 || field > kMaxFields) return;
   std::string& shown = fieldTexts_[static_cast<size_t>(field)];
-  if (shown == text) return;
-  shown = text;
+  if (shown.size() != text.size()) {
+    shown.assign(text);
+  } else {
+    // The same length, as a device's readings mostly are: compared and copied in place.
+    if (text.empty() || std::memcmp(shown.data(), text.data(), text.size()) == 0) return;
+    std::memcpy(shown.data(), text.data(), text.size());
+  }
   for (EngineObserver* observer : observers_) observer->OnFieldText(field, shown);
 }
 
@@ -470,7 +485,13 @@ const std::string& Engine::FieldText(int field) const {
 }
 
 void Engine::AdvanceRecordNumber() {
-  recordNumberText_ = std::to_string(++recordNumber_);
+  // The text counts up in place (it is empty for 0): no conversion, no allocation.
+  size_t digit = recordNumberText_.size();
+  while (digit > 0 && recordNumberText_[digit - 1] == '9') recordNumberText_[--digit] = '0';
+  if (digit == 0)
+    recordNumberText_.insert(recordNumberText_.begin(), '1');
+  else
+    ++recordNumberText_[digit - 1];
   for (EngineObserver* observer : observers_) observer->OnRecordNumber(recordNumberText_);
 }
 
@@ -507,7 +528,6 @@ void Engine::ResetNow() {
     ShowField(field, "");
   }
   TimedOutputBase = 0;
-  recordNumber_ = 0;
   recordNumberText_.clear();
   for (EngineObserver* observer : observers_) observer->OnRecordNumber("");
   if (suspended_) ToggleSuspend();

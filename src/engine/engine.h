@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/clock.h"
@@ -176,8 +177,10 @@ class Engine : public EngineControl, private RecordSink {
   void DeliverAsKeystrokes();
   void DeliverToItems();
   void DeliverToLog();
-  std::string RecordText();
-  void ShowField(int field, const std::string& text);
+  void AppendRecordText(std::string& text);
+  // The field's text as the windows and live data show it; observers hear of changes only.
+  void ShowField(int field, const Value& value);
+  void ShowField(int field, std::string_view text);
   void AdvanceRecordNumber();
   void WriteOutLog();
 
@@ -230,8 +233,8 @@ class Engine : public EngineControl, private RecordSink {
   std::vector<std::function<void()>> afterTick_;
 
   std::array<std::string, kMaxFields + 1> fieldTexts_;
-  std::string recordNumberText_;
-  int64_t recordNumber_ = 0;
+  std::string fieldScratch_;      // a number field's text, while it is compared
+  std::string recordNumberText_;  // records delivered, in decimal; empty before the first
   std::string dateTimeText_;
   LocalDateTime lastDateTimeShown_{};
   bool dateTimeShown_ = false;

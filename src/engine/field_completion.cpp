@@ -74,13 +74,15 @@ void FieldCompletion::CompleteFields(FieldValueSlots& values) {
     if (!settings_.FieldMathExpr[field].empty())
       evaluator_.Evaluate(settings_.FieldMathExpr[field], values, field);
     ApplyFormat(field, value);
-    Translate(value);
+    // Nothing to translate in a text through the identity table, as most fields are.
+    if (!identityTable_ || !value.IsText()) Translate(value);
   }
 }
 
 void FieldCompletion::Convert(int field, Value& value) const {
   const std::string& filter = settings_.FieldFilter[field];
-  const int base = filter == "H" ? 16 : filter == "O" ? 8 : 0;
+  if (filter.size() != 1) return;
+  const int base = filter[0] == 'H' ? 16 : filter[0] == 'O' ? 8 : 0;
   if (base == 0) return;
   // A number too large for 32 bits leaves the field as it came.
   if (std::optional<Value> number = ConvertRadixField(value.ToText(), base)) value = *number;

@@ -1,7 +1,12 @@
 #include "engine/input_pipeline.h"
 
 #include <algorithm>
+#include <bit>
 #include <optional>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace fenno {
 namespace {
@@ -121,12 +126,6 @@ void InputPipeline::ClearFieldValues() {
   highestSlot_ = 1;
 }
 
-bool InputPipeline::TakeOversizeRecordNotice() {
-  if (!oversizeSeen_ || oversizeReported_) return false;
-  oversizeReported_ = true;
-  return true;
-}
-
 // The helpers of the per-byte path are inline so that FeedBytes runs as one tight loop.
 
 inline bool InputPipeline::PassesStartFilter(unsigned char b) const {
@@ -140,6 +139,15 @@ inline bool InputPipeline::PassesStartFilter(unsigned char b) const {
     default:
       return true;
   }
+}
+
+// An ordinary byte that starts a record is framed as the first byte of its run: outside a
+// record it would only be appended too.
+inline bool InputPipeline::StartsRun(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  if (!ordinaryByte_[b] || !PassesStartFilter(b)) return false;
+  InRecord = true;
+  return true;
 }
 
 inline void InputPipeline::AppendToField(int slot, unsigned char b) {
@@ -182,14 +190,28 @@ bool InputPipeline::FeedByte(unsigned char received) {
 size_t InputPipeline::FeedBytes(std::string_view bytes, bool& endTick) {
   size_t i = 0;
   while (i < bytes.size()) {
-    if (runsAllowed_ && InRecord && filters_.IsPlain(CurrentField)) {
-      const size_t run = AppendOrdinaryRun(bytes.substr(i));
-      i += run;
+    if (runsAllowed_ && filters_.IsPlain(CurrentField) && (InRecord || StartsRun(bytes[i]))) {
+      i += AppendOrdinaryRun(bytes.substr(i));
       if (recordBytes_ > kMaxRecordBytes && EndOversizeRecord()) {
         endTick = true;
         return i;
       }
-      if (run > 0) continue;
+      if (i == bytes.size()) break;
+      // The run ended at a byte that is not ordinary. The end character of a plain field
+      // ends the record here, as the byte path would; any other byte goes that path.
+      const auto b = static_cast<unsigned char>(bytes[i]);
+      if (InRecord && endsRun_[b]) {
+        ++i;
+        filters_.Append(CurrentField, b, FieldValues[static_cast<size_t>(CurrentField)]);
+        CurrentField = 1;
+        const bool ended = EndRecord();
+        LastWasSpace = b == kSpace;
+        if (ended) {
+          endTick = true;
+          return i;
+        }
+        continue;
+      }
     }
     if (FeedByte(static_cast<unsigned char>(bytes[i++]))) {
       endTick = true;
@@ -200,11 +222,10 @@ size_t InputPipeline::FeedBytes(std::string_view bytes, bool& endTick) {
 }
 
 size_t InputPipeline::AppendOrdinaryRun(std::string_view bytes) {
-  size_t length = 0;
   // A run may take the body one byte past the guard, which then ends the record.
   const size_t room = kMaxRecordBytes + 1 - std::min(recordBytes_, kMaxRecordBytes + 1);
-  const size_t limit = std::min(bytes.size(), room);
-  while (length < limit && ordinaryByte_[static_cast<unsigned char>(bytes[length])]) ++length;
+  const size_t length = OrdinaryRunLength(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                          std::min(bytes.size(), room));
   if (length == 0) return 0;
   const int slot = Mode == FramingMode::SingleFieldByTimeGap ? 1 : CurrentField;
   FieldValues[static_cast<size_t>(slot)].append(bytes.data(), length);
@@ -212,6 +233,38 @@ size_t InputPipeline::AppendOrdinaryRun(std::string_view bytes) {
   LastWasSpace = bytes[length - 1] == kSpace;
   if (Mode != FramingMode::SingleFieldByEndChar && Mode != FramingMode::DelimitedByEndChar)
     IdleTicks = 0;
+  return length;
+}
+
+size_t InputPipeline::OrdinaryRunLength(const unsigned char* data, size_t limit) const {
+  size_t length = 0;
+#if defined(__SSE2__)
+  if (stopCount_ == 0) return limit;
+  if (stopCount_ <= kMaxStopBytes) {
+    // Sixteen bytes a test against each stopping byte (unused slots repeat the first).
+    const __m128i stop0 = _mm_set1_epi8(static_cast<char>(stopBytes_[0]));
+    const __m128i stop1 = _mm_set1_epi8(static_cast<char>(stopBytes_[1]));
+    const __m128i stop2 = _mm_set1_epi8(static_cast<char>(stopBytes_[2]));
+    const __m128i stop3 = _mm_set1_epi8(static_cast<char>(stopBytes_[3]));
+    for (; length + 16 <= limit; length += 16) {
+      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + length));
+      const __m128i hits =
+          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, stop0), _mm_cmpeq_epi8(block, stop1)),
+                       _mm_or_si128(_mm_cmpeq_epi8(block, stop2), _mm_cmpeq_epi8(block, stop3)));
+      if (const int mask = _mm_movemask_epi8(hits); mask != 0)
+        return length + static_cast<size_t>(std::countr_zero(static_cast<unsigned>(mask)));
+    }
+  }
+#endif
+  const bool* ordinary = ordinaryByte_.data();
+  // Eight bytes a test while they are all ordinary, then byte by byte.
+  for (; length + 8 <= limit; length += 8) {
+    const unsigned char* p = data + length;
+    if (!(ordinary[p[0]] & ordinary[p[1]] & ordinary[p[2]] & ordinary[p[3]] & ordinary[p[4]] &
+          ordinary[p[5]] & ordinary[p[6]] & ordinary[p[7]]))
+      break;
+  }
+  while (length < limit && ordinary[data[length]]) ++length;
   return length;
 }
 
@@ -228,6 +281,21 @@ void InputPipeline::DeriveOrdinaryBytes() {
     ordinaryByte_[b] = byteAction_[b] == b && filters_.PlainKeeps(byte) && !endCharSet_[b] &&
                        (byte != delimiter_ || delimiterIsData);
   }
+  const bool endsByChar =
+      Mode == FramingMode::SingleFieldByEndChar || Mode == FramingMode::DelimitedByEndChar;
+  for (int b = 0; b < kTableSize; ++b) {
+    const auto byte = static_cast<unsigned char>(b);
+    endsRun_[b] = endsByChar && byteAction_[b] == b && endCharSet_[b] &&
+                  (byte != delimiter_ || fieldCount_ < 2);
+  }
+  stopCount_ = 0;
+  for (int b = 0; b < kTableSize; ++b) {
+    if (ordinaryByte_[b]) continue;
+    if (stopCount_ < kMaxStopBytes) stopBytes_[stopCount_] = static_cast<unsigned char>(b);
+    ++stopCount_;
+  }
+  for (size_t k = std::min(stopCount_, kMaxStopBytes); k < kMaxStopBytes; ++k)
+    stopBytes_[k] = stopBytes_[0];
 }
 
 void InputPipeline::HandleOptoRsCarriageReturn() {

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "config/settings.h"
+#include "expr/value.h"
 
 namespace fenno {
 
@@ -98,6 +99,11 @@ class InputPipeline {
 
   // The value of slot 0..42 of the record being assembled (framing writes 1..41).
   const std::string& FieldValue(int slot) const { return FieldValues[static_cast<size_t>(slot)]; }
+  // Moves the value of a slot the framing wrote into `to` without copying its bytes; the
+  // slot keeps `to`'s old storage, emptied.
+  void HandOverFieldValue(int slot, Value& to) {
+    to.ExchangeText(FieldValues[static_cast<size_t>(slot)]);
+  }
   // The highest slot written since the values were last emptied.
   int HighestSlot() const { return highestSlot_; }
   // The field the next byte goes to (1..41).
@@ -120,7 +126,11 @@ class InputPipeline {
 
   // True once per activation when a record was ended by the size limit rather than by
   // its configured end; the engine reports that once.
-  bool TakeOversizeRecordNotice();
+  bool TakeOversizeRecordNotice() {
+    if (!oversizeSeen_ || oversizeReported_) return false;
+    oversizeReported_ = true;
+    return true;
+  }
 
  private:
   void DeriveFraming();
@@ -131,6 +141,8 @@ class InputPipeline {
   void DeriveOrdinaryBytes();
   // Appends the run of ordinary bytes at the start of `bytes`; answers its length.
   size_t AppendOrdinaryRun(std::string_view bytes);
+  // How many of the first `limit` bytes at `data` are ordinary.
+  size_t OrdinaryRunLength(const unsigned char* data, size_t limit) const;
   bool EndOversizeRecord();
   bool Frame(unsigned char b);
   // Each answers, when the byte ended the record, whether the tick must end.
@@ -141,6 +153,8 @@ class InputPipeline {
   void AppendToField(int slot, unsigned char b);
   void NextField();
   bool PassesStartFilter(unsigned char b) const;
+  // Outside a record: whether `c` starts one and begins a run (InRecord is then set).
+  bool StartsRun(char c);
   bool IsEndChar(unsigned char b) const { return endCharSet_[b]; }
 
   // The values of the record being assembled, slots 0..42, and the framing state.
@@ -172,6 +186,15 @@ class InputPipeline {
   // delimiter, no end of record, kept by the filter. Runs of them are appended at once.
   std::array<bool, kTableSize> ordinaryByte_{};
   bool runsAllowed_ = false;
+  // End characters that only end the record (no translation, flag or delimiter role):
+  // when one stops a run, the record ends without the byte-by-byte path.
+  std::array<bool, kTableSize> endsRun_{};
+  // The bytes that are not ordinary, when they are few (the end character, an ignored or
+  // translated byte): runs are then found sixteen bytes at a time where the processor can.
+  // stopCount_ counts them all; beyond kMaxStopBytes the table above finds the runs.
+  static constexpr size_t kMaxStopBytes = 4;
+  std::array<unsigned char, kMaxStopBytes> stopBytes_{};
+  size_t stopCount_ = kTableSize;
   char decimalSeparator_ = '.';
   // Settings read for every byte, copied at activation so the hot path stays in cache.
   unsigned char delimiter_ = ',';

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/data_log.h"
@@ -41,6 +42,11 @@ class LogWriter {
   void RecordVoided() { queueMarks_.pop_back(); }
   // The record's line, its CR LF included.
   void Append(std::string_view line) { log_.Append(line); }
+  // The same, the line written by `write` straight into the collection (DataLog::AppendWith).
+  template <typename Write>
+  void AppendWith(Write&& write) {
+    log_.AppendWith(std::forward<Write>(write));
+  }
 
   bool HasPending() const { return log_.HasPending(); }
   // So much is collected that it is written before the tick goes on.

@@ -38,12 +38,10 @@ std::string Value::ToText() const {
   return text;
 }
 
-void Value::AppendTextTo(std::string& out) const {
+void Value::AppendNumberTextTo(std::string& out) const {
   switch (kind_) {
     case Kind::Empty:
-      return;
     case Kind::Text:
-      out += text_;
       return;
     case Kind::Boolean:
       out += number_ != 0 ? "True" : "False";
@@ -75,18 +73,6 @@ void Value::AppendText(std::string_view bytes) {
     number_ = 0;
   }
   text_.append(bytes);
-}
-
-void Value::AssignText(std::string_view bytes) {
-  kind_ = Kind::Text;
-  number_ = 0;
-  text_.assign(bytes);
-}
-
-void Value::Clear() {
-  kind_ = Kind::Empty;
-  number_ = 0;
-  text_.clear();
 }
 
 bool operator==(const Value& a, const Value& b) {

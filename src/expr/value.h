@@ -41,7 +41,12 @@ class Value {
   // General text form: Empty gives "", Booleans "True" and "False", numbers their shortest
   // form (number_text.h).
   std::string ToText() const;
-  void AppendTextTo(std::string& out) const;
+  void AppendTextTo(std::string& out) const {
+    if (kind_ == Kind::Text)
+      out += text_;
+    else if (kind_ != Kind::Empty)
+      AppendNumberTextTo(out);
+  }
   // The text itself when the kind is Text, without copying; nullptr otherwise.
   const std::string* TextIfText() const { return kind_ == Kind::Text ? &text_ : nullptr; }
 
@@ -51,14 +56,31 @@ class Value {
   // The value becomes text (a number first turns into its text form) and grows by bytes.
   void AppendText(std::string_view bytes);
   // The value becomes this text, reusing the storage it already has.
-  void AssignText(std::string_view bytes);
+  void AssignText(std::string_view bytes) {
+    kind_ = Kind::Text;
+    number_ = 0;
+    text_.assign(bytes);
+  }
+  // The value becomes the text held in `text`, taken without copying; `text` is left
+  // empty, with the storage the value had.
+  void ExchangeText(std::string& text) {
+    kind_ = Kind::Text;
+    number_ = 0;
+    text_.swap(text);
+    text.clear();
+  }
   // Back to Empty; the text storage is kept for the next record.
-  void Clear();
+  void Clear() {
+    kind_ = Kind::Empty;
+    number_ = 0;
+    text_.clear();
+  }
 
   friend bool operator==(const Value& a, const Value& b);
 
  private:
   Value(Kind kind, double number) : kind_(kind), number_(number) {}
+  void AppendNumberTextTo(std::string& out) const;
 
   Kind kind_ = Kind::Empty;
   double number_ = 0;  // every number kind fits a double exactly
