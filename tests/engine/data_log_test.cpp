@@ -1,77 +1,46 @@
 #include "engine/data_log.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "engine/date_time_tags.h"
+#include "support/test_files.h"
 
 namespace fenno {
 namespace {
 
-namespace fs = std::filesystem;
+using testing::ReadWholeFile;
 
-class DataLogTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    folder = fs::temp_directory_path() / ("fenno-log-" + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    path = (folder / "data.log").string();
-  }
-  void TearDown() override {
-    ::chmod(folder.c_str(), 0755);
-    fs::remove_all(folder);
-  }
-  std::string FileText() const {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
-  fs::path folder;
-  std::string path;
+// Appends to what was there; a failure names the first unwritten record, a retry writes
+// from it on, and a discard drops it and the records after it.
+TEST(DataLog, AppendsRetriesAndDiscards) {
+  testing::ScratchFolder folder;
+  const std::string path = folder.Write("data.log", "old\r\n");
   DataLog log;
-};
-
-TEST_F(DataLogTest, AppendsLinesAndKeepsWhatWasThere) {
-  std::ofstream(path, std::ios::binary) << "old\r\n";
   log.Append("1\r\n");
   log.Append(std::string("a\0b\r\n", 5));
   EXPECT_TRUE(log.HasPending());
   EXPECT_FALSE(log.WriteOut(path).has_value());
   EXPECT_FALSE(log.HasPending());
-  EXPECT_EQ(FileText(), std::string("old\r\n1\r\na\0b\r\n", 13));
-}
+  EXPECT_EQ(ReadWholeFile(path), std::string("old\r\n1\r\na\0b\r\n", 13));
 
-TEST_F(DataLogTest, FailureNamesTheFirstUnwrittenRecordAndRetryContinues) {
-  const std::string missing = (folder / "no-such-folder" / "data.log").string();
+  const std::string later = folder.File("later/data.log");
   log.Append("1\r\n");
   log.Append("2\r\n");
-  const auto failure = log.WriteOut(missing);
+  const auto failure = log.WriteOut(later);
   ASSERT_TRUE(failure.has_value());
   EXPECT_EQ(failure->record, 0u);
   EXPECT_FALSE(failure->reason.empty());
-  fs::create_directories(folder / "no-such-folder");
-  EXPECT_FALSE(log.WriteOut(missing).has_value());
-  std::ifstream in(missing, std::ios::binary);
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(text, "1\r\n2\r\n");
-}
+  std::filesystem::create_directories(folder.File("later"));
+  EXPECT_FALSE(log.WriteOut(later).has_value());
+  EXPECT_EQ(ReadWholeFile(later), "1\r\n2\r\n");
 
-TEST_F(DataLogTest, DiscardDropsTheFailedRecordAndTheOnesAfterIt) {
-  log.Append("1\r\n");
-  log.Append("2\r\n");
-  log.Append("3\r\n");
+  for (const char* record : {"1\r\n", "2\r\n", "3\r\n"}) log.Append(record);
   log.DiscardFrom(1);
   EXPECT_EQ(log.PendingRecords(), 1u);
   EXPECT_FALSE(log.WriteOut(path).has_value());
-  EXPECT_EQ(FileText(), "1\r\n");
+  EXPECT_EQ(ReadWholeFile(path), std::string("old\r\n1\r\na\0b\r\n1\r\n", 16));
 }
 
 TEST(DateTimeTags, FirstOccurrenceOfEachTagInAnyCase) {

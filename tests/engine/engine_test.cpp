@@ -203,20 +203,6 @@ TEST_F(EngineTest, FieldsAreCompletedInOrder) {
   EXPECT_EQ(LogText(), "5.00;10;4\r\n");
 }
 
-TEST_F(EngineTest, FormattedFieldFeedsALaterExpression) {
-  settings.OutputMethod = kLogToDisk;
-  settings.RecordStructure = kDelimitedFields;
-  settings.FieldCount = 2;
-  settings.FieldFilter[2] = "N";
-  settings.FieldFormat[1] = "Fixed";
-  settings.FieldMathExpr[2] = "field(1)";
-  settings.FieldPostamble[1] = "|";
-  Start();
-  port.input = "3,5\r";
-  Tick();
-  EXPECT_EQ(LogText(), "3.00|3.00\r\n");
-}
-
 // --- The data log's error handling ----------------------------------------------------
 
 TEST_F(EngineTest, RetryWritesTheSameRecordOnceThePathWorks) {
@@ -252,24 +238,9 @@ TEST_F(EngineTest, CancelResetsAndSuspendsAndTheLaterRecordsNeverHappened) {
   EXPECT_EQ(port.output, "A");
 }
 
-TEST_F(EngineTest, UnattendedLogWritesRetryEverySecondAndSayItOnce) {
-  settings.OutputMethod = kLogToDisk;
-  settings.LogFilePath = (logFolder / "mount" / "data.log").string();
-  unattended = true;
-  Start();
-  int waits = 0;
-  events.onEvents = [&] {
-    if (++waits == 60) fs::create_directories(logFolder / "mount");  // a minute later
-  };
-  port.input = "1\r2\r";
-  Tick();
-  EXPECT_EQ(prompt.messages.size(), 1u);
-  EXPECT_FALSE(engine().Suspended());
-  EXPECT_EQ(LogText(), "1\r\r\n2\r\r\n");
-}
-
-// A folder that comes back and goes away again is a second failure, and is told as such.
-TEST_F(EngineTest, EachUnattendedLogOutageIsToldEvenWhenItReadsLikeTheLastOne) {
+// Unattended, a failing write is retried every second until it works and each outage is told
+// once, even when it reads like the last one.
+TEST_F(EngineTest, EachUnattendedLogOutageIsToldOnceAndRetriedUntilItEnds) {
   settings.OutputMethod = kLogToDisk;
   const fs::path folder = logFolder / "mount";
   settings.LogFilePath = (folder / "data.log").string();
@@ -277,16 +248,19 @@ TEST_F(EngineTest, EachUnattendedLogOutageIsToldEvenWhenItReadsLikeTheLastOne) {
   Start();
   int waits = 0;
   events.onEvents = [&] {
-    if (++waits % 30 == 0) fs::create_directories(folder);
+    if (++waits % 60 == 0) fs::create_directories(folder);  // a minute later
   };
-  for (const std::string record : {"1\r", "2\r"}) {
-    fs::remove_all(folder);
-    port.input = record;
-    Tick();
-  }
+  port.input = "1\r2\r";
+  Tick();
+  EXPECT_EQ(prompt.messages.size(), 1u);
+  EXPECT_FALSE(engine().Suspended());
+  EXPECT_EQ(LogText(), "1\r\r\n2\r\r\n");
+  fs::remove_all(folder);
+  port.input = "3\r";
+  Tick();
   ASSERT_EQ(prompt.messages.size(), 2u);
   EXPECT_EQ(prompt.messages[0].text, prompt.messages[1].text);
-  EXPECT_EQ(LogText(), "2\r\r\n") << "the folder was made anew for the second record";
+  EXPECT_EQ(LogText(), "3\r\r\n") << "the folder was made anew for the third record";
 }
 
 TEST_F(EngineTest, StoppingGivesUpAnUnattendedRetryAndSaysWhatWasLost) {
@@ -303,11 +277,13 @@ TEST_F(EngineTest, StoppingGivesUpAnUnattendedRetryAndSaysWhatWasLost) {
 
 // --- Run states -----------------------------------------------------------------------
 
+// A void record does not end a one-record resumption.
 TEST_F(EngineTest, ResumeForOneRecordDeliversOneAndLeavesTheRestWaiting) {
   settings.OutputMethod = kLogToDisk;
+  settings.PreInputTranslation['!'] = kVoidRecordEntry;
   Start();
   engine().ToggleSuspend();
-  port.input = "1\r2\r3\r";
+  port.input = "!\r1\r2\r3\r";
   Tick();
   EXPECT_EQ(LogText(), "");
   engine().ResumeForOneRecord();
@@ -318,18 +294,6 @@ TEST_F(EngineTest, ResumeForOneRecordDeliversOneAndLeavesTheRestWaiting) {
   engine().ToggleSuspend();
   Tick();
   EXPECT_EQ(LogText(), "1\r\r\n2\r\r\n3\r\r\n");
-}
-
-TEST_F(EngineTest, AVoidRecordDoesNotEndAOneRecordResumption) {
-  settings.OutputMethod = kLogToDisk;
-  settings.PreInputTranslation['!'] = kVoidRecordEntry;
-  Start();
-  engine().ToggleSuspend();
-  port.input = "!\r5\r6\r";
-  engine().ResumeForOneRecord();
-  Tick();
-  EXPECT_EQ(LogText(), "5\r\r\n");
-  EXPECT_TRUE(engine().Suspended());
 }
 
 TEST_F(EngineTest, ResetWhileSuspendedResumesAndRestartsTheCounter) {
@@ -457,10 +421,15 @@ TEST_F(EngineTest, TimedActionsOfTheSerialLines) {
   Tick(2);
   EXPECT_EQ(port.operations, (std::vector<std::string>{"break on", "break off"}));
 
+  // Virtual mode has no lines, for the timer or anything else.
   Start(ActivationMode::Virtual);
   port.operations.clear();
   Tick(21);
+  engine().StartBreak();
+  engine().PulseDtr();
+  engine().SetRts(true);
   EXPECT_TRUE(port.operations.empty());
+  EXPECT_FALSE(engine().BreakOn());
 
   settings.TimerFlags = kTimerOnAtStart | kTimerPulsesDtr;
   settings.TimerString = "T";
@@ -473,19 +442,14 @@ TEST_F(EngineTest, TimedActionsOfTheSerialLines) {
   EXPECT_FALSE(port.output.empty());  // the TCP program always sends the timer string
 }
 
-TEST_F(EngineTest, TimedOutputWithoutAnIntervalNeverActs) {
-  settings.TimerString = "T";
+TEST_F(EngineTest, TimerIntervalCommandsAndTheMenu) {
   settings.TimerFlags = kTimerSendsString;
   Start();
-  engine().SetTimedOutputRunning(true);  // a hot key or the menu
+  EXPECT_FALSE(engine().TimedOutputMenuEnabled());  // no interval at activation
+  engine().SetTimedOutputRunning(true);             // a hot key: without an interval, no action
+  settings.TimerString = "x";
   Tick(10);
   EXPECT_EQ(port.output, "");
-}
-
-TEST_F(EngineTest, TimerIntervalCommandsAndTheMenu) {
-  Start();
-  EXPECT_FALSE(engine().TimedOutputMenuEnabled());  // no interval at activation
-  settings.TimerString = "x";
   engine().SetTimerInterval(500);
   EXPECT_TRUE(engine().TimedOutputMenuEnabled());
   engine().SetTimedOutputRunning(true);
@@ -513,15 +477,6 @@ TEST_F(EngineTest, OutputBufferLinkStripsOneTrailingCrLf) {
   engine().OutputBufferChanged("D\r\n");
   Tick();
   EXPECT_EQ(port.output, "ABCD\r\n");
-}
-
-TEST_F(EngineTest, LineOperationsDoNothingInVirtualMode) {
-  Start(ActivationMode::Virtual);
-  engine().StartBreak();
-  engine().PulseDtr();
-  engine().SetRts(true);
-  EXPECT_TRUE(port.operations.empty());
-  EXPECT_FALSE(engine().BreakOn());
 }
 
 // --- Input on arrival -----------------------------------------------------------------

@@ -9,42 +9,31 @@ namespace {
 
 // --- Place ------------------------------------------------------------------------------
 
-struct PlaceCase {
-  const char* name;
-  std::optional<std::string> left;
-  std::optional<std::string> top;
-  std::vector<ScreenRect> screens;
-  std::optional<ScreenPoint> expected;
-};
-
-void PrintTo(const PlaceCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class EnginePlaceTest : public ::testing::TestWithParam<PlaceCase> {};
-
 const std::vector<ScreenRect> kTwoScreens = {{0, 0, 1920, 1080}, {-1280, 0, 1280, 1024}};
 
-TEST_P(EnginePlaceTest, OpensWhereItClosedIfThatIsOnAScreen) {
-  const PlaceCase& c = GetParam();
-  MemoryUserStore store;
-  if (c.left) store.Set("Comfenno - COM2", "Settings", "MainLeft", *c.left);
-  if (c.top) store.Set("Comfenno - COM2", "Settings", "MainTop", *c.top);
-  EXPECT_EQ(LoadEnginePosition(store, ComfennoEdition(), "COM2", c.screens), c.expected);
+TEST(EnginePlace, OpensWhereItClosedIfThatIsOnAScreen) {
+  const struct {
+    const char* name;
+    std::optional<std::string> left, top;
+    std::vector<ScreenRect> screens;
+    std::optional<ScreenPoint> expected;
+  } cases[] = {
+      {"stored", "200", "150", kTwoScreens, ScreenPoint{200, 150}},
+      {"on the screen left of the first", "-600", "40", kTwoScreens, ScreenPoint{-600, 40}},
+      {"nothing stored: the desktop places it", {}, {}, kTwoScreens, {}},
+      {"one value missing", "200", {}, kTwoScreens, {}},
+      {"not a number", "abc", "150", kTwoScreens, {}},
+      {"off every screen (a monitor since removed)", "30000", "15000", kTwoScreens,
+       ScreenPoint{0, 0}},
+      {"no screens known", "30000", "15000", {}, ScreenPoint{30000, 15000}}};
+  for (const auto& c : cases) {
+    MemoryUserStore store;
+    if (c.left) store.Set("Comfenno - COM2", "Settings", "MainLeft", *c.left);
+    if (c.top) store.Set("Comfenno - COM2", "Settings", "MainTop", *c.top);
+    EXPECT_EQ(LoadEnginePosition(store, ComfennoEdition(), "COM2", c.screens), c.expected)
+        << c.name;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, EnginePlaceTest,
-    ::testing::Values(PlaceCase{"stored", "200", "150", kTwoScreens, ScreenPoint{200, 150}},
-                      PlaceCase{"on the screen left of the first", "-600", "40", kTwoScreens,
-                                ScreenPoint{-600, 40}},
-                      PlaceCase{"nothing stored: the desktop places it", {}, {}, kTwoScreens, {}},
-                      PlaceCase{"one value missing", "200", {}, kTwoScreens, {}},
-                      PlaceCase{"not a number", "abc", "150", kTwoScreens, {}},
-                      PlaceCase{"off every screen (a monitor since removed)", "30000", "15000",
-                                kTwoScreens, ScreenPoint{0, 0}},
-                      PlaceCase{
-                          "no screens known", "30000", "15000", {}, ScreenPoint{30000, 15000}}));
 
 TEST(EnginePlace, EachPortKeepsItsOwnPlaceAndNetfennoKeepsNone) {
   MemoryUserStore store;
@@ -91,10 +80,9 @@ TEST(EngineWindowStates, HiddenOnlyWithATrayAndTopmostOnlyWhenNotMinimised) {
 // --- Buttons ------------------------------------------------------------------------------
 
 TEST(EngineButtons, LineButtonsFollowTheBitsInTheSerialProgramOnly) {
-  EXPECT_EQ(LineButtonsShown(ComfennoEdition(), 0), (LineButtons{false, false}));
-  EXPECT_EQ(LineButtonsShown(ComfennoEdition(), 1), (LineButtons{true, false}));
-  EXPECT_EQ(LineButtonsShown(ComfennoEdition(), 2), (LineButtons{false, true}));
-  EXPECT_EQ(LineButtonsShown(ComfennoEdition(), 3), (LineButtons{true, true}));
+  for (int bits = 0; bits < 4; ++bits)
+    EXPECT_EQ(LineButtonsShown(ComfennoEdition(), bits),
+              (LineButtons{(bits & 1) != 0, (bits & 2) != 0}));
   EXPECT_EQ(LineButtonsShown(NetfennoEdition(), 3), (LineButtons{false, false}));
 }
 

@@ -44,89 +44,58 @@ void ExpectAll(const std::vector<Case>& cases) {
   }
 }
 
-TEST(ExpressionPrecedence, OperatorsBindAndAssociateAsDocumented) {
+// One table: operators, conversions of field texts, result kinds and functions.
+TEST(Expression, OperatorsConversionsKindsAndFunctions) {
   ExpectAll({
+      // Precedence and associativity.
       {"2^3^2", {}, D(64)},
       {"-2^2", {}, D(-4)},
-      {"2^-1", {}, D(0.5)},
       {"7 \\ 2 * 3", {}, L(1)},
       {"7 mod 4 + 1", {}, D(4)},
       {"8-3-2", {}, D(3)},
       {"2 * 3 ^ 2", {}, D(18)},
-      {"-3 mod 2", {}, L(-1)},
       {"not 1 = 2 and 3", {}, L(3)},
       {"1 or 2 and 3", {}, L(3)},
       {"1 xor 3 or 4", {}, L(6)},
       {"0 imp 0 eqv 5", {}, L(-1)},
-      {"5 > 3 = -1", {}, B(true)},
       {"1 < 2 < 3", {}, B(true)},
-      {"&h field(1) + 1", {"1F"}, D(32)},
       {"1\t+\r\n2 ", {}, D(3)},
       {"1 AND 3 And 7 and 5", {}, L(1)},
-      {"ABS(-3)", {}, D(3)},
-  });
-}
-
-TEST(ExpressionConversions, FieldTextsAndNumbers) {
-  ExpectAll({
+      // Field texts as numbers and as text.
       {"field(1)+field(2)", {"12", "3"}, T("123")},
-      {"val(field(1))+val(field(2))", {"12", "3"}, D(15)},
       {"field(1)*1+field(2)", {"12", "3"}, D(15)},
       {"field(1) + 1", {" 12\r"}, D(13)},
-      {"field(1) * 2", {"1e3"}, D(2000)},
       {"field(1) * 2", {"&H10"}, D(32)},
       {"field(1) * 2", {"12abc"}, kEmpty, false},
       {"field(1) * 2", {"12,5"}, kEmpty, false},
       {"field(1) * 2", {""}, kEmpty, false},
       {"field(3) * 2", {}, D(0)},  // an Empty field counts as 0
-      {"field(3) + 5", {}, D(5)},  // "+" with Empty gives the other operand
       {"field(3) + field(1)", {"ab"}, T("ab")},
       {"field(3) + field(4)", {}, kEmpty},
       {"1.5.7", {}, D(1.5)},
-  });
-}
-
-TEST(ExpressionConversions, Comparisons) {
-  ExpectAll({
-      {"field(1) > 5", {"12"}, B(true)},
-      {"field(1) > 5", {"3"}, B(false)},
+      // Comparisons.
       {"field(1) > 5", {"abc"}, kEmpty, false},
       {"5 < field(1)", {"abc"}, B(false)},  // text on the right is read like val: 0
       {"12 = field(1)", {"12 kg"}, B(true)},
       {"(field(1) <> 2) + (field(1) <= 2) * 2 + (field(1) >= 3) * 4", {"2"}, D(-2)},
       {"(1 = 1) = (2 = 2)", {}, B(true)},  // a Boolean on the right counts as -1
       {"rnd(-1) = rnd(0)", {}, B(true)},   // a Single on the right keeps its exact value
-      {"field(3) = 0", {}, B(true)},
-  });
-}
-
-TEST(ExpressionConversions, HexadecimalPrefix) {
-  ExpectAll({
-      {"&h field(1)", {"1F"}, D(31)},
+      // The hexadecimal prefix.
       {"&h field(1)", {"FFFF"}, D(65535)},
       {"&H field(1)", {"FFFFFFFF"}, D(-1)},
       {"&h field(1)", {"  1f kg"}, D(31)},
       {"&h field(1)", {"zz"}, D(0)},
       {"&h field(1)", {"123456789"}, kEmpty, false},
       {"&h 10", {}, kEmpty, false},
-      {"&hFF", {}, kEmpty, false},
       {"&h(field(1))", {"A"}, D(10)},
-  });
-}
-
-TEST(ExpressionKinds, WholeNumberResults) {
-  ExpectAll({
-      {"asc(field(1))", {"A"}, I(65)},
+      // Whole-number kinds.
       {"asc(field(1))", {"\xE9"}, I(233)},
-      {"asc(12)", {}, I(49)},
-      {"sgn(-5)", {}, I(-1)},
       {"sgn(-5) + sgn(-5)", {}, I(-2)},
       {"asc(field(1)) * asc(field(1))", {"\xFF"}, L(65025)},
       {"asc(field(1)) * 1000", {"A"}, D(65000)},
       {"(65536 and 65536) * (65536 and 65536)", {}, D(4294967296.0)},
       {"-(-(asc(field(1)) * asc(field(1))) - asc(field(1)) * asc(field(1)))", {"\x80"}, L(32768)},
       {"-(asc(field(1)) * asc(field(1))) - asc(field(1)) * asc(field(1))", {"\x80"}, I(-32768)},
-      {"7 \\ 2", {}, L(3)},
       {"sgn(1) \\ sgn(1)", {}, I(1)},
       {"-7 \\ 2", {}, L(-3)},
       {"-7 mod 2", {}, L(-1)},
@@ -135,85 +104,53 @@ TEST(ExpressionKinds, WholeNumberResults) {
       {"3.5 \\ 1", {}, L(4)},
       {"-2.5 \\ 1", {}, L(-2)},
       {"6.5 mod 4", {}, L(2)},
-      {"1 and 3", {}, L(1)},
       {"(1 = 1) and (2 = 2)", {}, B(true)},
-      {"not (1 = 1)", {}, B(false)},
       {"not sgn(1)", {}, I(-2)},
       {"not 0", {}, L(-1)},
-      {"12 / 4", {}, D(3)},
-  });
-}
-
-TEST(ExpressionFunctions, Numeric) {
-  ExpectAll({
-      {"abs(-3)", {}, D(3)},
+      // Functions.
       {"abs(sgn(-1))", {}, I(1)},
-      {"abs(field(1))", {"-2.5"}, D(2.5)},
       {"fix(-2.5)", {}, D(-2)},
       {"int(-2.5)", {}, D(-3)},
       {"int(1 = 1)", {}, I(-1)},
       {"cos(0) + sin(0) * 2 + tan(0) * 4 + exp(0) * 8 + log(1) * 16 + sqr(16) * 32", {}, D(137)},
       {"sgn(field(1))", {"-0.001"}, I(-1)},
-  });
-  FieldValueSlots fields;
-  ExpressionEvaluator evaluator;
-  ASSERT_TRUE(evaluator.Evaluate("atn(1) * 4", fields, kResultSlot));
-  EXPECT_DOUBLE_EQ(fields[kResultSlot].number(), std::numbers::pi);
-}
-
-TEST(ExpressionFunctions, TextAndConversion) {
-  ExpectAll({
       {"lcase(field(1))", {"AbC\xC4\xDE\xD7\xDF"}, T("abc\xE4\xFE\xD7\xDF")},
       {"ucase(field(1))", {"aBc\xE4\xFE\xF7\xFF\xB5"}, T("ABC\xC4\xDE\xF7\xFF\xB5")},
-      {"lcase(12.5)", {}, T("12.5")},
       {"ltrim(val(field(1)) * 2.54)", {"12.7"}, T("32.258")},
-      {"ltrim(0.1 + 0.2)", {}, T("0.3")},
-      {"ltrim(1 / 3)", {}, T("0.333333333333333")},
       {"ucase(1 = 1)", {}, T("TRUE")},
       {"ltrim(field(1))", {"  a  "}, T("a  ")},
       {"rtrim(field(1))", {"  a  "}, T("  a")},
       {"trim(field(1))", {"\t a \t"}, T("\t a \t")},
       {"trim(field(3))", {}, T("")},
-      {"hex(255)", {}, T("FF")},
       {"hex(-1)", {}, T("FFFFFFFF")},
       {"hex(sgn(-1))", {}, T("FFFF")},
-      {"hex(1 = 1)", {}, T("FFFF")},
       {"hex(2.5)", {}, T("2")},
       {"hex(3.5)", {}, T("4")},
       {"hex(-2147483648)", {}, T("80000000")},
-      {"hex(field(1))", {"4096"}, T("1000")},
       {"val(field(1))", {"  12.5kg"}, D(12.5)},
-      {"val(field(1))", {"&HFF"}, D(255)},
       {"val(field(1))", {"&hffff"}, D(-1)},
-      {"val(field(1))", {"abc"}, D(0)},
-      {"val(field(3))", {}, D(0)},
       {"val(1 = 1)", {}, D(0)},
-      {"val(12.5) * 2", {}, D(25)},
       {"field(0)", {}, kEmpty},
       {"field(1.5)", {"a", "b"}, T("b")},
       {"field(2.5)", {"a", "b", "c"}, T("b")},
       {"field(\"1\")", {}, kEmpty, false},
   });
+  FieldValueSlots fields;
+  ASSERT_TRUE(ExpressionEvaluator().Evaluate("atn(1) * 4", fields, kResultSlot));
+  EXPECT_DOUBLE_EQ(fields[kResultSlot].number(), std::numbers::pi);
 }
 
-TEST(ExpressionFailures, WorkedCases) {
+// A failure leaves what was computed so far (a syntax fault) or Empty (a run-time fault).
+TEST(ExpressionFailures, KeepTheValueSoFarOrGiveEmpty) {
   ExpectAll({
-      {"10/0", {}, kEmpty, false},
       {"1 + 10/0 * 3", {}, D(1), false},
       {"abs(-3) + sqr(-4)", {}, D(3), false},
-      {"sqr(-4)", {}, kEmpty, false},
       {"field(99)", {}, kEmpty, false},
       {"1/(2/0)", {}, kEmpty, false},
       {"foo(5)", {}, D(5), false},
       {"(1+2", {}, D(3), false},
       {"", {}, kEmpty, false},
       {"abs(3 4)", {}, D(3), false},
-  });
-}
-
-TEST(ExpressionFailures, RunTimeFailuresGiveEmpty) {
-  ExpectAll({
-      {"field(43)", {}, kEmpty, false},
       {"field(-1)", {}, kEmpty, false},
       {"log(0)", {}, kEmpty, false},
       {"asc(field(1))", {""}, kEmpty, false},
@@ -224,11 +161,16 @@ TEST(ExpressionFailures, RunTimeFailuresGiveEmpty) {
       {"not field(1)", {"x"}, kEmpty, false},
       {"sin(field(1))", {"x"}, kEmpty, false},
       {"2 * (3 + 4 / 0) + 1", {}, D(6), false},  // the group yields 3 and stops the rest
-  });
-}
-
-TEST(ExpressionFailures, OverflowFailsInsteadOfWrapping) {
-  ExpectAll({
+      {"1 2", {}, D(1), false},
+      {"1 +", {}, D(1), false},
+      {"5 >> 2", {}, D(5), false},
+      {"* 3", {}, kEmpty, false},
+      {"\"12\"", {}, kEmpty, false},
+      {"1 e308", {}, D(1), false},
+      {"abs 3", {}, I(0), false},  // the 3 stands where "(" belongs; abs of nothing
+      {"(1))", {}, D(1), false},
+      {"1 == 1", {}, B(false), false},
+      // Overflow fails instead of wrapping.
       {"10 ^ 400", {}, kEmpty, false},
       {"exp(1000)", {}, kEmpty, false},
       {"field(1) * 10", {"1e308"}, kEmpty, false},
@@ -250,34 +192,14 @@ TEST(ExpressionFailures, OverflowFailsInsteadOfWrapping) {
              {sum + "+field(2)", {mebibyte, "y"}, kEmpty, false}});
 }
 
-TEST(ExpressionFailures, SyntaxFaultsKeepTheValueSoFar) {
-  ExpectAll({
-      {"1 +", {}, D(1), false},
-      {"1 2", {}, D(1), false},
-      {"5 >> 2", {}, D(5), false},
-      {"* 3", {}, kEmpty, false},
-      {"\"12\"", {}, kEmpty, false},
-      {"1 e308", {}, D(1), false},
-      {"abs 3", {}, I(0), false},  // the 3 stands where "(" belongs; abs of nothing
-      {"(1))", {}, D(1), false},
-      {"1 == 1", {}, B(false), false},
-  });
-}
-
-TEST(ExpressionEvaluation, ResultReplacesTheSlotEvenOnFailure) {
+// The result replaces its slot even on failure; a slot outside the record is left alone.
+TEST(ExpressionEvaluation, ResultSlot) {
   ExpressionEvaluator evaluator;
-  FieldValueSlots fields = FieldsOf({"21"});
+  FieldValueSlots fields = FieldsOf({"21", "old"});
   EXPECT_TRUE(evaluator.Evaluate("field(1) * 2", fields, 1));
   EXPECT_EQ(fields[1], D(42));
-
-  fields[2] = T("old");
   EXPECT_FALSE(evaluator.Evaluate("10/0", fields, 2));
   EXPECT_EQ(fields[2], kEmpty);
-}
-
-TEST(ExpressionEvaluation, SlotOutsideTheRecordIsLeftAlone) {
-  ExpressionEvaluator evaluator;
-  FieldValueSlots fields = FieldsOf({"1"});
   const FieldValueSlots before = fields;
   EXPECT_FALSE(evaluator.Evaluate("1", fields, -1));
   EXPECT_FALSE(evaluator.Evaluate("1", fields, kFieldSlots));
@@ -333,7 +255,7 @@ std::vector<float> Draws(ExpressionEvaluator& evaluator, const std::vector<std::
   return numbers;
 }
 
-TEST(RandomNumbers, ArgumentRules) {
+TEST(RandomNumbers, ArgumentRulesDeterminismAndRange) {
   ExpressionEvaluator evaluator;
   const std::vector<float> n =
       Draws(evaluator, {"rnd(1)", "rnd(0)", "rnd(1)", "rnd(-3)", "rnd(5)", "rnd(-3)", "rnd(-4)"});
@@ -342,16 +264,11 @@ TEST(RandomNumbers, ArgumentRules) {
   EXPECT_EQ(n[5], n[3]);  // the same negative argument gives the same number
   EXPECT_NE(n[4], n[3]);
   EXPECT_NE(n[6], n[3]);
+  const std::vector<std::string> seeded = {"rnd(-3)", "rnd(1)", "rnd(1)"};
+  EXPECT_EQ(Draws(evaluator, seeded), Draws(evaluator, seeded));
 
-  const std::vector<float> afterSeed = Draws(evaluator, {"rnd(-3)", "rnd(1)", "rnd(1)"});
-  const std::vector<float> again = Draws(evaluator, {"rnd(-3)", "rnd(1)", "rnd(1)"});
-  EXPECT_EQ(afterSeed, again);
-}
-
-TEST(RandomNumbers, DeterministicAndWithinRange) {
-  ExpressionEvaluator first;
-  ExpressionEvaluator second;
   const std::vector<std::string> calls(2000, "rnd(1)");
+  ExpressionEvaluator first, second;
   const std::vector<float> numbers = Draws(first, calls);
   EXPECT_EQ(numbers, Draws(second, calls));
   const auto [smallest, largest] = std::minmax_element(numbers.begin(), numbers.end());

@@ -6,35 +6,22 @@
 
 #include <set>
 
-#include "hotkeys/hot_key_table.h"
 #include "base/string_table.h"
+#include "hotkeys/hot_key_table.h"
 
 namespace fenno {
 namespace {
 
-TEST(KeyName, TableEntries) {
-  const std::pair<int, std::string_view> cases[] = {
-      {0, "None"},       {8, "BACKSPACE"}, {19, "BREAK"},      {42, "PRTSC"},   {44, ""},
-      {48, "0"},         {57, "9"},        {65, "A"},          {90, "Z"},       {96, "NumPad 0"},
-      {105, "NumPad 9"}, {106, "Gray *"},  {108, ""},          {111, "Gray /"}, {112, "F1"},
-      {127, "F16"},      {128, ""},        {145, "SCROLLOCK"}, {220, "\\"},     {222, "'"},
-      {225, ""},         {226, ""},        {-1, ""},
-  };
-  for (const auto& [key, name] : cases) EXPECT_EQ(KeyName(key), name) << key;
-}
-
-TEST(KeyPickList, NamedKeysThenDigitsThenLetters) {
+// Names where the table has gaps; the picker lists named keys, then digits, then letters,
+// each once.
+TEST(KeyName, GapsAndThePickList) {
+  for (int key : {44, 108, 128, 225, 226, -1}) EXPECT_EQ(KeyName(key), "") << key;
   const auto& list = KeyPickList();
   EXPECT_EQ(KeyName(list[0]), "None");
-  EXPECT_EQ(KeyName(list[1]), "SPACE");
-  EXPECT_EQ(KeyName(list[21]), "PRTSC");
   EXPECT_EQ(KeyName(list[22]), "F1");
-  EXPECT_EQ(KeyName(list[38]), "NumPad 0");
-  EXPECT_EQ(KeyName(list[63]), "'");
   EXPECT_EQ(KeyName(list[64]), "0");
   EXPECT_EQ(KeyName(list[99]), "Z");
-  std::set<int> distinct(list.begin(), list.end());
-  EXPECT_EQ(distinct.size(), list.size());
+  EXPECT_EQ(std::set<int>(list.begin(), list.end()).size(), list.size());
   for (int key : list) EXPECT_FALSE(KeyName(key).empty()) << key;
 }
 
@@ -89,17 +76,14 @@ TEST(HotKeyTable, OkStoresEverythingAndTellsWhetherAnythingChanged) {
 }
 
 TEST(HotKeyTable, ActionNamesFollowTheProgramsNumbering) {
-  const StringTable com(EditionKind::Comfenno, Language::English);
-  const StringTable net(EditionKind::Netfenno, Language::English);
-  const auto comNames = HotKeyActionNames(ComfennoEdition(), com);
-  const auto netNames = HotKeyActionNames(NetfennoEdition(), net);
+  const auto comNames =
+      HotKeyActionNames(ComfennoEdition(), StringTable(EditionKind::Comfenno, Language::English));
+  const auto netNames =
+      HotKeyActionNames(NetfennoEdition(), StringTable(EditionKind::Netfenno, Language::English));
   ASSERT_EQ(comNames.size(), 14u);
   ASSERT_EQ(netNames.size(), 8u);
-  EXPECT_EQ(comNames[3], "Toggle DTR for100ms");
   EXPECT_EQ(comNames[10], "Reset Comfenno");
-  EXPECT_EQ(netNames[2], "Enable Timer");
   EXPECT_EQ(netNames[4], "Reset Netfenno");
-  EXPECT_EQ(netNames[7], "Enable For 1 Data Record");
 }
 
 }  // namespace

@@ -146,17 +146,6 @@ TEST_F(HotKeysTest, RunStateActionsOnlyChangeWhatNeedsChanging) {
   }
 }
 
-TEST_F(HotKeysTest, EnableTimerLeavesTimedOutputOffWithoutAnInterval) {
-  Entry(0, kF2, Kind::EnableTimer);
-  settings.TimerInterval = 0;
-  settings.TimerString = "tick";
-  Start();
-  hook.Key(kF2);
-  EXPECT_FALSE(engine().TimedOutputRunning());
-  Tick(5);
-  EXPECT_EQ(port.output, "");
-}
-
 TEST_F(HotKeysTest, TheTcpProgramMapsItsOwnActionNumbers) {
   // Stored 2 is Enable Timer there, 5 Suspend, 1 Transmit String; 7 is the last.
   program = &NetfennoEdition();

@@ -25,25 +25,25 @@ inline int UsLayoutKey(unsigned char c) {
   if (c >= 'a' && c <= 'z') return c - 'a' + vk::kLetterA;
   if (c >= 'A' && c <= 'Z') return (c - 'A' + vk::kLetterA) | kKeyShiftBit;
   if (c >= '0' && c <= '9') return c;
-  static const std::map<unsigned char, int> kOthers = {{' ', vk::kSpace}, {'\b', vk::kBackspace},
-                                                       {'\t', vk::kTab},  {'\r', vk::kEnter},
-                                                       {27, vk::kEscape}, {')', 0x130},
-                                                       {'!', 0x131},      {'@', 0x132},
-                                                       {'#', 0x133},      {'$', 0x134},
-                                                       {'%', 0x135},      {'^', 0x136},
-                                                       {'&', 0x137},      {'*', 0x138},
-                                                       {'(', 0x139},      {';', vk::kSemicolon},
-                                                       {':', 0x1BA},      {'=', vk::kEquals},
-                                                       {'+', 0x1BB},      {',', vk::kComma},
-                                                       {'<', 0x1BC},      {'-', vk::kMinus},
-                                                       {'_', 0x1BD},      {'.', vk::kPeriod},
-                                                       {'>', 0x1BE},      {'/', vk::kSlash},
-                                                       {'?', 0x1BF},      {'`', vk::kGrave},
-                                                       {'~', 0x1C0},      {'[', vk::kBracketLeft},
-                                                       {'{', 0x1DB},      {'\\', vk::kBackslash},
-                                                       {'|', 0x1DC},      {']', vk::kBracketRight},
-                                                       {'}', 0x1DD},      {'\'', vk::kApostrophe},
-                                                       {'"', 0x1DE}};
+  static const std::map<unsigned char, int> kOthers = [] {
+    std::map<unsigned char, int> keys = {{' ', vk::kSpace},
+                                         {'\b', vk::kBackspace},
+                                         {'\t', vk::kTab},
+                                         {'\r', vk::kEnter},
+                                         {27, vk::kEscape}};
+    for (int digit = 0; digit < 10; ++digit)
+      keys[")!@#$%^&*("[digit]] = ('0' + digit) | kKeyShiftBit;
+    // Each punctuation key with its character and its shifted character.
+    const std::string_view plain = ";=,-./`[\\]'", shifted = ":+<_>?~{|}\"";
+    const int codes[] = {vk::kSemicolon, vk::kEquals,       vk::kComma,     vk::kMinus,
+                         vk::kPeriod,    vk::kSlash,        vk::kGrave,     vk::kBracketLeft,
+                         vk::kBackslash, vk::kBracketRight, vk::kApostrophe};
+    for (size_t i = 0; i < plain.size(); ++i) {
+      keys[plain[i]] = codes[i];
+      keys[shifted[i]] = codes[i] | kKeyShiftBit;
+    }
+    return keys;
+  }();
   const auto it = kOthers.find(c);
   return it == kOthers.end() ? kNoKey : it->second;
 }

@@ -6,10 +6,11 @@
 #include <cstring>
 #include <string>
 
+#include "base/string_table.h"
 #include "config/settings.h"
 #include "keys/fake_keys.h"
+#include "keys/keys_text_ids.h"
 #include "support/recording_prompt.h"
-#include "base/string_table.h"
 
 namespace fenno {
 namespace {
@@ -70,19 +71,10 @@ TEST_F(DeliveryTest, AMinimisedTargetIsRestoredTypedIntoAndMinimisedAgain) {
   delivery.Restore();
   EXPECT_TRUE(windows.IsMinimized(kLedger));
   EXPECT_EQ(windows.foreground, kEditor);
-}
 
-TEST_F(DeliveryTest, ATitleOfBlanksMatchesNoWindow) {
-  settings.TargetAppTitle = "   ";
-  ASSERT_TRUE(Deliver("x"));
-  EXPECT_TRUE(windows.log.empty());
-  EXPECT_EQ(windows.foreground, kEditor);
-}
-
-TEST_F(DeliveryTest, AWindowThatRefusesTheFocusIsLeftAsItWas) {
-  windows.windows[2].minimized = true;
+  // A window that refuses the focus is left as it was; the keys go to whatever has it.
   windows.refusesActivation = true;
-  ASSERT_TRUE(delivery.Activate(settings));  // the keys go to whatever has the focus
+  ASSERT_TRUE(delivery.Activate(settings));
   EXPECT_TRUE(windows.IsMinimized(kLedger));
   EXPECT_FALSE(delivery.WasMinimized());
 }
@@ -105,13 +97,19 @@ TEST_F(DeliveryTest, StopsTypingWhenThisProgramsWindowComesToTheFrontMidRecord) 
   EXPECT_EQ(keys.typed, "ab");
 }
 
+// Without a target, or with a title of blanks, the keys go to the foreground window.
 TEST_F(DeliveryTest, WithoutATargetTheKeysGoToTheForegroundWindow) {
   settings.TargetSpecified = false;
   ASSERT_TRUE(Deliver("abc"));
+  settings.TargetSpecified = true;
+  settings.TargetAppTitle = "   ";
+  ASSERT_TRUE(Deliver("x"));
   EXPECT_EQ(windows.foreground, kEditor);
   EXPECT_TRUE(windows.log.empty());
+  EXPECT_EQ(keys.typed, "abcx");
 }
 
+// The title it learns is the started window's, unless that window holds the configured one.
 TEST_F(DeliveryTest, StartsAMissingProgramWaitsForItAndLearnsItsTitle) {
   settings.TargetAppTitle = "Balance Sheet";
   settings.TargetAppCommand = "ledger --new";
@@ -123,12 +121,10 @@ TEST_F(DeliveryTest, StartsAMissingProgramWaitsForItAndLearnsItsTitle) {
   EXPECT_EQ(windows.foreground, 100u);  // the started program keeps the focus
   EXPECT_GE(clock.TickMs() - start, 2000);
   EXPECT_EQ(keys.typed, "1{TAB}");
-}
 
-TEST_F(DeliveryTest, AStartedProgramKeepsAConfiguredTitleItsWindowHolds) {
   settings.TargetAppTitle = "Sheet";
-  settings.TargetAppCommand = "ledger";
   windows.startedTitle = "Balance Sheet 1";
+  windows.windows.clear();
   ASSERT_TRUE(delivery.Activate(settings));
   EXPECT_EQ(settings.TargetAppTitle, "SHEET");
 }
@@ -165,6 +161,9 @@ TEST_F(DeliveryTest, ACommandLineOfBlanksIsReportedWithoutStartingAnything) {
   EXPECT_TRUE(windows.startedCommands.empty());
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0].text, "Cannot Run Program:   \rThe command line names no program.");
+  // The TCP program's table keeps the serial program's name in this title.
+  EXPECT_EQ(StringTable(EditionKind::Netfenno, Language::English).Text(str::kComfennoErrorTitle),
+            "Comfenno Error");
 }
 
 }  // namespace
