@@ -13,10 +13,10 @@
 #include <thread>
 #include <vector>
 
-#include "config/user_store.h"
-#include "transport/receive_buffer.h"
-#include "transport/qt_tcp_port.h"
 #include "base/prompt.h"
+#include "config/user_store.h"
+#include "transport/qt_tcp_port.h"
+#include "transport/receive_buffer.h"
 
 namespace fenno {
 namespace {

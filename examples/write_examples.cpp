@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <string>
 
-#include "config/config_file.h"
-#include "examples/example_configs.h"
 #include "base/prompt.h"
 #include "base/string_table.h"
+#include "config/config_file.h"
+#include "examples/example_configs.h"
 
 int main(int argc, char** argv) {
   using namespace fenno;

@@ -1,4 +1,6 @@
-#include "config/edition.h"
 #include "app/program.h"
+#include "config/edition.h"
 
-int main(int argc, char** argv) { return fenno::RunProgram(fenno::NetfennoEdition(), argc, argv); }
+int main(int argc, char** argv) {
+  return fenno::RunProgram(fenno::NetfennoEdition(), argc, argv);
+}

@@ -7,10 +7,13 @@ namespace fenno {
 PromptAnswer DefaultAnswer(PromptButtons buttons) {
   switch (buttons) {
     case PromptButtons::YesNo:
-    case PromptButtons::YesNoCancel: return PromptAnswer::Yes;
-    case PromptButtons::RetryCancel: return PromptAnswer::Retry;
+    case PromptButtons::YesNoCancel:
+      return PromptAnswer::Yes;
+    case PromptButtons::RetryCancel:
+      return PromptAnswer::Retry;
     case PromptButtons::Ok:
-    case PromptButtons::OkCancel: break;
+    case PromptButtons::OkCancel:
+      break;
   }
   return PromptAnswer::Ok;
 }
@@ -31,14 +34,18 @@ PromptAnswer ConsolePrompt::Show(const PromptMessage& message) {
   // Message texts may hold CR line breaks meant for a message box.
   for (size_t i = 0; i < message.text.size(); ++i) {
     const char c = message.text[i];
-    if (c != '\r') line += c;
-    else if (i + 1 >= message.text.size() || message.text[i + 1] != '\n') line += '\n';
+    if (c != '\r')
+      line += c;
+    else if (i + 1 >= message.text.size() || message.text[i + 1] != '\n')
+      line += '\n';
   }
   if (line.empty() || line.back() != '\n') line += '\n';
   write_(line);
   return DefaultAnswer(message.buttons);
 }
 
-void ConsolePrompt::Beep() { write_("\a"); }
+void ConsolePrompt::Beep() {
+  write_("\a");
+}
 
 }  // namespace fenno

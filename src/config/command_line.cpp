@@ -26,18 +26,25 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       result.action = CommandLine::Action::ShowVersion;
       return result;
     }
-    if (arg == "--headless") headless = true;
-    else if (arg == "--virtual") result.virtualMode = true;
-    else if (arg == "--print-config") printConfig = true;
-    else if (arg == "/K" || arg == "/k") continue;
-    else if (arg.size() > 1 && arg[0] == '-' && arg != "--") return UsageError("unknown option " + arg);
-    else if (arg != "--") paths.push_back(arg);
+    if (arg == "--headless")
+      headless = true;
+    else if (arg == "--virtual")
+      result.virtualMode = true;
+    else if (arg == "--print-config")
+      printConfig = true;
+    else if (arg == "/K" || arg == "/k")
+      continue;
+    else if (arg.size() > 1 && arg[0] == '-' && arg != "--")
+      return UsageError("unknown option " + arg);
+    else if (arg != "--")
+      paths.push_back(arg);
   }
   if (paths.size() > 1) return UsageError("more than one configuration file given");
   if (!paths.empty()) result.configPath = paths.front();
 
   if (printConfig) {
-    if (headless || result.virtualMode) return UsageError("--print-config cannot be combined with --headless or --virtual");
+    if (headless || result.virtualMode)
+      return UsageError("--print-config cannot be combined with --headless or --virtual");
     if (result.configPath.empty()) return UsageError("--print-config needs a configuration file");
     result.action = CommandLine::Action::PrintConfig;
   } else if (headless) {
@@ -51,16 +58,22 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
 std::string UsageText(const Edition& edition) {
   const std::string name(edition.executableName);
-  return "Usage: " + name + " [CONFIG]\n"
-         "       " + name + " --headless [--virtual] CONFIG\n"
-         "       " + name + " --print-config CONFIG\n"
+  return "Usage: " + name +
+         " [CONFIG]\n"
+         "       " +
+         name +
+         " --headless [--virtual] CONFIG\n"
+         "       " +
+         name +
+         " --print-config CONFIG\n"
          "\n"
          "Reads lines from an instrument on a " +
          std::string(edition.IsSerial() ? "serial port" : "TCP connection") +
          ", cuts them into records and fields,\n"
          "and delivers them as keystrokes, as live data items on D-Bus, or to a log file.\n"
          "\n"
-         "  CONFIG            a configuration file (" + std::string(edition.configExtension) +
+         "  CONFIG            a configuration file (" +
+         std::string(edition.configExtension) +
          "); it is activated at once\n"
          "  --headless        run the engine without windows; messages go to standard error\n"
          "  --virtual         with --headless: the device is standard input and output\n"

@@ -11,9 +11,9 @@ namespace fenno {
 struct CommandLine {
   enum class Action { RunWindows, RunHeadless, PrintConfig, ShowHelp, ShowVersion, UsageError };
   Action action = Action::RunWindows;
-  bool virtualMode = false;    // --virtual: the device is standard input/output
-  std::string configPath;      // taken exactly as given
-  std::string error;           // for UsageError: what was wrong
+  bool virtualMode = false;  // --virtual: the device is standard input/output
+  std::string configPath;    // taken exactly as given
+  std::string error;         // for UsageError: what was wrong
 };
 
 // Parses the arguments after the program name. A lone "/K" or "/k" is accepted and

@@ -8,10 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "config/edition.h"
-#include "config/settings.h"
 #include "base/prompt.h"
 #include "base/string_table.h"
+#include "config/edition.h"
+#include "config/settings.h"
 
 namespace fenno {
 

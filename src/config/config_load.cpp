@@ -1,7 +1,7 @@
 #include "config/config_load.h"
 
-#include "config/config_file.h"
 #include "base/string_ids.h"
+#include "config/config_file.h"
 
 namespace fenno {
 namespace {

@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "config/edition.h"
-#include "config/settings.h"
 #include "base/prompt.h"
 #include "base/string_table.h"
+#include "config/edition.h"
+#include "config/settings.h"
 
 namespace fenno {
 

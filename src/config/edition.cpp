@@ -4,18 +4,18 @@ namespace fenno {
 namespace {
 
 constexpr std::array<HotKeyActionKind, 14> kSerialActions = {
-    HotKeyActionKind::NoAction,         HotKeyActionKind::TransmitString,
-    HotKeyActionKind::IssueBreak,   HotKeyActionKind::PulseDtr,
-    HotKeyActionKind::EnableTimer,  HotKeyActionKind::DisableTimer,
-    HotKeyActionKind::RaiseDtr,     HotKeyActionKind::LowerDtr,
-    HotKeyActionKind::RaiseRts,     HotKeyActionKind::LowerRts,
-    HotKeyActionKind::Reset,        HotKeyActionKind::Suspend,
-    HotKeyActionKind::Enable,       HotKeyActionKind::EnableForOneRecord,
+    HotKeyActionKind::NoAction,    HotKeyActionKind::TransmitString,
+    HotKeyActionKind::IssueBreak,  HotKeyActionKind::PulseDtr,
+    HotKeyActionKind::EnableTimer, HotKeyActionKind::DisableTimer,
+    HotKeyActionKind::RaiseDtr,    HotKeyActionKind::LowerDtr,
+    HotKeyActionKind::RaiseRts,    HotKeyActionKind::LowerRts,
+    HotKeyActionKind::Reset,       HotKeyActionKind::Suspend,
+    HotKeyActionKind::Enable,      HotKeyActionKind::EnableForOneRecord,
 };
 
 // The TCP program has no serial lines, so its action list skips the line actions.
 constexpr std::array<HotKeyActionKind, 8> kTcpActions = {
-    HotKeyActionKind::NoAction,        HotKeyActionKind::TransmitString,
+    HotKeyActionKind::NoAction,    HotKeyActionKind::TransmitString,
     HotKeyActionKind::EnableTimer, HotKeyActionKind::DisableTimer,
     HotKeyActionKind::Reset,       HotKeyActionKind::Suspend,
     HotKeyActionKind::Enable,      HotKeyActionKind::EnableForOneRecord,
@@ -72,7 +72,11 @@ HotKeyActionKind Edition::HotKeyActionMeaning(int stored) const {
   return hotKeyActions[static_cast<size_t>(stored)];
 }
 
-const Edition& ComfennoEdition() { return kComfenno; }
-const Edition& NetfennoEdition() { return kNetfenno; }
+const Edition& ComfennoEdition() {
+  return kComfenno;
+}
+const Edition& NetfennoEdition() {
+  return kNetfenno;
+}
 
 }  // namespace fenno

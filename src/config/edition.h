@@ -36,19 +36,19 @@ enum class HotKeyActionKind : int16_t {
 struct Edition {
   EditionKind kind;
   TransportKind transport;
-  std::string_view programName;       // "Comfenno": service name, store name, captions
-  std::string_view executableName;    // "comfenno"
-  std::string_view currentHeader;     // first line of a configuration file we write
-  std::string_view oldHeader;         // first line of the older layout we still read
-  std::string_view configExtension;   // ".DE3"
-  std::string_view defaultLogFileName;  // in the user's home folder
-  std::string_view engineCaptionPrefix;     // "Comfenno - " at activation
-  std::string_view suspendCaptionPrefix;    // prefix used when suspend rewrites the caption
-  std::string_view setupCaption;            // "Comfenno Pro Setup"
-  std::string_view questionTitle;           // title of the save question
-  std::string_view fileErrorTitle;          // title of the "not a configuration file" message
-  std::string_view versionTitle;            // title of the old-file message
-  int hotKeyActionCount;                    // 14 or 8
+  std::string_view programName;           // "Comfenno": service name, store name, captions
+  std::string_view executableName;        // "comfenno"
+  std::string_view currentHeader;         // first line of a configuration file we write
+  std::string_view oldHeader;             // first line of the older layout we still read
+  std::string_view configExtension;       // ".DE3"
+  std::string_view defaultLogFileName;    // in the user's home folder
+  std::string_view engineCaptionPrefix;   // "Comfenno - " at activation
+  std::string_view suspendCaptionPrefix;  // prefix used when suspend rewrites the caption
+  std::string_view setupCaption;          // "Comfenno Pro Setup"
+  std::string_view questionTitle;         // title of the save question
+  std::string_view fileErrorTitle;        // title of the "not a configuration file" message
+  std::string_view versionTitle;          // title of the old-file message
+  int hotKeyActionCount;                  // 14 or 8
   // The line-section texts of the TCP program's file (host, ports) follow line 9.
   bool hasTcpSettings;
   // Stored action number -> meaning, for 0 .. hotKeyActionCount-1.

@@ -2,7 +2,6 @@
 
 #include <QSettings>
 #include <QString>
-
 #include <cstdlib>
 
 #include "base/qt_text.h"

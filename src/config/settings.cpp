@@ -9,7 +9,8 @@ namespace fenno {
 
 std::array<std::string, kTableSize> DefaultPreInputTranslation() {
   std::array<std::string, kTableSize> table;
-  for (int code = 0; code < kTableSize; ++code) table[code] = std::string(1, static_cast<char>(code));
+  for (int code = 0; code < kTableSize; ++code)
+    table[code] = std::string(1, static_cast<char>(code));
   return table;
 }
 
@@ -90,7 +91,9 @@ int BaudIndexOfRate(int32_t rate) {
   return -1;
 }
 
-std::string PortNameOf(int16_t portIndex) { return "COM" + std::to_string(portIndex + 1); }
+std::string PortNameOf(int16_t portIndex) {
+  return "COM" + std::to_string(portIndex + 1);
+}
 
 const std::array<std::string, kNamedFormats + 1>& FixedFormatNames() {
   static const std::array<std::string, kNamedFormats + 1> names = {

@@ -21,21 +21,45 @@ inline constexpr int16_t kMinRecordTimeGap = 1;
 inline constexpr int16_t kMaxRecordTimeGap = 255;
 inline constexpr int32_t kTimerIntervalLimit = 100000000;  // intervals must stay below this
 
-inline constexpr std::array<int32_t, 12> kBaudRates = {110,  300,  600,   1200,  2400,  4800,
+inline constexpr std::array<int32_t, 12> kBaudRates = {110,  300,   600,   1200,  2400,  4800,
                                                        9600, 14400, 19200, 38400, 57600, 115200};
 
 // Values of OutputMethod.
 enum OutputMethodValue : int16_t { kSendKeystrokes = 0, kDdeServer = 1, kLogToDisk = 2 };
 // Values of RecordStructure.
-enum RecordStructureValue : int16_t { kSingleField = 0, kDelimitedFields = 1, kFixedLengthFields = 2 };
+enum RecordStructureValue : int16_t {
+  kSingleField = 0,
+  kDelimitedFields = 1,
+  kFixedLengthFields = 2
+};
 // Values of StartOfRecordEvent.
-enum StartEventValue : int16_t { kStartAny = 0, kStartAlphaNumeric = 1, kStartNumeric = 2, kStartSpecial = 3 };
+enum StartEventValue : int16_t {
+  kStartAny = 0,
+  kStartAlphaNumeric = 1,
+  kStartNumeric = 2,
+  kStartSpecial = 3
+};
 // Values of EndOfRecordEvent.
-enum EndEventValue : int16_t { kEndCarriageReturn = 0, kEndTimeGap = 1, kEndByteCount = 2, kEndSpecial = 3 };
+enum EndEventValue : int16_t {
+  kEndCarriageReturn = 0,
+  kEndTimeGap = 1,
+  kEndByteCount = 2,
+  kEndSpecial = 3
+};
 // Values of FlowControl.
-enum FlowControlValue : int16_t { kFlowNone = 0, kFlowXonXoff = 1, kFlowHardware = 2, kFlowOptoRs = 3 };
+enum FlowControlValue : int16_t {
+  kFlowNone = 0,
+  kFlowXonXoff = 1,
+  kFlowHardware = 2,
+  kFlowOptoRs = 3
+};
 // Bits of TimerFlags.
-enum TimerFlagBits : int16_t { kTimerOnAtStart = 1, kTimerSendsString = 2, kTimerPulsesDtr = 4, kTimerIssuesBreak = 8 };
+enum TimerFlagBits : int16_t {
+  kTimerOnAtStart = 1,
+  kTimerSendsString = 2,
+  kTimerPulsesDtr = 4,
+  kTimerIssuesBreak = 8
+};
 // Bits of EngineButtons.
 enum EngineButtonBits : int16_t { kShowDtrButton = 1, kShowBreakButton = 2 };
 

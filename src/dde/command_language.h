@@ -16,13 +16,13 @@
 #include <string>
 #include <string_view>
 
-#include "config/edition.h"
-#include "config/settings.h"
 #include "base/clock.h"
-#include "engine/engine_control.h"
-#include "engine/regional.h"
 #include "base/prompt.h"
 #include "base/string_table.h"
+#include "config/edition.h"
+#include "config/settings.h"
+#include "engine/engine_control.h"
+#include "engine/regional.h"
 
 namespace fenno {
 

@@ -2,10 +2,10 @@
 
 #include <QDBusPendingCallWatcher>
 
+#include "base/string_ids.h"
 #include "dde/dbus_text.h"
 #include "dde/dde_text_ids.h"
 #include "expr/ascii.h"
-#include "base/string_ids.h"
 
 namespace fenno {
 namespace {

@@ -13,13 +13,13 @@
 #include <memory>
 #include <string>
 
+#include "base/prompt.h"
+#include "base/string_table.h"
 #include "config/edition.h"
 #include "config/settings.h"
 #include "dde/dbus_advise.h"
-#include "engine/command_client.h"
 #include "dde/dde_names.h"
-#include "base/prompt.h"
-#include "base/string_table.h"
+#include "engine/command_client.h"
 
 namespace fenno {
 

@@ -9,6 +9,8 @@
 #include <QDBusConnection>
 #include <memory>
 
+#include "base/prompt.h"
+#include "base/string_table.h"
 #include "config/edition.h"
 #include "config/settings.h"
 #include "dde/clipboard.h"
@@ -18,8 +20,6 @@
 #include "dde/dbus_server.h"
 #include "dde/link_menu.h"
 #include "engine/engine.h"
-#include "base/prompt.h"
-#include "base/string_table.h"
 
 namespace fenno {
 

@@ -1,8 +1,8 @@
 #include "dde/link_menu.h"
 
 #include "dde/clipboard.h"
-#include "engine/command_client.h"
 #include "dde/dde_names.h"
+#include "engine/command_client.h"
 
 namespace fenno {
 namespace {

@@ -1,9 +1,10 @@
 #include "dde/qt_clipboard.h"
 
-#include "base/qt_text.h"
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+
+#include "base/qt_text.h"
 
 namespace fenno {
 namespace {

@@ -71,8 +71,7 @@ Outcome Add(Value left, Value right) {
   if (left.IsEmpty()) return right;
   if (right.IsEmpty()) return left;
   if (left.IsText() && right.IsText()) {
-    if (left.TextIfText()->size() + right.TextIfText()->size() > kMaxTextBytes)
-      return std::nullopt;
+    if (left.TextIfText()->size() + right.TextIfText()->size() > kMaxTextBytes) return std::nullopt;
     left.AppendText(*right.TextIfText());
     return left;
   }

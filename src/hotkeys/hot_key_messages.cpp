@@ -1,9 +1,9 @@
 #include "hotkeys/hot_key_messages.h"
 
-#include "hotkeys/hot_key_names.h"
-#include "hotkeys/hotkeys_text_ids.h"
 #include "base/prompt.h"
 #include "base/string_table.h"
+#include "hotkeys/hot_key_names.h"
+#include "hotkeys/hotkeys_text_ids.h"
 
 namespace fenno {
 

@@ -1,4 +1,5 @@
 #include "hotkeys/x11_global_hot_keys.h"
+
 #include "hotkeys/hot_key_messages.h"
 #include "hotkeys/hot_keys.h"
 

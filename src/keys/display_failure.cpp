@@ -1,8 +1,8 @@
 #include "keys/display_failure.h"
 
-#include "keys/keys_text_ids.h"
 #include "base/prompt.h"
 #include "base/string_table.h"
+#include "keys/keys_text_ids.h"
 
 namespace fenno {
 

@@ -4,14 +4,14 @@
 #include <string>
 #include <string_view>
 
-#include "config/settings.h"
 #include "base/clock.h"
+#include "base/prompt.h"
+#include "base/string_table.h"
+#include "config/settings.h"
 #include "engine/keystroke_target.h"
 #include "keys/key_sender.h"
 #include "keys/key_sink.h"
 #include "keys/window_system.h"
-#include "base/prompt.h"
-#include "base/string_table.h"
 
 namespace fenno {
 

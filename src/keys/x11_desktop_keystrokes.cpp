@@ -1,9 +1,9 @@
 #include "keys/x11_desktop_keystrokes.h"
 
-#include "keys/display_failure.h"
-#include "keys/keystroke_delivery.h"
 #include "base/prompt.h"
 #include "base/string_table.h"
+#include "keys/display_failure.h"
+#include "keys/keystroke_delivery.h"
 
 // Xlib's macros come last.
 #include "keys/x11_connection.h"

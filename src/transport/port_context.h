@@ -1,10 +1,10 @@
 #pragma once
 
+#include "base/prompt.h"
+#include "base/string_table.h"
 #include "config/edition.h"
 #include "config/settings.h"
 #include "config/user_store.h"
-#include "base/prompt.h"
-#include "base/string_table.h"
 
 namespace fenno {
 

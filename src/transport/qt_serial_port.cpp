@@ -1,6 +1,5 @@
 #include "transport/qt_serial_port.h"
 
-#include "base/qt_text.h"
 #include <grp.h>
 #include <poll.h>
 #include <pwd.h>
@@ -18,6 +17,7 @@
 #include <limits>
 #include <thread>
 
+#include "base/qt_text.h"
 #include "transport/port_names.h"
 #include "transport/transport_text_ids.h"
 
@@ -69,7 +69,6 @@ std::string CurrentUserName() {
   const char* name = std::getenv("USER");
   return name ? name : "$USER";
 }
-
 
 }  // namespace
 
@@ -133,8 +132,7 @@ bool SerialPort::OpenDevice() {
   // Opening the device a link (/dev/serial/by-id/...) points to puts the lock that keeps
   // other programs out on the device itself, whatever name it is reached by.
   const QFileInfo device(FromPath(devicePath_));
-  openedPath_ =
-      ToPath(device.exists() ? device.canonicalFilePath() : device.absoluteFilePath());
+  openedPath_ = ToPath(device.exists() ? device.canonicalFilePath() : device.absoluteFilePath());
   serial_->setPortName(FromPath(openedPath_));
   serial_->setReadBufferSize(std::max<qint64>(context_.settings.InputBufferSize, 1));
   // Given before opening, the settings are applied as the device opens; a pseudo-terminal
@@ -222,7 +220,8 @@ void SerialPort::ShowPlain(int textNumber, const std::string& hint) {
 }
 
 void SerialPort::WatchForDeviceLoss() {
-  QObject::connect(serial_.get(), &QSerialPort::readyRead, serial_.get(), [this] { TellArrival(); });
+  QObject::connect(serial_.get(), &QSerialPort::readyRead, serial_.get(),
+                   [this] { TellArrival(); });
   QObject::connect(
       serial_.get(), &QSerialPort::errorOccurred, serial_.get(),
       [this](QSerialPort::SerialPortError error) {

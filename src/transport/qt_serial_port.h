@@ -26,12 +26,12 @@ struct SerialPortOptions {
 //
 // A device that disappears while open (a USB adapter pulled out) is reported once and the
 // port closes. What it sent before and this process had already received is still handed
-// out by Read, and the connection number moves on once it has been read. It is then opened again from Read and Write, at most once per
-// reopenInterval and without messages while it stays away, at the same port name (and so
-// at whatever device a link of that name points to by then). While it is away, writes are
-// refused, so the caller's queue keeps what was not sent, and output handed over before
-// the loss that never left this process is sent first once the device is back. Its return
-// is reported once too. Both reports are shown between events, never from inside a call.
+// out by Read, and the connection number moves on once it has been read. It is then opened again
+// from Read and Write, at most once per reopenInterval and without messages while it stays away, at
+// the same port name (and so at whatever device a link of that name points to by then). While it is
+// away, writes are refused, so the caller's queue keeps what was not sent, and output handed over
+// before the loss that never left this process is sent first once the device is back. Its return is
+// reported once too. Both reports are shown between events, never from inside a call.
 class SerialPort : public Port {
  public:
   explicit SerialPort(const PortContext& context, SerialPortOptions options = {});

@@ -1,6 +1,5 @@
 #include "transport/qt_tcp_port.h"
 
-#include "base/qt_text.h"
 #include <sys/socket.h>
 
 #include <QHostAddress>
@@ -10,6 +9,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "base/qt_text.h"
 #include "transport/transport_text_ids.h"
 
 namespace fenno {
@@ -355,8 +355,8 @@ void TcpPort::ReportListenFailure(uint16_t port) {
         return ShowMessage(context_.strings.Format(str::kTcpPortPrivileged, {number}));
       [[fallthrough]];
     default:
-      return ShowMessage(context_.strings.Format(str::kTcpListenFailed,
-                                                 {number, ToUtf8(server_->errorString())}));
+      return ShowMessage(
+          context_.strings.Format(str::kTcpListenFailed, {number, ToUtf8(server_->errorString())}));
   }
 }
 

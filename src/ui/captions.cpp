@@ -66,8 +66,7 @@ void ApplyToWidget(QWidget& widget, const StringTable& strings) {
   if (auto* table = qobject_cast<QTableWidget*>(&widget)) {
     for (int i = 0; i < table->columnCount(); ++i) {
       QTableWidgetItem* header = table->horizontalHeaderItem(i);
-      if (header)
-        Replace(strings, header->text(), [&](const QString& t) { header->setText(t); });
+      if (header) Replace(strings, header->text(), [&](const QString& t) { header->setText(t); });
     }
   }
   for (QAction* action : widget.actions()) ApplyToAction(*action, strings);

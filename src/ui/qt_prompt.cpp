@@ -12,41 +12,59 @@ namespace {
 
 QMessageBox::Icon IconOf(PromptIcon icon) {
   switch (icon) {
-    case PromptIcon::Information: return QMessageBox::Information;
-    case PromptIcon::Question: return QMessageBox::Question;
-    case PromptIcon::Exclamation: return QMessageBox::Warning;
-    case PromptIcon::Critical: return QMessageBox::Critical;
-    case PromptIcon::Plain: break;
+    case PromptIcon::Information:
+      return QMessageBox::Information;
+    case PromptIcon::Question:
+      return QMessageBox::Question;
+    case PromptIcon::Exclamation:
+      return QMessageBox::Warning;
+    case PromptIcon::Critical:
+      return QMessageBox::Critical;
+    case PromptIcon::Plain:
+      break;
   }
   return QMessageBox::NoIcon;
 }
 
 QMessageBox::StandardButtons ButtonsOf(PromptButtons buttons) {
   switch (buttons) {
-    case PromptButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case PromptButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case PromptButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    case PromptButtons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
-    case PromptButtons::Ok: break;
+    case PromptButtons::OkCancel:
+      return QMessageBox::Ok | QMessageBox::Cancel;
+    case PromptButtons::YesNo:
+      return QMessageBox::Yes | QMessageBox::No;
+    case PromptButtons::YesNoCancel:
+      return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case PromptButtons::RetryCancel:
+      return QMessageBox::Retry | QMessageBox::Cancel;
+    case PromptButtons::Ok:
+      break;
   }
   return QMessageBox::Ok;
 }
 
 QMessageBox::StandardButton DefaultButtonOf(PromptButtons buttons) {
   switch (DefaultAnswer(buttons)) {
-    case PromptAnswer::Yes: return QMessageBox::Yes;
-    case PromptAnswer::Retry: return QMessageBox::Retry;
-    default: return QMessageBox::Ok;
+    case PromptAnswer::Yes:
+      return QMessageBox::Yes;
+    case PromptAnswer::Retry:
+      return QMessageBox::Retry;
+    default:
+      return QMessageBox::Ok;
   }
 }
 
 PromptAnswer AnswerOf(int button) {
   switch (button) {
-    case QMessageBox::Cancel: return PromptAnswer::Cancel;
-    case QMessageBox::Yes: return PromptAnswer::Yes;
-    case QMessageBox::No: return PromptAnswer::No;
-    case QMessageBox::Retry: return PromptAnswer::Retry;
-    default: return PromptAnswer::Ok;
+    case QMessageBox::Cancel:
+      return PromptAnswer::Cancel;
+    case QMessageBox::Yes:
+      return PromptAnswer::Yes;
+    case QMessageBox::No:
+      return PromptAnswer::No;
+    case QMessageBox::Retry:
+      return PromptAnswer::Retry;
+    default:
+      return PromptAnswer::Ok;
   }
 }
 
@@ -73,7 +91,9 @@ PromptAnswer QtPrompt::Show(const PromptMessage& message) {
   return AnswerOf(box.exec());
 }
 
-void QtPrompt::Beep() { QApplication::beep(); }
+void QtPrompt::Beep() {
+  QApplication::beep();
+}
 
 std::optional<std::string> QtPrompt::ChooseFile(const FileRequest& request) {
   QFileDialog dialog(Parent(), FromUtf8(request.title), FromPath(request.initialPath),

@@ -8,8 +8,8 @@
 #include <filesystem>
 
 #include "config/config_samples.h"
-#include "support/wait.h"
 #include "support/dbus_session.h"
+#include "support/wait.h"
 #include "support/x11_test_environment.h"
 
 // Xlib comes after the headers its macros would break.

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "config/command_line.h"
+
+#include <gtest/gtest.h>
 
 namespace fenno {
 namespace {

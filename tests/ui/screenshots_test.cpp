@@ -22,8 +22,8 @@
 #include <functional>
 
 #include "config/config_samples.h"
-#include "support/wait.h"
 #include "support/recording_prompt.h"
+#include "support/wait.h"
 #include "support/x11_session.h"
 #include "ui/about_box.h"
 #include "ui/dde_parms_dialog.h"
