@@ -25,7 +25,8 @@ int RunWindows(const Edition& edition, const CommandLine& command, int argc, cha
   Settings settings = Settings::Defaults(edition, HomeFolder());
   WorkingValues working;
 
-  SetupWindow window({edition, settings, working, prompt, strings, regional, store, HomeFolder()});
+  SetupWindow window(
+      {{edition, settings, working, prompt, strings, regional, store}, HomeFolder()});
   QObject::connect(&window, &SetupWindow::ProgramEnded, &app, [] { QApplication::quit(); });
   if (const std::optional<int> status = window.StartUp(command.configPath)) return *status;
   const int status = QApplication::exec();

@@ -256,10 +256,7 @@ bool SetupWindow::Activate(ActivationMode mode) {
       (mode == ActivationMode::Test && !state.testEnabled))
     return false;
   c_.working.PortName = ActivationPortName(c_.edition, c_.settings);
-  auto engine = std::make_unique<EngineWindow>(
-      EngineWindowContext{c_.edition, c_.settings, c_.working, c_.prompt, c_.strings, c_.regional,
-                          c_.store},
-      mode);
+  auto engine = std::make_unique<EngineWindow>(static_cast<const EngineWindowContext&>(c_), mode);
   // A device that fails has told why; the window stays as it was.
   if (!engine->Open()) return false;
   if (mode == ActivationMode::Normal) {

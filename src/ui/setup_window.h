@@ -32,15 +32,9 @@ class QMenu;
 
 namespace fenno {
 
-// What the setup window borrows from the program; everything outlives the window.
-struct SetupContext {
-  const Edition& edition;
-  Settings& settings;
-  WorkingValues& working;
-  Prompt& prompt;
-  const StringTable& strings;
-  const RegionalSettings& regional;
-  UserStore& store;
+// What the setup window borrows from the program (all that the engine windows it opens
+// borrow, and the user's home folder); everything outlives the window.
+struct SetupContext : EngineWindowContext {
   std::string homeFolder;
 };
 

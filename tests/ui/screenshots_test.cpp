@@ -52,7 +52,7 @@ std::unique_ptr<QWidget> SetupWithRecentFiles(ShotContext& c) {
   c.store.Set(program, "MRUFiles", "0", "/home/ann/balance-com5" + extension);
   c.store.Set(program, "MRUFiles", "1", "/srv/lab/gauge-items" + extension);
   auto window = std::make_unique<SetupWindow>(SetupContext{
-      c.edition, c.settings, c.working, c.prompt, c.strings, c.regional, c.store, "/home/ann"});
+      {c.edition, c.settings, c.working, c.prompt, c.strings, c.regional, c.store}, "/home/ann"});
   window->StartUp("");
   return window;
 }

@@ -23,8 +23,8 @@ class SetupWindowTest : public ::testing::Test {
   void SetUp() override {
     // The engine's own per-user store (device paths) stays out of the user's files.
     ::setenv("XDG_CONFIG_HOME", folder_.path().c_str(), 1);
-    window_ = std::make_unique<SetupWindow>(SetupContext{edition_, settings_, working_, prompt_,
-                                                         strings_, regional_, store_, "/home/ann"});
+    window_ = std::make_unique<SetupWindow>(SetupContext{
+        {edition_, settings_, working_, prompt_, strings_, regional_, store_}, "/home/ann"});
     QObject::connect(window_.get(), &SetupWindow::ProgramEnded, [this] { ++programEnds_; });
     ASSERT_EQ(window_->StartUp(""), std::nullopt);
   }
