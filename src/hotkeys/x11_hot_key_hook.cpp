@@ -133,7 +133,9 @@ void X11HotKeyHook::Unwatch() {
         XUngrabKey(display, grab.keycode, grab.modifiers, DefaultRootWindow(display));
       // A key still held (or waiting for our decision) keeps the keyboard; give it back.
       XUngrabKeyboard(display, CurrentTime);
-      XFlush(display);
+      // Once stopped, the very next key must reach the windows: wait until the server has
+      // released the grabs rather than only sending the requests.
+      XSync(display, False);
     }
   }
   grabs_.clear();

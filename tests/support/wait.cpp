@@ -1,6 +1,7 @@
 #include "wait.h"
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 namespace fenno::testing {
@@ -14,10 +15,15 @@ void (*pauseBetweenChecks)(int) = Sleep;
 
 }  // namespace
 
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs, std::source_location where) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) return condition();
+    if (std::chrono::steady_clock::now() >= deadline) {
+      if (timeoutMs > 0)
+        std::fprintf(stderr, "%s:%u: waited %d ms in vain\n", where.file_name(),
+                     static_cast<unsigned>(where.line()), timeoutMs);
+      return condition();
+    }
     pauseBetweenChecks(20);
   }
   return true;

@@ -6,10 +6,13 @@
 // events (tests/support/qt_wait.cpp); any other test sleeps.
 
 #include <functional>
+#include <source_location>
 
 namespace fenno::testing {
 
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 60000);
+// A wait that times out says where it was, so a slow or lost event is found from the log.
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 15000,
+               std::source_location where = std::source_location::current());
 
 // What runs between checks, for at most `ms` milliseconds; set once by the platform side.
 void SetWaitPause(void (*pause)(int ms));

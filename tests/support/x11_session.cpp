@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -72,7 +73,8 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
 void EndProcess(pid_t pid) {
   if (pid <= 0) return;
   ::kill(pid, SIGTERM);
-  const bool ended = WaitUntil([pid] { return ::waitpid(pid, nullptr, WNOHANG) == pid; }, 5000);
+  // -1 means it was already reaped (a test saw it end), which counts as ended too.
+  const bool ended = WaitUntil([pid] { return ::waitpid(pid, nullptr, WNOHANG) != 0; }, 5000);
   if (ended) return;
   ::kill(pid, SIGKILL);
   ::waitpid(pid, nullptr, 0);
@@ -129,7 +131,9 @@ bool X11Session::StartServer(const Options& options, std::string* why) {
 
 bool X11Session::StartWindowManager(std::string* why) {
   windowManager_ = Spawn({"openbox", "--sm-disable"}, EnvironmentFor(displayName_));
-  if (windowManager_ > 0 && WaitUntil([this] { return HasWindowManager(); })) return true;
+  if (windowManager_ > 0 && WaitUntil([this] { return HasWindowManager(); }) &&
+      WaitUntil([this] { return ManagesANewWindow(); }))
+    return true;
   if (why) *why = "openbox did not start";
   return false;
 }
@@ -186,6 +190,23 @@ std::vector<unsigned long> X11Session::Cardinals(Window window, const char* prop
 bool X11Session::HasWindowManager() {
   const auto check = Cardinals(DefaultRootWindow(display_), "_NET_SUPPORTING_WM_CHECK");
   return !check.empty() && Cardinals(check[0], "_NET_SUPPORTING_WM_CHECK") == check;
+}
+
+// openbox announces itself before it takes over mapping; a window mapped in between stays
+// unmanaged for good. A probe window that gets managed shows the takeover has happened.
+bool X11Session::ManagesANewWindow() {
+  const Window probe =
+      XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 10, 10, 0, 0, 0);
+  XMapWindow(display_, probe);
+  const bool managed = WaitUntil(
+      [&] {
+        const auto clients = ClientWindows();
+        return std::find(clients.begin(), clients.end(), probe) != clients.end();
+      },
+      1000);
+  XDestroyWindow(display_, probe);
+  XSync(display_, False);
+  return managed;
 }
 
 std::vector<Window> X11Session::ClientWindows() {

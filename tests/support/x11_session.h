@@ -73,6 +73,7 @@ class X11Session {
   bool StartServer(const Options& options, std::string* why);
   bool StartWindowManager(std::string* why);
   bool HasWindowManager();
+  bool ManagesANewWindow();
   std::vector<unsigned long> Cardinals(Window window, const char* property);
 
   std::string displayName_;
