@@ -11,7 +11,7 @@
 namespace fenno::testing {
 
 // A wait that times out says where it was, so a slow or lost event is found from the log.
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 15000,
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 60000,
                std::source_location where = std::source_location::current());
 
 // What runs between checks, for at most `ms` milliseconds; set once by the platform side.
