@@ -11,6 +11,7 @@
 // field named here (its object name) and commits nothing when a check refuses.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace fenno {
@@ -28,5 +29,16 @@ struct DialogCheck {
     return {message, title, std::move(field), std::move(arguments)};
   }
 };
+
+// Captions, formats, expressions, application names, keystroke entries and paths are kept
+// on one line of the configuration file; a line break typed or pasted into one would cut
+// the saved file, so such a field refuses it.
+inline constexpr int kTextHasLineBreak = 10690;
+inline constexpr int kTextHasLineBreakTitle = 10691;  // "Line Break Not Allowed"
+
+inline DialogCheck CheckSingleLine(std::string_view text, std::string field) {
+  if (text.find_first_of("\r\n") == std::string_view::npos) return DialogCheck::Accept();
+  return DialogCheck::Refuse(kTextHasLineBreak, kTextHasLineBreakTitle, std::move(field));
+}
 
 }  // namespace fenno

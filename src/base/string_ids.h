@@ -9,6 +9,10 @@
 //   10200-10299 keystroke output       10300-10399 engine and data log
 //   10400-10499 live data items        10500-10599 hot keys
 //   10600-10699 program start-up and setup window
+//   10800-10899 record dialogs         10900-10999 translation tables and raw bytes
+//   11000-11099 port and connection    11100-11199 terminal window and analyzer
+//   11200-11299 output strings, hot keys, target application, key pickers
+//   11300-11399 help, about and desktop  11400-11499 Wayland desktops
 //
 // Where a text names the program, each program has its own wording under the same number.
 
