@@ -16,6 +16,7 @@
 #include "ui/engine_window.h"
 #include "ui/form_helpers.h"
 #include "ui/help_pages.h"
+#include "ui/record_chain.h"
 #include "ui/setup_window_text_ids.h"
 
 namespace fenno {
@@ -126,7 +127,10 @@ void SetupWindow::BuildMenus() {
   port->addSeparator();
 
   QMenu* define = AddMenu(str::kMenuDefine, "DefinePullDown");
-  AddLaterItem(*define, str::kMenuDefineRecords, "DefineRecords");
+  AddItem(*define, str::kMenuDefineRecords, "DefineRecords", [this] {
+    RunRecordDialogs({c_.settings, c_.working, c_.prompt, c_.strings}, c_.regional, this);
+    Refresh();
+  });
   define->addSeparator();
   AddLaterItem(*define, str::kMenuPreInTrans, "PreInTrans");
   AddLaterItem(*define, str::kMenuDefineTranslate, "DefineTranslate");
