@@ -228,17 +228,17 @@ RecordDefinitionsCheck CheckRecordDefinitions(const RecordDefinitions& defs,
     return {DialogCheck::Refuse(str::kFieldLengthSum, str::kFieldLengthErrorTitle, "FieldLength")};
   // Without a first length the field list would be empty: no field could take a byte.
   if (LengthShown(settings) && defs.fields[1].length == 0)
-    return {DialogCheck::Refuse(str::kFieldLengthRange, str::kFieldLengthErrorTitle,
-                                "FieldLength"),
+    return {DialogCheck::Refuse(str::kFieldLengthRange, str::kFieldLengthErrorTitle, "FieldLength"),
             1};
   if (DialogCheck check = CheckSingleLine(defs.preamble, "PreambleMacro"); !check.Accepted())
     return {check, 1};
   for (int field = 1; field <= kMaxFields; ++field) {
     const FieldDefinition& def = defs.fields[field];
-    for (const auto& [text, name] : {std::pair{&def.format, "lstFieldFormat"},
-                                     std::pair{&def.expression, "FieldExpression"},
-                                     std::pair{&def.postamble, "FieldMacro"}}) {
-      if (DialogCheck check = CheckSingleLine(*text, name); !check.Accepted()) return {check, field};
+    for (const auto& [text, name] :
+         {std::pair{&def.format, "lstFieldFormat"}, std::pair{&def.expression, "FieldExpression"},
+          std::pair{&def.postamble, "FieldMacro"}}) {
+      if (DialogCheck check = CheckSingleLine(*text, name); !check.Accepted())
+        return {check, field};
     }
   }
   return {DialogCheck::Accept()};

@@ -10,7 +10,7 @@ namespace fenno {
 namespace {
 
 constexpr std::array<std::string_view, 32> kControlNames = {
-    "NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS",  "HT", "LF",
+    "NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS",  "HT",  "LF",
     "VT",  "FF",  "CR",  "SO",  "SI",  "DLE", "DC1", "DC2", "DC3", "DC4", "NAK",
     "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
 
@@ -49,7 +49,8 @@ class PreviewSink final : public RecordSink {
       std::string text;
       values_[static_cast<size_t>(field)].AppendTextTo(text);
       row.push_back(std::move(text));
-      if (failures[static_cast<size_t>(field)]) preview_.failed[static_cast<size_t>(field - 1)] = true;
+      if (failures[static_cast<size_t>(field)])
+        preview_.failed[static_cast<size_t>(field - 1)] = true;
     }
     for (int slot = 1; slot <= lastSlot; ++slot) values_[static_cast<size_t>(slot)].Clear();
     return Full();

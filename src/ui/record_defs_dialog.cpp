@@ -186,9 +186,8 @@ void RecDefsDialog::ShowTotals() {
   const std::string total = std::to_string(BytesDefined(defs_));
   const std::string record = std::to_string(c_.settings.RecordLength);
   bytesDefined_->setText(FromUtf8(c_.strings.Format(
-      str::kRecDefsBytesDefinedOf, {total, c_.settings.EndOfRecordEvent == kEndByteCount
-                                               ? record
-                                               : std::string("-")})));
+      str::kRecDefsBytesDefinedOf,
+      {total, c_.settings.EndOfRecordEvent == kEndByteCount ? record : std::string("-")})));
 }
 
 void RecDefsDialog::LengthEdited() {

@@ -30,7 +30,8 @@ QLabel* WrappedLabel(int number) {
 void FinishForm(QDialog& dialog, const StringTable& strings) {
   ApplyCaptions(dialog, strings);
   FitTitle(dialog);
-  dialog.setMinimumWidth(std::max(dialog.minimumWidth(), dialog.fontMetrics().averageCharWidth() * 50));
+  dialog.setMinimumWidth(
+      std::max(dialog.minimumWidth(), dialog.fontMetrics().averageCharWidth() * 50));
 }
 
 }  // namespace

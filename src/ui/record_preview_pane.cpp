@@ -61,9 +61,8 @@ RecordPreviewPane::RecordPreviewPane(const RecordDialogContext& context,
   pause_.setSingleShot(true);
   pause_.setInterval(kPauseMs);
   connect(&pause_, &QTimer::timeout, this, &RecordPreviewPane::Refresh);
-  connect(sampleBox_, &QPlainTextEdit::textChanged, this, [this] {
-    SetSampleText(sampleBox_->toPlainText());
-  });
+  connect(sampleBox_, &QPlainTextEdit::textChanged, this,
+          [this] { SetSampleText(sampleBox_->toPlainText()); });
   connect(open, &QPushButton::clicked, this, &RecordPreviewPane::ChooseSampleFile);
 }
 
@@ -102,7 +101,8 @@ void RecordPreviewPane::ChooseSampleFile() {
   {
     // The box shows the file's text; its own edits would replace the file's bytes.
     const QSignalBlocker quiet(sampleBox_);
-    sampleBox_->setPlainText(FromBytes(std::string(bytes.constData(), static_cast<size_t>(bytes.size())).substr(0, 64 * 1024)));
+    sampleBox_->setPlainText(FromBytes(
+        std::string(bytes.constData(), static_cast<size_t>(bytes.size())).substr(0, 64 * 1024)));
   }
   SetSampleBytes(std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
@@ -129,8 +129,8 @@ void RecordPreviewPane::ShowTable() {
       table_->setItem(static_cast<int>(row), static_cast<int>(column),
                       new QTableWidgetItem(FromBytes(VisibleControls(shown_.rows[row][column]))));
   table_->resizeColumnsToContents();
-  status_->setText(FromUtf8(
-      c_.strings.Format(str::kPreviewRecordCount, {std::to_string(shown_.rows.size())})));
+  status_->setText(
+      FromUtf8(c_.strings.Format(str::kPreviewRecordCount, {std::to_string(shown_.rows.size())})));
 }
 
 }  // namespace fenno

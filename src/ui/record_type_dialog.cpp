@@ -88,8 +88,8 @@ void RecTypeDialog::accept() {
       if (options[static_cast<size_t>(i)]->isChecked()) return i;
     return int16_t{0};
   };
-  const RecordEventValues values{checked(startOptions_), checked(endOptions_),
-                                 startChars_->Bytes(), endChars_->Bytes()};
+  const RecordEventValues values{checked(startOptions_), checked(endOptions_), startChars_->Bytes(),
+                                 endChars_->Bytes()};
   const DialogCheck check = CheckRecordEvents(values);
   if (!check.Accepted()) {
     ShowRefusal(*this, check, strings_, prompt_);

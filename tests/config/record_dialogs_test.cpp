@@ -40,8 +40,7 @@ TEST(RecordDialogs, NumberBoxesAcceptTheirRangeOnly) {
       {"fields 40", DelimiterCount, "40", 0, ""},
       {"fields 41", DelimiterCount, "41", str::kFieldCountRange, "Text1"},
       {"field length 32766", CheckFieldLengthEntry, "32766", 0, ""},
-      {"field length 32767", CheckFieldLengthEntry, "32767", str::kFieldLengthRange,
-       "FieldLength"},
+      {"field length 32767", CheckFieldLengthEntry, "32767", str::kFieldLengthRange, "FieldLength"},
   };
   for (const BoundCase& c : cases) {
     const DialogCheck check = c.check(c.digits);
@@ -55,8 +54,8 @@ TEST(RecordDialogs, SpecialEventsNeedTheirCharacters) {
             str::kInvalidStartEventTitle);
   EXPECT_EQ(CheckRecordEvents({kStartAny, kEndSpecial, "", ""}).field, "Text2");
   EXPECT_EQ(CheckRecordEvents({kStartAny, kEndSpecial, "", ""}).title, str::kInvalidEndEventTitle);
-  EXPECT_TRUE(CheckRecordEvents({kStartSpecial, kEndSpecial, std::string(1, '\0'), "\x03"})
-                  .Accepted());
+  EXPECT_TRUE(
+      CheckRecordEvents({kStartSpecial, kEndSpecial, std::string(1, '\0'), "\x03"}).Accepted());
 }
 
 // Which dialog follows which, and what the earlier steps commit on the way.
