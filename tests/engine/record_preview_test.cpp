@@ -88,7 +88,7 @@ TEST(RecordPreview, MarksFailuresAndStopsAtTheLimit) {
       PreviewRecords(settings, WorkingValues(), RegionalSettings::English(), sample);
   ASSERT_EQ(preview.rows.size(), kPreviewRecords);
   EXPECT_EQ(preview.rows[99][0], "\n99");  // log mode keeps the LF, which starts the record
-  EXPECT_EQ(preview.rows[99][1], "");  // what a failed expression delivers
+  EXPECT_EQ(preview.rows[99][1], "");      // what a failed expression delivers
   EXPECT_EQ(preview.failed, (std::vector<bool>{false, true}));
 
   EXPECT_EQ(VisibleControls(std::string("a\0\r\n\x7f\xe9", 6)), "a<NUL><CR><LF><DEL>\xe9");
