@@ -58,7 +58,7 @@ RecordDialog NextRecordDialog(RecordDialog done, const Settings& settings) {
     case RecordDialog::Delim:
       return RecordDialog::RecDefs;
     default:
-      return RecordDialog::None;
+      return RecordDialog::End;
   }
 }
 

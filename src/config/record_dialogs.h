@@ -16,8 +16,8 @@
 
 namespace fenno {
 
-// The dialogs of the chain, and what follows an OK.
-enum class RecordDialog { None, RecType, Fixed, Timed, RecStructure, Delim, RecDefs };
+// The dialogs of the chain, and what follows an OK (End: the chain is done).
+enum class RecordDialog { End, RecType, Fixed, Timed, RecStructure, Delim, RecDefs };
 // The dialog that follows an OK in `done`, from the settings it committed.
 RecordDialog NextRecordDialog(RecordDialog done, const Settings& settings);
 

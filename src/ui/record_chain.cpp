@@ -28,7 +28,7 @@ std::unique_ptr<QDialog> NewRecordDialog(RecordDialog which, const RecordDialogC
 
 void RunRecordDialogs(const RecordDialogContext& context, const RegionalSettings& regional,
                       QWidget* parent) {
-  for (RecordDialog step = RecordDialog::RecType; step != RecordDialog::None;
+  for (RecordDialog step = RecordDialog::RecType; step != RecordDialog::End;
        step = NextRecordDialog(step, context.settings)) {
     const std::unique_ptr<QDialog> dialog = NewRecordDialog(step, context, regional, parent);
     if (dialog->exec() != QDialog::Accepted) return;

@@ -19,6 +19,8 @@ namespace {
 
 // A sample larger than this is cut: the preview shows the first records only.
 constexpr qint64 kMaxSampleBytes = 4 << 20;
+// Of a file's sample the box shows the beginning only.
+constexpr qint64 kShownFileBytes = 64 << 10;
 
 }  // namespace
 
@@ -76,11 +78,13 @@ void RecordPreviewPane::SetSampleText(const QString& text) {
   lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
   lines.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
   sample_ = ToBytes(lines);
+  sampleInBox_ = false;
   pause_.start();
 }
 
 void RecordPreviewPane::SetSampleBytes(std::string bytes) {
   sample_ = std::move(bytes);
+  sampleInBox_ = false;
   pause_.start();
 }
 
@@ -108,6 +112,8 @@ void RecordPreviewPane::ChooseSampleFile() {
 }
 
 void RecordPreviewPane::Refresh() {
+  pause_.stop();
+  if (sampleInBox_) SetSampleText(sampleBox_->toPlainText());
   pause_.stop();
   shown_ = PreviewRecords(edited_, c_.working, regional_, sample_);
   ShowTable();

@@ -48,6 +48,7 @@ class RecordPreviewPane final : public QWidget {
   const RegionalSettings& regional_;
   Settings edited_;
   std::string sample_;
+  bool sampleInBox_ = false;  // the box was edited: its text is the sample
   RecordPreview shown_;
   QTimer pause_;
   QPlainTextEdit* sampleBox_;

@@ -84,7 +84,7 @@ TEST(RecordDialogs, ChainFollowsTheEventsAndTheStructure) {
   StoreRecordStructure(kDelimitedFields, settings);
   EXPECT_EQ(NextRecordDialog(RecordDialog::RecStructure, settings), RecordDialog::Delim);
   EXPECT_EQ(NextRecordDialog(RecordDialog::Delim, settings), RecordDialog::RecDefs);
-  EXPECT_EQ(NextRecordDialog(RecordDialog::RecDefs, settings), RecordDialog::None);
+  EXPECT_EQ(NextRecordDialog(RecordDialog::RecDefs, settings), RecordDialog::End);
 
   EXPECT_TRUE(StoreDelimiter({';', "4"}, settings));
   EXPECT_EQ(settings.Delimiter, ';');

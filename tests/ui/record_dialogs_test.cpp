@@ -128,6 +128,24 @@ TEST_F(RecordDialogsTest, CancelKeepsWhatEarlierDialogsCommitted) {
   EXPECT_EQ(settings_.FieldMathExpr[1], "");
 }
 
+// A sample file's bytes go in as they are (CR alone ends records here); an unreadable
+// file is reported and the preview stays.
+TEST_F(RecordDialogsTest, PreviewReadsASampleFileChosenThroughThePrompt) {
+  testing::ScratchFolder folder;
+  prompt_.ScriptFile(folder.Write("sample.bin", std::string("1\r2\r\0\r", 6)));
+  prompt_.ScriptFile(folder.File("missing.bin"));
+  settings_.OutputMethod = kLogToDisk;  // the log keeps every byte
+  auto recDefs = Open(RecordDialog::RecDefs);
+  auto& open = Child<QPushButton>(*recDefs, "PreviewOpenSample");
+  auto& table = Child<QTableWidget>(*recDefs, "PreviewTable");
+  open.click();
+  ASSERT_TRUE(testing::WaitUntil([&] { return table.rowCount() == 3; }));
+  EXPECT_EQ(table.item(2, 0)->text().toStdString(), "<NUL><CR>");  // control characters visible
+  open.click();
+  ASSERT_EQ(prompt_.messages.size(), 1u);
+  EXPECT_EQ(table.rowCount(), 3);
+}
+
 // A balance sending "ST,GS,+0012.345 g" CR LF: three delimited fields with the weight
 // numeric and formatted, set up through the dialogs, previewed, saved, read back and run.
 TEST_F(RecordDialogsTest, BalanceConfigurationBuiltThroughTheChain) {

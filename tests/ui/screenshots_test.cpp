@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTranslator>
 #include <QWindow>
@@ -28,6 +29,9 @@
 #include "ui/about_box.h"
 #include "ui/dde_parms_dialog.h"
 #include "ui/dde_topic_dialog.h"
+#include "ui/record_chain.h"
+#include "ui/record_defs_dialog.h"
+#include "ui/record_preview_pane.h"
 #include "ui/setup_window.h"
 #include "ui/ui_language.h"
 
@@ -76,6 +80,40 @@ std::unique_ptr<QWidget> RunningEngine(ShotContext& c) {
   return window;
 }
 
+// One dialog of the record chain.
+WindowFactory RecordStep(RecordDialog which) {
+  return [which](ShotContext& c) -> std::unique_ptr<QWidget> {
+    return NewRecordDialog(which, {c.settings, c.working, c.prompt, c.strings}, c.regional,
+                           nullptr);
+  };
+}
+
+// The field editor of a balance's three delimited fields, its preview filled.
+std::unique_ptr<QWidget> BalanceFieldEditor(ShotContext& c) {
+  c.settings.OutputMethod = kLogToDisk;
+  c.settings.RecordStructure = kDelimitedFields;
+  c.settings.FieldCount = 3;
+  c.settings.FieldFilter[3] = "N";
+  c.settings.FieldFormat[3] = "0.000";
+  c.settings.FieldMathExpr[1] = "field(";  // a failing expression marks its column
+  auto editor = std::make_unique<RecDefsDialog>(
+      RecordDialogContext{c.settings, c.working, c.prompt, c.strings}, c.regional);
+  editor->findChild<QPlainTextEdit*>(QStringLiteral("PreviewSample"))
+      ->setPlainText(QStringLiteral("ST,GS,+0012.345 g\nST,NT,+0000.5 g\nUS,GS,-0003.120 g\n"));
+  editor->preview()->Refresh();
+  return editor;
+}
+
+// Fixed-length records of 12 bytes: the length box and the running total.
+std::unique_ptr<QWidget> FixedFieldEditor(ShotContext& c) {
+  c.settings.EndOfRecordEvent = kEndByteCount;
+  c.settings.RecordStructure = kFixedLengthFields;
+  c.settings.RecordLength = 12;
+  c.settings.FieldCount = 40;
+  c.settings.FieldLength[1] = 5;
+  return RecordStep(RecordDialog::RecDefs)(c);
+}
+
 const std::vector<std::pair<const char*, WindowFactory>>& Windows() {
   static const std::vector<std::pair<const char*, WindowFactory>> windows = {
       {"setup", SetupWithRecentFiles},
@@ -93,6 +131,13 @@ const std::vector<std::pair<const char*, WindowFactory>>& Windows() {
          return std::make_unique<DdeParmsDialog>(DdeParmsMode::BufferLink, c.settings, c.working,
                                                  c.strings);
        }},
+      {"record-events", RecordStep(RecordDialog::RecType)},
+      {"record-length", RecordStep(RecordDialog::Fixed)},
+      {"record-gap", RecordStep(RecordDialog::Timed)},
+      {"record-structure", RecordStep(RecordDialog::RecStructure)},
+      {"record-delimiter", RecordStep(RecordDialog::Delim)},
+      {"record-fields", BalanceFieldEditor},
+      {"record-fields-fixed", FixedFieldEditor},
   };
   return windows;
 }
