@@ -18,7 +18,9 @@ inline constexpr int kPreviewFileFilter = 10804;    // "All Files (*)"
 inline constexpr int kPreviewFieldHeader = 10805;   // "Field %1"
 inline constexpr int kPreviewFailedHeader = 10806;  // "Field %1 (!)": expression or format failed
 inline constexpr int kPreviewRecordCount = 10807;   // "%1 records shown"
-inline constexpr int kPreviewSampleUnreadable = 10808;  // "%1 cannot be read."
-inline constexpr int kPreviewFailedHint = 10809;        // tool tip of a marked column
+inline constexpr int kPreviewSampleUnreadable = 10808;
+inline constexpr int kRecDefsBytesDefinedTotal =
+    10810;                                        // "Bytes Defined: %1"  // "%1 cannot be read."
+inline constexpr int kPreviewFailedHint = 10809;  // tool tip of a marked column
 
 }  // namespace fenno::str

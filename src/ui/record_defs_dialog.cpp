@@ -184,10 +184,12 @@ void RecDefsDialog::ShowTotals() {
   previous_->setEnabled(PreviousEnabled(defs_));
   next_->setEnabled(NextEnabled(defs_, c_.settings));
   const std::string total = std::to_string(BytesDefined(defs_));
-  const std::string record = std::to_string(c_.settings.RecordLength);
-  bytesDefined_->setText(FromUtf8(c_.strings.Format(
-      str::kRecDefsBytesDefinedOf,
-      {total, c_.settings.EndOfRecordEvent == kEndByteCount ? record : std::string("-")})));
+  // Only records of a fixed byte count have a total the lengths must reach.
+  if (c_.settings.EndOfRecordEvent == kEndByteCount)
+    bytesDefined_->setText(FromUtf8(c_.strings.Format(
+        str::kRecDefsBytesDefinedOf, {total, std::to_string(c_.settings.RecordLength)})));
+  else
+    bytesDefined_->setText(FromUtf8(c_.strings.Format(str::kRecDefsBytesDefinedTotal, {total})));
 }
 
 void RecDefsDialog::LengthEdited() {

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTimer>
 
 #include "base/string_ids.h"
 #include "config/config_file.h"
@@ -21,7 +22,6 @@
 #include "support/wait.h"
 #include "ui/raw_string_edit.h"
 #include "ui/record_chain.h"
-#include "ui/record_defs_dialog.h"
 
 namespace fenno {
 namespace {
@@ -150,45 +150,47 @@ TEST_F(RecordDialogsTest, PreviewReadsASampleFileChosenThroughThePrompt) {
 // numeric and formatted, set up through the dialogs, previewed, saved, read back and run.
 TEST_F(RecordDialogsTest, BalanceConfigurationBuiltThroughTheChain) {
   settings_.OutputMethod = kLogToDisk;
-  RecordDialog step = RecordDialog::RecType;
-  auto recType = Open(step);
-  Ok(*recType);
-  step = NextRecordDialog(step, settings_);
-  ASSERT_EQ(step, RecordDialog::RecStructure);
-  auto structure = Open(step);
-  Child<QRadioButton>(*structure, "Option2").setChecked(true);
-  Ok(*structure);
-  step = NextRecordDialog(step, settings_);
-  ASSERT_EQ(step, RecordDialog::Delim);
-  auto delim = Open(step);
-  Type(*delim, "Text1", "3");
-  Ok(*delim);
-  step = NextRecordDialog(step, settings_);
-  ASSERT_EQ(step, RecordDialog::RecDefs);
-
-  auto opened = Open(step);
-  auto& recDefs = static_cast<RecDefsDialog&>(*opened);
-  for (int field = 1; field <= 2; ++field) {
-    Child<RawStringEdit>(recDefs, "FieldMacro").InsertBytes(",");
-    Child<QPushButton>(recDefs, "NextButton").click();
-  }
-  EXPECT_FALSE(Child<QPushButton>(recDefs, "NextButton").isEnabled());
-  Child<QComboBox>(recDefs, "FilterTypes").setCurrentIndex(2);
-  Child<QComboBox>(recDefs, "lstFieldFormat").setEditText(QStringLiteral("0.000"));
-  Child<QPlainTextEdit>(recDefs, "PreviewSample")
-      .setPlainText(QStringLiteral("ST,GS,+0012.345 g\nST,NT,+0000.5 g\n"));
-  auto& table = Child<QTableWidget>(recDefs, "PreviewTable");
-  const auto cell = [&table](int row, int column) {
-    const QTableWidgetItem* item = table.item(row, column);
-    return item ? item->text().toStdString() : std::string();
+  std::vector<std::string> shown;
+  std::vector<std::string> previewCells;
+  // Acts in each dialog of the chain as it comes up, as the user would.
+  const auto act = [&](QDialog& dialog) {
+    const std::string name = dialog.objectName().toStdString();
+    if (name == "RecStructure") Child<QRadioButton>(dialog, "Option2").setChecked(true);
+    if (name == "Delim") Type(dialog, "Text1", "3");
+    if (name == "RecDefs") {
+      for (int field = 1; field <= 2; ++field) {
+        Child<RawStringEdit>(dialog, "FieldMacro").InsertBytes(",");
+        Child<QPushButton>(dialog, "NextButton").click();
+      }
+      EXPECT_FALSE(Child<QPushButton>(dialog, "NextButton").isEnabled());
+      Child<QComboBox>(dialog, "FilterTypes").setCurrentIndex(2);
+      Child<QComboBox>(dialog, "lstFieldFormat").setEditText(QStringLiteral("0.000"));
+      Child<QPlainTextEdit>(dialog, "PreviewSample")
+          .setPlainText(QStringLiteral("ST,GS,+0012.345 g\nST,NT,+0000.5 g\n"));
+      auto& table = Child<QTableWidget>(dialog, "PreviewTable");
+      const auto cell = [&table](int row, int column) {
+        const QTableWidgetItem* item = table.item(row, column);
+        return item ? item->text().toStdString() : std::string();
+      };
+      EXPECT_TRUE(testing::WaitUntil([&] { return cell(1, 2) == "0.500"; }));
+      for (int column = 0; column < table.columnCount(); ++column)
+        previewCells.push_back(cell(0, column));
+    }
+    Ok(dialog);
   };
-  ASSERT_TRUE(testing::WaitUntil([&] { return cell(1, 2) == "0.500"; }));
-  EXPECT_EQ(table.columnCount(), 3);
-  EXPECT_EQ(cell(0, 0), "ST");
-  EXPECT_EQ(cell(0, 1), "GS");
-  EXPECT_EQ(cell(0, 2), "12.345");
-  Ok(recDefs);
-  ASSERT_FALSE(recDefs.isVisible());
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog || (!shown.empty() && shown.back() == dialog->objectName().toStdString())) return;
+    shown.push_back(dialog->objectName().toStdString());
+    act(*dialog);
+  });
+  watch.start(0);
+  RunRecordDialogs(context_, regional_, nullptr);
+  watch.stop();
+  EXPECT_EQ(shown, (std::vector<std::string>{"RecType", "RecStructure", "Delim", "RecDefs"}));
+  EXPECT_EQ(previewCells, (std::vector<std::string>{"ST", "GS", "12.345"}));
+  EXPECT_TRUE(working_.ConfigModified);
 
   testing::ScratchFolder folder;
   const std::string path = folder.File("balance.DE3");
