@@ -55,7 +55,7 @@ AboutBox::AboutBox(const Edition& edition, const StringTable& strings, QWidget* 
   licenceLabel->setObjectName(QLatin1String("licences"));
   licenceLabel->setWordWrap(true);
   licenceLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  licenceLabel->setMinimumWidth(description->minimumWidth());
+  licenceLabel->setMinimumWidth(licenceLabel->fontMetrics().averageCharWidth() * 56);
 
   auto* layout = new QGridLayout(this);
   layout->addWidget(icon, 0, 0, 4, 1, Qt::AlignTop);

@@ -9,10 +9,12 @@
 #include <QApplication>
 #include <QMenu>
 #include <cstdlib>
+#include <filesystem>
 
 #include "config/config_file.h"
 #include "config/config_samples.h"
 #include "support/recording_prompt.h"
+#include "ui/help_pages.h"
 
 namespace fenno {
 namespace {
@@ -176,4 +178,18 @@ TEST_F(NetfennoSetupWindowTest, ResetReturnsToTheSetupWindowInEveryMode) {
 }
 
 }  // namespace
+// The Help menu finds its pages beside the built program as beside the installed one, in the
+// user's language where there is one and in English otherwise.
+TEST(HelpPages, ComeFromBesideTheProgramInTheUsersLanguageOrInEnglish) {
+  const std::string help =
+      (std::filesystem::path(std::getenv("COMFENNO_BIN")).parent_path() / kHelpFolderFromProgram)
+          .string();
+  EXPECT_TRUE(
+      FindHelpPage(help, kQuickStartPage, Language::German).ends_with("/de/quick-start.html"));
+  EXPECT_TRUE(FindHelpPage(help, kHelpIndexPage, Language::Japanese).ends_with("/ja/index.html"));
+  EXPECT_TRUE(FindHelpPage(help, "ports", Language::German).ends_with("/en/ports.html"));
+  EXPECT_EQ(FindHelpPage(help, "no-such-page", Language::English), "");
+  EXPECT_EQ(FindHelpPage(help + "/missing", kHelpIndexPage, Language::English), "");
+}
+
 }  // namespace fenno
