@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include "base/qt_text.h"
+#include "ui/desktop_text_ids.h"
 #include "ui/setup_window_text_ids.h"
 
 namespace fenno {
@@ -26,9 +27,13 @@ void OpenHelpPage(const std::string& name, const Edition& edition, const StringT
   const std::string helpFolder =
       ToPath(QCoreApplication::applicationDirPath()) + "/" + kHelpFolderFromProgram;
   const std::string path = FindHelpPage(helpFolder, name, strings.language());
-  if (!path.empty() && QDesktopServices::openUrl(QUrl::fromLocalFile(FromPath(path)))) return;
-  prompt.Show({strings.Format(str::kHelpPageMissing, {name + ".html"}),
-               std::string(edition.programName), PromptButtons::Ok, PromptIcon::Information});
+  if (path.empty()) {
+    prompt.Show({strings.Format(str::kHelpPageMissing, {name + ".html"}),
+                 std::string(edition.programName), PromptButtons::Ok, PromptIcon::Information});
+  } else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(FromPath(path)))) {
+    prompt.Show({strings.Format(str::kHelpPageNotShown, {path}), std::string(edition.programName),
+                 PromptButtons::Ok, PromptIcon::Information});
+  }
 }
 
 }  // namespace fenno

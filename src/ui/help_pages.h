@@ -24,7 +24,8 @@ inline constexpr const char* kHelpFolderFromProgram = "../share/fenno/help";
 // one, or "" when neither is there.
 std::string FindHelpPage(const std::string& helpFolder, const std::string& name, Language language);
 
-// Opens the page in the program's help folder, or says that it is not installed.
+// Opens the page in the program's help folder, or says that it is not installed or that
+// the desktop has no program to show it.
 void OpenHelpPage(const std::string& name, const Edition& edition, const StringTable& strings,
                   Prompt& prompt);
 
