@@ -1,0 +1,120 @@
+// The raw-string box keeps its bytes exactly through every edit, although NUL and byte 255
+// look alike in it.
+
+#include "ui/raw_string_edit.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMimeData>
+
+namespace fenno {
+namespace {
+
+using namespace std::string_literals;
+
+void Press(QWidget& box, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+           const QString& text = QString()) {
+  QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+  QApplication::sendEvent(&box, &press);
+}
+
+struct EditCase {
+  const char* name;
+  std::string before;
+  int selectionStart;
+  int selectionLength;  // 0: the caret at selectionStart
+  int key;
+  Qt::KeyboardModifiers modifiers;
+  QString text;
+  std::string after;
+};
+
+TEST(RawStringEditTest, KeysEditTheBytesNotTheirShownForm) {
+  const EditCase cases[] = {
+      {"typing replaces a NUL", "A\0B"s, 1, 1, Qt::Key_X, Qt::NoModifier, "x", "AxB"},
+      {"typed y-diaeresis is byte 255", "\0"s, 1, 0, 0, Qt::NoModifier, QString(QChar(0xFF)),
+       "\0\xFF"s},
+      {"a character no byte holds", "\0"s, 1, 0, 0, Qt::NoModifier, QString(QChar(0x3042)),
+       "\0"s},
+      {"Backspace removes the NUL before it", "\xFF\0\xFF"s, 2, 0, Qt::Key_Backspace,
+       Qt::NoModifier, {}, "\xFF\xFF"},
+      {"Delete removes the byte after it", "\0\xFF\0"s, 1, 0, Qt::Key_Delete, Qt::NoModifier, {},
+       "\0\0"s},
+      {"Shift+Delete without selection is Backspace", "\0\x01\0"s, 2, 0, Qt::Key_Delete,
+       Qt::ShiftModifier, {}, "\0\0"s},
+      {"Alt+Backspace does nothing", "\0\0"s, 2, 0, Qt::Key_Backspace, Qt::AltModifier, {},
+       "\0\0"s},
+      {"Enter inserts CR LF", "\0\0"s, 1, 0, Qt::Key_Return, Qt::NoModifier, "\r", "\0\r\n\0"s},
+      {"a control character typed is dropped", "\0"s, 1, 0, Qt::Key_G, Qt::ControlModifier,
+       "\x07", "\0"s},
+      {"Ctrl+Backspace removes the word", "ab\0 cd"s, 6, 0, Qt::Key_Backspace,
+       Qt::ControlModifier, {}, "ab\0 "s},
+      {"Ctrl+Z does not bring back a shown NUL", "\0\0"s, 2, 0, Qt::Key_Z, Qt::ControlModifier,
+       "\x1a", "\0\0"s},
+  };
+  for (const EditCase& c : cases) {
+    RawStringEdit box;
+    box.SetBytes(c.before);
+    int edits = 0;
+    QObject::connect(&box, &RawStringEdit::BytesEdited, [&edits] { ++edits; });
+    box.setSelection(c.selectionStart, c.selectionLength);
+    if (c.selectionLength == 0) box.setCursorPosition(c.selectionStart);
+    Press(box, c.key, c.modifiers, c.text);
+    EXPECT_EQ(box.Bytes(), c.after) << c.name;
+    EXPECT_EQ(box.text().size(), static_cast<qsizetype>(box.Bytes().size())) << c.name;
+    EXPECT_EQ(edits > 0, c.after != c.before) << c.name;
+  }
+}
+
+TEST(RawStringEditTest, CutAndPasteMoveTheNulBetweenBoxes) {
+  RawStringEdit source;
+  RawStringEdit target;
+  source.SetBytes("A\0B"s);
+  EXPECT_EQ(source.text(), QString::fromLatin1("A\xFF"
+                                               "B"));
+  source.setSelection(1, 1);
+  Press(source, Qt::Key_Delete, Qt::ShiftModifier);  // cut
+  EXPECT_EQ(source.Bytes(), "AB");
+  source.setCursorPosition(2);
+  Press(source, Qt::Key_Insert, Qt::ShiftModifier);  // paste
+  EXPECT_EQ(source.Bytes(), "AB\0"s);
+
+  target.SetBytes("\xFF\r"s);
+  target.selectAll();
+  Press(target, Qt::Key_C, Qt::ControlModifier);
+  // Other programs get the shown text, the boxes the bytes.
+  EXPECT_EQ(QApplication::clipboard()->text(), QString::fromLatin1("\xFF\r"));
+  source.setCursorPosition(0);
+  Press(source, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(source.Bytes(), "\xFF\rAB\0"s);
+  source.selectAll();
+  Press(source, Qt::Key_X, Qt::ControlModifier);
+  target.selectAll();
+  target.InsertBytes("\0"s);
+  target.setCursorPosition(1);
+  target.PasteBytes();
+  EXPECT_EQ(source.Bytes(), "");
+  EXPECT_EQ(target.Bytes(), "\0\xFF\rAB\0"s);
+}
+
+TEST(RawStringEditTest, PlainTextFromOtherProgramsIsTakenAsItsCharacters) {
+  RawStringEdit box;
+  box.SetBytes("\0"s);
+  QApplication::clipboard()->setText(QString::fromLatin1("\xFF\tz"));
+  box.PasteBytes();
+  EXPECT_EQ(box.Bytes(), "\0\xFF\tz"s);
+  QApplication::clipboard()->setText(QStringLiteral("a\u3042"));
+  box.PasteBytes();
+  EXPECT_EQ(box.Bytes(), "\0\xFF\tz"s);  // refused whole
+
+  // A change that reaches the text directly keeps the bytes it did not touch.
+  box.setText(box.text() + QStringLiteral("!"));
+  EXPECT_EQ(box.Bytes(), "\0\xFF\tz!"s);
+}
+
+}  // namespace
+}  // namespace fenno
