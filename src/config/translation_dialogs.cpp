@@ -28,10 +28,25 @@ std::string ControlName(int code) {
   return std::string(name);
 }
 
+// A byte text as the UTF-8 of its Latin-1 characters, for showing.
+std::string Latin1AsUtf8(std::string_view bytes) {
+  std::string shown;
+  for (const char byte : bytes) {
+    const auto code = static_cast<unsigned char>(byte);
+    if (code < 0x80) {
+      shown += byte;
+    } else {
+      shown += static_cast<char>(0xC0 | (code >> 6));
+      shown += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+  return shown;
+}
+
 // Control codes (C0, DEL, C1) and the no-break space show nothing of their own.
 std::string ShownCharacter(int code) {
   if (code <= 32 || code == 127 || (code >= 128 && code <= 160)) return {};
-  return std::string(1, static_cast<char>(code));
+  return Latin1AsUtf8(std::string(1, static_cast<char>(code)));
 }
 
 std::string AsciiText(const std::string& entry) {
@@ -173,7 +188,7 @@ TranslationLine TranslationLineOf(const TranslationEntries& edited, int code,
   const std::string& entry = edited.entries.at(static_cast<size_t>(code));
   switch (KindOf(edited.table)) {
     case TranslationKind::Keystroke:
-      line.translation = entry;
+      line.translation = Latin1AsUtf8(entry);
       break;
     case TranslationKind::Character:
       line.translation = AsciiText(entry);

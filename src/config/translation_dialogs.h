@@ -46,9 +46,9 @@ void ResetAllTranslations(TranslationEntries& edited);
 // the configuration file) and a word other tables cannot hold change nothing; false then.
 bool Translate(TranslationEntries& edited, int code, const std::string& answer);
 
-// The columns of a line of the editor and the chart: the code (" 65"), the character as
-// shown (empty for control codes and the no-break space), its control name ("NUL", "SOH",
-// "TAB", "SPACE") and, in the editor, its translation ("{ENTER}", "ASCII 65", "Ignore").
+// The columns of a line of the editor and the chart, as UTF-8 texts to show: the code (" 65"), the
+// character as shown (empty for control codes and the no-break space), its control name ("NUL",
+// "SOH", "TAB", "SPACE") and, in the editor, its translation ("{ENTER}", "ASCII 65", "Ignore").
 struct TranslationLine {
   std::string value;
   std::string character;

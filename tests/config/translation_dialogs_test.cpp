@@ -35,7 +35,7 @@ TEST_F(TranslationDialogsTest, LinesShowCodeCharacterControlNameAndTranslation) 
       {TranslationTable::Keystroke, 160, {" 160", "", "", " "}},
       {TranslationTable::Dde, 10, {" 10", "", "LF", "ASCII 0"}},
       {TranslationTable::Log, 65, {" 65", "A", "", "ASCII 65"}},
-      {TranslationTable::PreInput, 255, {" 255", "\xFF", "", "ASCII 255"}},
+      {TranslationTable::PreInput, 255, {" 255", "\xC3\xBF", "", "ASCII 255"}},
   };
   for (const Case& c : cases) {
     const TranslationLine line =
@@ -45,11 +45,14 @@ TEST_F(TranslationDialogsTest, LinesShowCodeCharacterControlNameAndTranslation) 
     EXPECT_EQ(line.controlCode, c.line.controlCode) << c.code;
     EXPECT_EQ(line.translation, c.line.translation) << c.code;
   }
+  settings.KeystrokeTranslation[233] = "%\xE9";  // a byte text, shown as UTF-8
+  EXPECT_EQ(TranslationLineOf(LoadTranslation(TranslationTable::Keystroke, settings), 233, strings)
+                .translation,
+            "%\xC3\xA9");
   settings.PreInputTranslation[21] = kVoidRecordEntry;
-  EXPECT_EQ(
-      TranslationLineOf(LoadTranslation(TranslationTable::PreInput, settings), 21, german)
-          .translation,
-      "Datensatz verwerfen");
+  EXPECT_EQ(TranslationLineOf(LoadTranslation(TranslationTable::PreInput, settings), 21, german)
+                .translation,
+            "Datensatz verwerfen");
 }
 
 // Each table's editor translates and resets only its own table, and stores only on OK.
@@ -95,10 +98,9 @@ TEST_F(TranslationDialogsTest, TranslateAndResetAllTouchOnlyTheEditedTable) {
     ResetAllTranslations(reset);
     EXPECT_TRUE(StoreTranslation(reset, changed)) << c.caption;
     EXPECT_EQ(LoadTranslation(c.table, changed).entries, LoadTranslation(c.table, s).entries);
-    const int otherChanged = (changed.KeystrokeTranslation[1] == "x") +
-                             (changed.DdeTranslation[1] == 'x') +
-                             (changed.LogTranslation[1] == 'x') +
-                             (changed.PreInputTranslation[1] == "x");
+    const int otherChanged =
+        (changed.KeystrokeTranslation[1] == "x") + (changed.DdeTranslation[1] == 'x') +
+        (changed.LogTranslation[1] == 'x') + (changed.PreInputTranslation[1] == "x");
     EXPECT_EQ(otherChanged, 3) << c.caption;
   }
   TranslationEntries preInput = LoadTranslation(TranslationTable::PreInput, settings);
