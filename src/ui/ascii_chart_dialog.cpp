@@ -14,14 +14,13 @@
 
 namespace fenno {
 
-AsciiChartDialog::AsciiChartDialog(bool preInputWords, const StringTable& strings,
-                                   QWidget* parent)
+AsciiChartDialog::AsciiChartDialog(bool preInputWords, const StringTable& strings, QWidget* parent)
     : QDialog(parent), preInputWords_(preInputWords) {
   setObjectName(QLatin1String("AsciiChart"));
   setWindowTitle(Numbered(str::kAsciiChartCaption));
-  list_ = NewLineTable({str::kAsciiChartValueHeader, str::kAsciiChartCharHeader,
-                        str::kAsciiChartControlCodeHeader},
-                       "ChartList");
+  list_ = NewLineTable(
+      {str::kAsciiChartValueHeader, str::kAsciiChartCharHeader, str::kAsciiChartControlCodeHeader},
+      "ChartList");
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(list_);
   layout->addWidget(AddOkCancel(*this, str::kAsciiChartOk, str::kAsciiChartCancel));

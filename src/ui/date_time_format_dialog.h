@@ -18,9 +18,8 @@ class DateTimeFormatDialog final : public QDialog {
   Q_OBJECT
 
  public:
-  DateTimeFormatDialog(Settings& settings, WorkingValues& working,
-                       const RegionalSettings& regional, Prompt& prompt,
-                       const StringTable& strings, QWidget* parent = nullptr);
+  DateTimeFormatDialog(Settings& settings, WorkingValues& working, const RegionalSettings& regional,
+                       Prompt& prompt, const StringTable& strings, QWidget* parent = nullptr);
 
   void accept() override;
 

@@ -1,9 +1,9 @@
 #include "ui/line_table.h"
 
 #include <QHeaderView>
-#include <algorithm>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <algorithm>
 
 #include "base/qt_text.h"
 #include "ui/form_helpers.h"
@@ -40,8 +40,7 @@ void FitLineTable(QTableWidget& table) {
   table.resizeColumnsToContents();
   table.resizeRowsToContents();
   int width = table.frameWidth() * 2 + table.verticalScrollBar()->sizeHint().width();
-  for (int column = 0; column < table.columnCount(); ++column)
-    width += table.columnWidth(column);
+  for (int column = 0; column < table.columnCount(); ++column) width += table.columnWidth(column);
   table.setMinimumWidth(width);
   const int rows = std::min(table.rowCount(), 16);
   table.setMinimumHeight(table.horizontalHeader()->sizeHint().height() +

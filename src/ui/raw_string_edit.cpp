@@ -98,9 +98,13 @@ void RawStringEdit::FollowText() {
   const QString shown = Shown(bytes_);
   const QString now = text();
   if (now == shown) return;
+  // NUL and byte 255 look alike, so the common ends alone may misplace the change: it ends
+  // at the cursor, which bounds how far the unchanged start can reach.
   const qsizetype shorter = std::min(shown.size(), now.size());
+  const qsizetype reach = std::clamp<qsizetype>(
+      cursorPosition() - std::max<qsizetype>(0, now.size() - shown.size()), 0, shorter);
   qsizetype prefix = 0;
-  while (prefix < shorter && shown[prefix] == now[prefix]) ++prefix;
+  while (prefix < reach && shown[prefix] == now[prefix]) ++prefix;
   qsizetype suffix = 0;
   while (suffix < shorter - prefix &&
          shown[shown.size() - 1 - suffix] == now[now.size() - 1 - suffix])
@@ -215,25 +219,28 @@ bool RawStringEdit::DeleteByKey(const QKeyEvent& event) {
   return true;
 }
 
-// The box's usual menu, its clipboard items going through the bytes.
+// The box's usual menu, its clipboard items going through the bytes. Its items are known
+// by the shortcut they show; Delete and Select All stay the box's own (FollowText carries
+// a deletion into the bytes).
 void RawStringEdit::contextMenuEvent(QContextMenuEvent* event) {
   std::unique_ptr<QMenu> menu(createStandardContextMenu());
+  const auto shows = [](const QAction& action, QKeySequence::StandardKey key) {
+    const QString shortcut = QKeySequence(key).toString(QKeySequence::NativeText);
+    return !shortcut.isEmpty() && action.text().section(QLatin1Char('\t'), 1) == shortcut;
+  };
   for (QAction* action : menu->actions()) {
-    const QString name = action->objectName();
     const auto reroute = [this, action](void (RawStringEdit::*operation)()) {
       disconnect(action, &QAction::triggered, nullptr, nullptr);
       connect(action, &QAction::triggered, this, operation);
     };
-    if (name == QLatin1String("edit-undo") || name == QLatin1String("edit-redo"))
+    if (shows(*action, QKeySequence::Undo) || shows(*action, QKeySequence::Redo))
       action->setVisible(false);
-    else if (name == QLatin1String("edit-cut"))
+    else if (shows(*action, QKeySequence::Cut))
       reroute(&RawStringEdit::CutBytes);
-    else if (name == QLatin1String("edit-copy"))
+    else if (shows(*action, QKeySequence::Copy))
       reroute(&RawStringEdit::CopyBytes);
-    else if (name == QLatin1String("edit-paste"))
+    else if (shows(*action, QKeySequence::Paste))
       reroute(&RawStringEdit::PasteBytes);
-    else if (name == QLatin1String("edit-delete"))
-      reroute(&RawStringEdit::DeleteSelection);
   }
   menu->exec(event->globalPos());
 }

@@ -29,24 +29,24 @@ TranslationEditor::TranslationEditor(TranslationTable table, Settings& settings,
   list_ = NewLineTable({str::kTransTblValueHeader, str::kTransTblCharHeader,
                         str::kTransTblControlCodeHeader, str::kTransTblTranslationHeader},
                        "TransList");
-  auto* buttons = AddOkCancel(*this, str::kTransTblOk, str::kDialogCancel);
-  QPushButton* translate =
-      buttons->addButton(Numbered(str::kTransTblTranslate), QDialogButtonBox::ActionRole);
+  auto* translate = new QPushButton(Numbered(str::kTransTblTranslate));
   translate->setObjectName(QLatin1String("cmdTranslate"));
   translate->setToolTip(Numbered(str::kTransTblTranslateTip));
-  translate->setAutoDefault(false);
-  QPushButton* resetAll =
-      buttons->addButton(Numbered(str::kTransTblResetAll), QDialogButtonBox::ResetRole);
+  auto* resetAll = new QPushButton(Numbered(str::kTransTblResetAll));
   resetAll->setObjectName(QLatin1String("cmdResetAll"));
   resetAll->setToolTip(Numbered(str::kTransTblResetAllTip));
-  resetAll->setAutoDefault(false);
   connect(translate, &QPushButton::clicked, this, &TranslationEditor::TranslateSelected);
   connect(resetAll, &QPushButton::clicked, this, &TranslationEditor::ResetAll);
   connect(list_, &QTableWidget::cellDoubleClicked, this, &TranslationEditor::TranslateSelected);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(list_);
-  layout->addWidget(buttons);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(translate);
+  buttons->addWidget(resetAll);
+  buttons->addStretch();
+  buttons->addWidget(AddOkCancel(*this, str::kTransTblOk, str::kDialogCancel));
+  layout->addLayout(buttons);
   ApplyCaptions(*this, strings);
   setWindowTitle(FromUtf8(TranslationCaption(table, strings)));
   for (int code = 0; code < kTableSize; ++code) ShowEntry(code);

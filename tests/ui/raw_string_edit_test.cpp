@@ -8,8 +8,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QTimer>
 
 namespace fenno {
 namespace {
@@ -128,6 +130,37 @@ TEST(RawStringEditTest, CutAndPasteMoveTheNulBetweenBoxes) {
   target.PasteBytes();
   EXPECT_EQ(source.Bytes(), "");
   EXPECT_EQ(target.Bytes(), "\0\xFF\rAB\0"s);
+}
+
+TEST(RawStringEditTest, TheContextMenuCopiesAndPastesTheBytes) {
+  RawStringEdit box;
+  box.SetBytes("\0"s);
+  // The menu runs modally: its item is chosen once it shows.
+  const auto choose = [&box](const char* item) {
+    QTimer::singleShot(0, [item] {
+      QWidget* menu = QApplication::activePopupWidget();
+      ASSERT_NE(menu, nullptr);
+      menu->close();
+      for (QAction* action : menu->actions())
+        if (action->text().startsWith(QLatin1String(item))) action->trigger();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(1, 1), box.mapToGlobal(QPoint(1, 1)));
+    QApplication::sendEvent(&box, &event);
+  };
+  box.selectAll();
+  choose("&Copy");
+  box.setCursorPosition(1);
+  choose("&Paste");
+  EXPECT_EQ(box.Bytes(), "\0\0"s);
+  // Delete stays the box's own; the bytes follow it.
+  box.SetBytes("\xFF\0"s);
+  box.setSelection(1, 1);
+  choose("Delete");
+  EXPECT_EQ(box.Bytes(), "\xFF");
+  box.SetBytes("\0\xFF"s);
+  box.setSelection(0, 1);
+  choose("Delete");
+  EXPECT_EQ(box.Bytes(), "\xFF");
 }
 
 TEST(RawStringEditTest, PlainTextFromOtherProgramsIsTakenAsItsCharacters) {
