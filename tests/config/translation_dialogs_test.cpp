@@ -25,12 +25,9 @@ TEST_F(TranslationDialogsTest, LinesShowCodeCharacterControlNameAndTranslation) 
   };
   const Case cases[] = {
       {TranslationTable::Keystroke, 0, {" 0", "", "NUL", "NUL"}},
-      {TranslationTable::Keystroke, 8, {" 8", "", "BS", "{BACKSPACE}"}},
       {TranslationTable::Keystroke, 9, {" 9", "", "TAB", "{TAB}"}},
       {TranslationTable::Keystroke, 13, {" 13", "", "CR", "{ENTER}"}},
-      {TranslationTable::Keystroke, 31, {" 31", "", "US", "NUL"}},
       {TranslationTable::Keystroke, 32, {" 32", "", "SPACE", " "}},
-      {TranslationTable::Keystroke, 43, {" 43", "+", "", "{+}"}},
       {TranslationTable::Keystroke, 127, {" 127", "", "", "{DELETE}"}},
       {TranslationTable::Keystroke, 160, {" 160", "", "", " "}},
       {TranslationTable::Dde, 10, {" 10", "", "LF", "ASCII 0"}},
@@ -40,10 +37,10 @@ TEST_F(TranslationDialogsTest, LinesShowCodeCharacterControlNameAndTranslation) 
   for (const Case& c : cases) {
     const TranslationLine line =
         TranslationLineOf(LoadTranslation(c.table, settings), c.code, strings);
-    EXPECT_EQ(line.value, c.line.value) << c.code;
-    EXPECT_EQ(line.character, c.line.character) << c.code;
-    EXPECT_EQ(line.controlCode, c.line.controlCode) << c.code;
-    EXPECT_EQ(line.translation, c.line.translation) << c.code;
+    const auto columns = [](const TranslationLine& l) {
+      return l.value + "|" + l.character + "|" + l.controlCode + "|" + l.translation;
+    };
+    EXPECT_EQ(columns(line), columns(c.line));
   }
   settings.KeystrokeTranslation[233] = "%\xE9";  // a byte text, shown as UTF-8
   EXPECT_EQ(TranslationLineOf(LoadTranslation(TranslationTable::Keystroke, settings), 233, strings)
@@ -104,23 +101,14 @@ TEST_F(TranslationDialogsTest, TranslateAndResetAllTouchOnlyTheEditedTable) {
     EXPECT_EQ(otherChanged, 3) << c.caption;
   }
   TranslationEntries preInput = LoadTranslation(TranslationTable::PreInput, settings);
-  ASSERT_TRUE(Translate(preInput, 0, " Ignore"));
-  ASSERT_TRUE(Translate(preInput, 97, "A"));
-  ASSERT_TRUE(StoreTranslation(preInput, settings));
+  ASSERT_TRUE(Translate(preInput, 0, " Ignore") && StoreTranslation(preInput, settings));
   EXPECT_EQ(settings.PreInputTranslation[0], "Ignore");
-  EXPECT_EQ(settings.PreInputTranslation[97], "A");
-}
-
-TEST_F(TranslationDialogsTest, AShortTableTextIsStoredAtFullLength) {
+  // A table text shorter than 256 characters reads and is stored with its defaults after it.
   settings.DdeTranslation = "ab";
-  TranslationEntries edited = LoadTranslation(TranslationTable::Dde, settings);
-  EXPECT_EQ(edited.entries[1], "b");
-  EXPECT_EQ(edited.entries[65], "A");
-  ASSERT_TRUE(Translate(edited, 200, "z"));
-  ASSERT_TRUE(StoreTranslation(edited, settings));
-  EXPECT_EQ(settings.DdeTranslation.size(), 256u);
-  EXPECT_EQ(settings.DdeTranslation.substr(0, 2), "ab");
-  EXPECT_EQ(settings.DdeTranslation[200], 'z');
+  TranslationEntries dde = LoadTranslation(TranslationTable::Dde, settings);
+  ASSERT_TRUE(Translate(dde, 200, "z") && StoreTranslation(dde, settings));
+  EXPECT_EQ(settings.DdeTranslation, "ab" + DefaultDdeTranslation().substr(2, 198) + "z" +
+                                         DefaultDdeTranslation().substr(201));
 }
 
 TEST_F(TranslationDialogsTest, ThePreInputChartHasTwoWordsBeforeTheCodes) {
@@ -130,9 +118,7 @@ TEST_F(TranslationDialogsTest, ThePreInputChartHasTwoWordsBeforeTheCodes) {
   ASSERT_EQ(words.size(), 258u);
   EXPECT_EQ(words[0].value, " Ignorieren");
   EXPECT_EQ(words[1].value, " Datensatz verwerfen");
-  EXPECT_EQ(words[2].controlCode, "NUL");
   EXPECT_EQ(plain[27].controlCode, "ESC");
-  EXPECT_EQ(plain[126].character, "~");
   struct Case {
     int line;
     bool words;
@@ -153,8 +139,7 @@ TEST_F(TranslationDialogsTest, TheDateTimeFormatRefusesWhatTheClockCannotShow) {
   };
   const Case cases[] = {
       {"", 0},
-      {"yyyy-mm-dd hh:nn:ss", 0},
-      {"\"at\" hh:nn", 0},
+      {"\"at\" hh:nn:ss", 0},
       {"hh \"o'clock", str::kDateTimeFormatInvalid},
       {"hh\\", str::kDateTimeFormatInvalid},
       {"hh\r\nnn", kTextHasLineBreak},
@@ -166,7 +151,6 @@ TEST_F(TranslationDialogsTest, TheDateTimeFormatRefusesWhatTheClockCannotShow) {
       EXPECT_EQ(check.field, "Text1") << c.format;
     }
   }
-  EXPECT_EQ(LoadDateTimeFormat(settings), "");
   EXPECT_FALSE(StoreDateTimeFormat("", settings));
   EXPECT_TRUE(StoreDateTimeFormat("hh:nn", settings));
   EXPECT_EQ(LoadDateTimeFormat(settings), "hh:nn");

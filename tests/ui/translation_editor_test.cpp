@@ -67,44 +67,27 @@ TEST_F(TranslationEditorTest, TheChartTranslatesALineAndOkStoresTheCopy) {
   EXPECT_TRUE(working_.ConfigModified);
 }
 
-TEST_F(TranslationEditorTest, PreInputWordsAndResetAllThenCancelChangeNothing) {
+TEST_F(TranslationEditorTest, ResetAllAndCancelChangeNothing) {
   TranslationEditor editor(TranslationTable::PreInput, settings_, working_, strings_, {});
   editor.show();
-  EXPECT_EQ(editor.windowTitle(), QStringLiteral("Pre-Input Character Translations..."));
   Select(editor, 21);
   AnswerChart(1);  // the second of the two words before the codes
   Click(editor, "cmdTranslate");
   EXPECT_EQ(Translation(editor, 21), QStringLiteral("Void Record"));
-  Select(editor, 22);
-  AnswerChart(-1);  // cancelled: the line stays
-  Click(editor, "cmdTranslate");
-  EXPECT_EQ(Translation(editor, 22), QStringLiteral("ASCII 22"));
   Click(editor, "cmdResetAll");
   EXPECT_EQ(Translation(editor, 21), QStringLiteral("ASCII 21"));
   Click(editor, "okButton");
-  EXPECT_FALSE(working_.ConfigModified);  // reset to what it was: nothing changed
+  EXPECT_FALSE(working_.ConfigModified);  // back to what it was
 
-  TranslationEditor again(TranslationTable::PreInput, settings_, working_, strings_, {});
-  again.show();
-  Select(again, 0);
-  AnswerChart(0);
-  Click(again, "cmdTranslate");
-  Click(again, "cancelButton");
-  EXPECT_EQ(settings_.PreInputTranslation[0], "\0"s);
+  TranslationEditor keystrokes(TranslationTable::Keystroke, settings_, working_, strings_,
+                               [](QWidget&) { return "^{F5}"s; });
+  keystrokes.show();
+  Select(keystrokes, 10);
+  Click(keystrokes, "cmdTranslate");
+  EXPECT_EQ(Translation(keystrokes, 10), QStringLiteral("^{F5}"));
+  Click(keystrokes, "cancelButton");
+  EXPECT_EQ(settings_.KeystrokeTranslation[10], "NUL");
   EXPECT_FALSE(working_.ConfigModified);
-}
-
-TEST_F(TranslationEditorTest, TheKeystrokeTableTakesThePickersMacroText) {
-  std::string picked = "^{F5}";
-  TranslationEditor editor(TranslationTable::Keystroke, settings_, working_, strings_,
-                           [&picked](QWidget&) { return picked; });
-  editor.show();
-  Select(editor, 10);
-  Click(editor, "cmdTranslate");
-  EXPECT_EQ(Translation(editor, 10), QStringLiteral("^{F5}"));
-  Click(editor, "okButton");
-  EXPECT_EQ(settings_.KeystrokeTranslation[10], "^{F5}");
-  EXPECT_TRUE(working_.ConfigModified);
 }
 
 TEST_F(TranslationEditorTest, TheChartInsertsOneByteIntoARawStringBox) {
