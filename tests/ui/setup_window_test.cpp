@@ -7,7 +7,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QMenu>
+#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 
@@ -141,6 +143,30 @@ TEST_F(SetupWindowTest, PreferenceItemsShowAndToggleTheirSettings) {
   EXPECT_EQ(settings_.EngineButtons, kShowDtrButton);
   EXPECT_TRUE(Item("DisplayDTR").isChecked());
   EXPECT_TRUE(working_.ConfigModified);
+}
+
+// Switching the clock on asks for its format; the pre-transfer item edits the table of the
+// output method.
+TEST_F(SetupWindowTest, DefineAndClockItemsOpenTheirDialogs) {
+  const auto answerModal = [](QString& title) {
+    QTimer::singleShot(0, [&title] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      title = dialog->windowTitle();
+      qobject_cast<QDialog*>(dialog)->reject();
+    });
+  };
+  QString title;
+  answerModal(title);
+  Item("DateTime").trigger();
+  EXPECT_EQ(title, QStringLiteral("Date/Time Format"));
+  EXPECT_TRUE(settings_.ShowDateTime);
+  title.clear();
+  Item("DateTime").trigger();  // off: no dialog
+  EXPECT_TRUE(title.isEmpty());
+  settings_.OutputMethod = kLogToDisk;
+  answerModal(title);
+  Item("DefineTranslate").trigger();
+  EXPECT_EQ(title, QStringLiteral("Translation Table - Log To Disk Mode"));
 }
 
 TEST_F(NetfennoSetupWindowTest, NormalModeAsksToSaveAndItsEngineEndsTheProgram) {
