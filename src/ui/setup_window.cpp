@@ -11,6 +11,7 @@
 #include "config/command_line.h"
 #include "ui/about_box.h"
 #include "ui/captions.h"
+#include "ui/date_time_format_dialog.h"
 #include "ui/dde_parms_dialog.h"
 #include "ui/dde_topic_dialog.h"
 #include "ui/engine_window.h"
@@ -18,6 +19,7 @@
 #include "ui/help_pages.h"
 #include "ui/record_chain.h"
 #include "ui/setup_window_text_ids.h"
+#include "ui/translation_editor.h"
 
 namespace fenno {
 namespace {
@@ -132,8 +134,10 @@ void SetupWindow::BuildMenus() {
     Refresh();
   });
   define->addSeparator();
-  AddLaterItem(*define, str::kMenuPreInTrans, "PreInTrans");
-  AddLaterItem(*define, str::kMenuDefineTranslate, "DefineTranslate");
+  AddItem(*define, str::kMenuPreInTrans, "PreInTrans",
+          [this] { OpenTranslationEditor(TranslationTable::PreInput); });
+  AddItem(*define, str::kMenuDefineTranslate, "DefineTranslate",
+          [this] { OpenTranslationEditor(PreTransferTable(c_.settings)); });
   define->addSeparator();
   AddLaterItem(*define, str::kMenuGetOutStrings, "GetOutStrings");
   AddLaterItem(*define, str::kMenuHotKeyActions, "MHKActions");
@@ -161,6 +165,12 @@ void SetupWindow::BuildMenus() {
                             [this, which = preference.preference] {
                               TogglePreference(which, c_.settings, c_.working);
                               Refresh();
+                              // Switching the clock on asks for its format.
+                              if (which == Preference::ShowDateTime && c_.settings.ShowDateTime) {
+                                DateTimeFormatDialog dialog(c_.settings, c_.working, c_.regional,
+                                                            c_.prompt, c_.strings, this);
+                                dialog.exec();
+                              }
                             });
     item->setCheckable(true);
     preferenceItems_.emplace_back(preference.preference, item);
@@ -227,6 +237,21 @@ void SetupWindow::NotYet(const QAction& item) {
   c_.prompt.Show(
       {c_.strings.Format(str::kNotYetAvailable, {WithoutAccelerator(ToUtf8(item.text()))}),
        std::string(c_.edition.programName), PromptButtons::Ok, PromptIcon::Information});
+}
+
+void SetupWindow::OpenTranslationEditor(TranslationTable table) {
+  // The keystroke table's entries come from the key picker, which is not part of this
+  // version yet: it says so and leaves the entry as it is.
+  const KeystrokePicker pickKeystroke = [this](QWidget&) {
+    c_.prompt.Show({c_.strings.Format(str::kNotYetAvailable,
+                                      {WithoutAccelerator(c_.strings.Text(str::kGetAKeyCaption))}),
+                    std::string(c_.edition.programName), PromptButtons::Ok,
+                    PromptIcon::Information});
+    return std::string();
+  };
+  TranslationEditor editor(table, c_.settings, c_.working, c_.strings, pickKeystroke, this);
+  editor.exec();
+  Refresh();
 }
 
 void SetupWindow::OpenDdeParms(DdeParmsMode mode) {

@@ -27,12 +27,15 @@
 #include "support/wait.h"
 #include "support/x11_session.h"
 #include "ui/about_box.h"
+#include "ui/ascii_chart_dialog.h"
+#include "ui/date_time_format_dialog.h"
 #include "ui/dde_parms_dialog.h"
 #include "ui/dde_topic_dialog.h"
 #include "ui/record_chain.h"
 #include "ui/record_defs_dialog.h"
 #include "ui/record_preview_pane.h"
 #include "ui/setup_window.h"
+#include "ui/translation_editor.h"
 #include "ui/ui_language.h"
 
 namespace fenno {
@@ -130,6 +133,27 @@ const std::vector<std::pair<const char*, WindowFactory>>& Windows() {
        [](ShotContext& c) -> std::unique_ptr<QWidget> {
          return std::make_unique<DdeParmsDialog>(DdeParmsMode::BufferLink, c.settings, c.working,
                                                  c.strings);
+       }},
+      {"ascii-chart",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         return std::make_unique<AsciiChartDialog>(true, c.strings);
+       }},
+      {"translation-keystroke",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         return std::make_unique<TranslationEditor>(TranslationTable::Keystroke, c.settings,
+                                                    c.working, c.strings, KeystrokePicker());
+       }},
+      {"translation-pre-input",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         c.settings.PreInputTranslation[0] = kIgnoreEntry;
+         return std::make_unique<TranslationEditor>(TranslationTable::PreInput, c.settings,
+                                                    c.working, c.strings, KeystrokePicker());
+       }},
+      {"date-time-format",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         c.settings.DateTimeFormat = "yyyy-mm-dd hh:nn:ss";
+         return std::make_unique<DateTimeFormatDialog>(c.settings, c.working, c.regional, c.prompt,
+                                                       c.strings);
        }},
       {"record-events", RecordStep(RecordDialog::RecType)},
       {"record-length", RecordStep(RecordDialog::Fixed)},
