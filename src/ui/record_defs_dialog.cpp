@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include "base/qt_text.h"
 #include "base/string_ids.h"
 #include "config/record_text_ids.h"
+#include "ui/ascii_chart_dialog.h"
 #include "ui/captions.h"
 #include "ui/form_helpers.h"
 #include "ui/raw_string_edit.h"
@@ -51,7 +53,8 @@ RecDefsDialog::RecDefsDialog(const RecordDialogContext& context, const RegionalS
       postamble_(new RawStringEdit),
       previous_(new QPushButton(Numbered(str::kRecDefsPrevious))),
       next_(new QPushButton(Numbered(str::kRecDefsNext))),
-      preview_(new RecordPreviewPane(context, regional)) {
+      preview_(new RecordPreviewPane(context, regional)),
+      lastMacroBox_(postamble_) {
   setObjectName(QLatin1String("RecDefs"));
   const RecordDefinitionTexts texts = RecordDefinitionTextsFor(c_.settings.OutputMethod);
   setWindowTitle(Numbered(texts.caption));
@@ -64,6 +67,16 @@ RecDefsDialog::RecDefsDialog(const RecordDialogContext& context, const RegionalS
   steps->addWidget(previous_);
   steps->addWidget(next_);
   steps->addStretch();
+  // Log records take characters: the ASCII chart inserts one at the caret.
+  if (c_.settings.OutputMethod == kLogToDisk) {
+    auto* chart = new QPushButton(Numbered(str::kRecDefsAsciiButton));
+    chart->setObjectName(QLatin1String("AsciiButton"));
+    chart->setAutoDefault(false);
+    connect(chart, &QPushButton::clicked, this, [this] {
+      if (InsertFromAsciiChart(*lastMacroBox_, c_.strings)) lastMacroBox_->setFocus();
+    });
+    steps->addWidget(chart);
+  }
   editor->addLayout(steps);
   editor->addStretch();
 
@@ -154,10 +167,17 @@ void RecDefsDialog::Connect() {
     Edited();
   });
   connect(length_, &QLineEdit::textEdited, this, &RecDefsDialog::LengthEdited);
+  for (RawStringEdit* box : {preamble_, postamble_}) box->installEventFilter(this);
   connect(previous_, &QPushButton::clicked, this, [this] {
     if (PreviousEnabled(defs_)) ShowField(defs_.current - 1);
   });
   connect(next_, &QPushButton::clicked, this, &RecDefsDialog::Next);
+}
+
+bool RecDefsDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn)
+    lastMacroBox_ = watched == preamble_ ? preamble_ : postamble_;
+  return QDialog::eventFilter(watched, event);
 }
 
 void RecDefsDialog::ShowField(int field) {
@@ -166,6 +186,7 @@ void RecDefsDialog::ShowField(int field) {
   const FieldDefinition& def = defs_.fields[field];
   fieldNumber_->setText(QString::number(field));
   const bool first = field == 1;
+  if (!first) lastMacroBox_ = postamble_;
   preambleLabel_->setVisible(first);
   preamble_->setVisible(first);
   const bool steps = c_.settings.RecordStructure != kSingleField;

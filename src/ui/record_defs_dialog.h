@@ -33,6 +33,10 @@ class RecDefsDialog final : public QDialog {
   const RecordDefinitions& workingCopy() const { return defs_; }
   RecordPreviewPane* preview() const { return preview_; }
 
+ protected:
+  // Remembers which macro box had the focus last.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void BuildFieldRows(QGridLayout& grid, const RecordDefinitionTexts& texts);
   void Connect();
@@ -59,6 +63,7 @@ class RecDefsDialog final : public QDialog {
   QPushButton* previous_;
   QPushButton* next_;
   RecordPreviewPane* preview_;
+  RawStringEdit* lastMacroBox_;  // the ASCII chart inserts here
 };
 
 }  // namespace fenno

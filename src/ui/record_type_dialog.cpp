@@ -5,11 +5,13 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "base/string_ids.h"
 #include "config/record_dialogs.h"
+#include "ui/ascii_chart_dialog.h"
 #include "ui/captions.h"
 #include "ui/form_helpers.h"
 #include "ui/raw_string_edit.h"
@@ -47,7 +49,8 @@ RecTypeDialog::RecTypeDialog(Settings& settings, WorkingValues& working, Prompt&
       prompt_(prompt),
       strings_(strings),
       startChars_(new RawStringEdit),
-      endChars_(new RawStringEdit) {
+      endChars_(new RawStringEdit),
+      lastBox_(startChars_) {
   setObjectName(QLatin1String("RecType"));
   setWindowTitle(Numbered(str::kRecTypeCaption));
   auto* layout = new QVBoxLayout(this);
@@ -55,6 +58,12 @@ RecTypeDialog::RecTypeDialog(Settings& settings, WorkingValues& working, Prompt&
                                 startOptions_, startChars_, "Text1"));
   layout->addWidget(OptionGroup(str::kRecTypeEndFrame, str::kRecTypeEndCrLf, "RecTypeSel",
                                 endOptions_, endChars_, "Text2"));
+  auto* chart = new QPushButton(Numbered(str::kRecTypeAsciiChart));
+  chart->setObjectName(QLatin1String("Command1"));
+  chart->setAutoDefault(false);
+  connect(chart, &QPushButton::clicked, this,
+          [this] { InsertFromAsciiChart(*lastBox_, strings_); });
+  layout->addWidget(chart, 0, Qt::AlignLeft);
   layout->addWidget(AddOkCancel(*this, str::kRecTypeOk, str::kRecTypeCancel));
   startChars_->installEventFilter(this);
   endChars_->installEventFilter(this);
@@ -69,6 +78,7 @@ RecTypeDialog::RecTypeDialog(Settings& settings, WorkingValues& working, Prompt&
 }
 
 bool RecTypeDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn) lastBox_ = watched == startChars_ ? startChars_ : endChars_;
   if (event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     auto& options = watched == startChars_ ? startOptions_ : endOptions_;

@@ -26,7 +26,8 @@ class RecTypeDialog final : public QDialog {
   void accept() override;
 
  protected:
-  // Up and Down in a character box choose option 2 and option 0 of its group.
+  // Up and Down in a character box choose option 2 and option 0 of its group; the box
+  // that had the focus last takes what the ASCII chart gives.
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -38,6 +39,7 @@ class RecTypeDialog final : public QDialog {
   std::array<QRadioButton*, 4> endOptions_{};
   RawStringEdit* startChars_;
   RawStringEdit* endChars_;
+  RawStringEdit* lastBox_;
 };
 
 }  // namespace fenno

@@ -91,6 +91,26 @@ TEST_F(RecordDialogsTest, RefusalsFocusTheFieldAndCommitNothing) {
   EXPECT_EQ(prompt_.beeps, 4);
 }
 
+// The chart's character goes to the box that had the focus last, and OK stores it.
+TEST_F(RecordDialogsTest, AsciiChartFillsTheCharacterBoxLastFocused) {
+  auto recType = Open(RecordDialog::RecType);
+  recType->activateWindow();
+  auto& endChars = Child<RawStringEdit>(*recType, "Text2");
+  endChars.setFocus();
+  QApplication::processEvents();
+  QTimer::singleShot(0, [] {
+    auto* chart = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(chart, nullptr);
+    chart->findChild<QTableWidget*>(QStringLiteral("ChartList"))->setCurrentCell(3, 0);
+    chart->accept();
+  });
+  Child<QPushButton>(*recType, "Command1").click();
+  Child<QRadioButton>(*recType, "RecTypeSel3").setChecked(true);
+  Ok(*recType);
+  EXPECT_EQ(settings_.EndOfRecordChars, "\x03");
+  EXPECT_EQ(settings_.StartOfRecordChars, "");
+}
+
 TEST_F(RecordDialogsTest, FixedLengthsThatDoNotAddUpAreRefused) {
   settings_.EndOfRecordEvent = kEndByteCount;
   settings_.RecordStructure = kFixedLengthFields;
