@@ -10,12 +10,16 @@
 #include "base/string_ids.h"
 #include "config/command_line.h"
 #include "ui/about_box.h"
+#include "ui/app_select_dialog.h"
 #include "ui/captions.h"
 #include "ui/dde_parms_dialog.h"
 #include "ui/dde_topic_dialog.h"
+#include "ui/desktop_probe.h"
 #include "ui/engine_window.h"
 #include "ui/form_helpers.h"
 #include "ui/help_pages.h"
+#include "ui/hot_key_dialog.h"
+#include "ui/send_string_dialog.h"
 #include "ui/setup_window_text_ids.h"
 
 namespace fenno {
@@ -110,7 +114,10 @@ void SetupWindow::BuildMenus() {
         // Choosing the item chooses keystroke output before its dialog opens.
         c_.working.ConfigModified |= ChooseOutputMethod(kSendKeystrokes, c_.settings);
         Refresh();
-        NotYet(*outputMethodItems_[kSendKeystrokes]);
+        DesktopProbe desktop;
+        AppSelectDialog dialog(c_.settings, c_.working, c_.prompt, c_.strings, desktop.Windows(),
+                               this);
+        dialog.exec();
       });
   outputMethodItems_[kDdeServer] = AddItem(*mode, str::kMenuUseDde, "UseDDE",
                                            [this] { OpenDdeParms(DdeParmsMode::CommandTarget); });
@@ -131,8 +138,18 @@ void SetupWindow::BuildMenus() {
   AddLaterItem(*define, str::kMenuPreInTrans, "PreInTrans");
   AddLaterItem(*define, str::kMenuDefineTranslate, "DefineTranslate");
   define->addSeparator();
-  AddLaterItem(*define, str::kMenuGetOutStrings, "GetOutStrings");
-  AddLaterItem(*define, str::kMenuHotKeyActions, "MHKActions");
+  AddItem(*define, str::kMenuGetOutStrings, "GetOutStrings", [this] {
+    SendStringDialog dialog(c_.settings, c_.working, c_.prompt, c_.strings, this);
+    dialog.exec();
+  });
+  AddItem(*define, str::kMenuHotKeyActions, "MHKActions", [this] {
+    // An engine grabs its hot keys when it starts; the setup window is hidden while one
+    // runs, so the next activation grabs what is stored here.
+    DesktopProbe desktop;
+    HotKeyDialog dialog(c_.edition, c_.settings, c_.working, c_.prompt, c_.strings,
+                        desktop.KeyCheck(), this);
+    dialog.exec();
+  });
   define->addSeparator();
   AddItem(*define, str::kMenuDdeSource, "DDESource",
           [this] { OpenDdeParms(DdeParmsMode::CommandLink); });
