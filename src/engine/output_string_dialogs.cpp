@@ -49,8 +49,7 @@ OutputStringValues LoadOutputStrings(const Settings& settings) {
 
 DialogCheck CheckOutputStrings(const OutputStringValues& values, int* captionEntry) {
   if (LeadingInterval(values.interval) >= kTimerIntervalLimit)
-    return DialogCheck::Refuse(str::kTimerIntervalTooLarge, str::kInvalidIntervalTitle,
-                               "Interval");
+    return DialogCheck::Refuse(str::kTimerIntervalTooLarge, str::kInvalidIntervalTitle, "Interval");
   for (int entry = 1; entry <= kOutputStrings; ++entry) {
     DialogCheck check = CheckSingleLine(values.captions[entry], "StringControlCaption");
     if (check.Accepted()) continue;
@@ -65,8 +64,8 @@ bool StoreOutputStrings(const OutputStringValues& values, Settings& settings) {
   settings.AckString = values.ackString;
   settings.TimerString = values.timerString;
   settings.TimerInterval = static_cast<int32_t>(LeadingInterval(values.interval));
-  settings.TimerFlags = static_cast<int16_t>((values.timerOn ? kTimerOnAtStart : 0) |
-                                             ActionBit(values.action));
+  settings.TimerFlags =
+      static_cast<int16_t>((values.timerOn ? kTimerOnAtStart : 0) | ActionBit(values.action));
   for (int entry = 1; entry <= kOutputStrings; ++entry) {
     settings.ButtonCaption[entry] = values.captions[entry];
     settings.ButtonString[entry] = values.strings[entry];

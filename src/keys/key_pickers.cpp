@@ -8,9 +8,9 @@ namespace fenno {
 namespace {
 
 constexpr std::string_view kNamedKeys[] = {
-    "NUL",    "SPACE",  "ENTER", "BACKSPACE", "TAB",     "INSERT",    "DELETE", "UP",
-    "DOWN",   "RIGHT",  "LEFT",  "HOME",      "END",     "PGDN",      "PGUP",   "ESCAPE",
-    "HELP",   "BREAK",  "CLEAR", "CAPSLOCK",  "NUMLOCK", "SCROLLOCK", "PRTSC"};
+    "NUL",  "SPACE", "ENTER", "BACKSPACE", "TAB",     "INSERT",    "DELETE", "UP",
+    "DOWN", "RIGHT", "LEFT",  "HOME",      "END",     "PGDN",      "PGUP",   "ESCAPE",
+    "HELP", "BREAK", "CLEAR", "CAPSLOCK",  "NUMLOCK", "SCROLLOCK", "PRTSC"};
 
 // Characters the macro language reads as its own syntax: typed, they go in braces.
 constexpr std::string_view kSyntaxCharacters = "{}+^%~[]()";

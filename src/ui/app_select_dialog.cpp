@@ -1,7 +1,7 @@
 #include "ui/app_select_dialog.h"
 
-#include <QDialogButtonBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -31,8 +31,7 @@ QLabel* WrappedLabel(int number, const char* name) {
 }  // namespace
 
 AppSelectDialog::AppSelectDialog(Settings& settings, WorkingValues& working, Prompt& prompt,
-                                 const StringTable& strings, WindowSystem* windows,
-                                 QWidget* parent)
+                                 const StringTable& strings, WindowSystem* windows, QWidget* parent)
     : QDialog(parent),
       settings_(settings),
       working_(working),

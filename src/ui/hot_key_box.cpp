@@ -14,32 +14,43 @@ struct QtKeyCode {
 };
 
 constexpr QtKeyCode kNamedKeys[] = {
-    {Qt::Key_Backspace, vk::kBackspace}, {Qt::Key_Tab, vk::kTab},
-    {Qt::Key_Backtab, vk::kTab},         {Qt::Key_Clear, vk::kClear},
-    {Qt::Key_Return, vk::kEnter},        {Qt::Key_Enter, vk::kEnter},
-    {Qt::Key_Pause, vk::kPause},         {Qt::Key_CapsLock, vk::kCapsLock},
-    {Qt::Key_Escape, vk::kEscape},       {Qt::Key_Space, vk::kSpace},
-    {Qt::Key_PageUp, vk::kPageUp},       {Qt::Key_PageDown, vk::kPageDown},
-    {Qt::Key_End, vk::kEnd},             {Qt::Key_Home, vk::kHome},
-    {Qt::Key_Left, vk::kLeft},           {Qt::Key_Up, vk::kUp},
-    {Qt::Key_Right, vk::kRight},         {Qt::Key_Down, vk::kDown},
-    {Qt::Key_Print, 42},                 {Qt::Key_Insert, vk::kInsert},
-    {Qt::Key_Delete, vk::kDelete},       {Qt::Key_NumLock, vk::kNumLock},
-    {Qt::Key_ScrollLock, vk::kScrollLock}, {Qt::Key_Shift, vk::kShift},
-    {Qt::Key_Control, vk::kControl},     {Qt::Key_Alt, vk::kAlt},
+    {Qt::Key_Backspace, vk::kBackspace},
+    {Qt::Key_Tab, vk::kTab},
+    {Qt::Key_Backtab, vk::kTab},
+    {Qt::Key_Clear, vk::kClear},
+    {Qt::Key_Return, vk::kEnter},
+    {Qt::Key_Enter, vk::kEnter},
+    {Qt::Key_Pause, vk::kPause},
+    {Qt::Key_CapsLock, vk::kCapsLock},
+    {Qt::Key_Escape, vk::kEscape},
+    {Qt::Key_Space, vk::kSpace},
+    {Qt::Key_PageUp, vk::kPageUp},
+    {Qt::Key_PageDown, vk::kPageDown},
+    {Qt::Key_End, vk::kEnd},
+    {Qt::Key_Home, vk::kHome},
+    {Qt::Key_Left, vk::kLeft},
+    {Qt::Key_Up, vk::kUp},
+    {Qt::Key_Right, vk::kRight},
+    {Qt::Key_Down, vk::kDown},
+    {Qt::Key_Print, 42},
+    {Qt::Key_Insert, vk::kInsert},
+    {Qt::Key_Delete, vk::kDelete},
+    {Qt::Key_NumLock, vk::kNumLock},
+    {Qt::Key_ScrollLock, vk::kScrollLock},
+    {Qt::Key_Shift, vk::kShift},
+    {Qt::Key_Control, vk::kControl},
+    {Qt::Key_Alt, vk::kAlt},
 };
 
 // Punctuation keys by what they type on a US layout, unshifted and shifted; digits by
 // their shifted characters, so Shift+1 (which Qt reports as "!") is the 1 key.
 constexpr std::string_view kPunctuation = ";=,-./`[\\]'", kPunctuationShifted = ":+<_>?~{|}\"";
-constexpr int kPunctuationKeys[] = {vk::kSemicolon, vk::kEquals,    vk::kComma,
-                                    vk::kMinus,     vk::kPeriod,    vk::kSlash,
-                                    vk::kGrave,     vk::kBracketLeft, vk::kBackslash,
-                                    vk::kBracketRight, vk::kApostrophe};
+constexpr int kPunctuationKeys[] = {
+    vk::kSemicolon, vk::kEquals,      vk::kComma,     vk::kMinus,        vk::kPeriod,    vk::kSlash,
+    vk::kGrave,     vk::kBracketLeft, vk::kBackslash, vk::kBracketRight, vk::kApostrophe};
 constexpr std::string_view kShiftedDigits = ")!@#$%^&*(";
 constexpr std::string_view kKeypadOperators = "*+-./";
-constexpr int kKeypadKeys[] = {vk::kMultiply, vk::kAdd, vk::kSubtract, vk::kDecimal,
-                               vk::kDivide};
+constexpr int kKeypadKeys[] = {vk::kMultiply, vk::kAdd, vk::kSubtract, vk::kDecimal, vk::kDivide};
 
 int CharacterKey(char c, bool keypad) {
   if (keypad && c >= '0' && c <= '9') return vk::kNumPad0 + (c - '0');
@@ -75,8 +86,7 @@ void HotKeyBox::keyPressEvent(QKeyEvent* event) {
   const int modifiers = (held & Qt::ShiftModifier ? 1 : 0) | (held & Qt::ControlModifier ? 2 : 0) |
                         (held & Qt::AltModifier ? 4 : 0);
   const int key = event->key();
-  const bool dialogKey =
-      key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter;
+  const bool dialogKey = key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter;
   if (dialogKey && modifiers == 0) {
     event->ignore();
     return;

@@ -1,7 +1,7 @@
 #include "ui/hot_key_dialog.h"
 
-#include <QDialogButtonBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -85,7 +85,7 @@ void HotKeyDialog::ShowEntry(int entry) {
   entry_ = entry;
   const HotKeyEntry& shown = table_[static_cast<size_t>(entry)];
   actions_->setCurrentIndex(shown.action >= 0 && shown.action < actions_->count() ? shown.action
-                                                                                   : 0);
+                                                                                  : 0);
   key_->setText(shown.code & 255 ? FromBytes(HotKeyText(shown.code)) : QString());
   text_->SetBytes(shown.text);
   ShowActionBoxes();

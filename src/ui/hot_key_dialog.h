@@ -28,9 +28,8 @@ class HotKeyDialog final : public QDialog {
   Q_OBJECT
 
  public:
-  HotKeyDialog(const Edition& edition, Settings& settings, WorkingValues& working,
-               Prompt& prompt, const StringTable& strings, KeyOnLayout onLayout = {},
-               QWidget* parent = nullptr);
+  HotKeyDialog(const Edition& edition, Settings& settings, WorkingValues& working, Prompt& prompt,
+               const StringTable& strings, KeyOnLayout onLayout = {}, QWidget* parent = nullptr);
 
   void accept() override;
 

@@ -1,7 +1,7 @@
 #include "ui/key_picker_dialog.h"
 
-#include <QDialogButtonBox>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>

@@ -19,16 +19,11 @@ struct PickCase {
 
 TEST(PickKeystroke, MacroTextOfAnEntryAndTheBoxes) {
   const PickCase cases[] = {
-      {"ENTER", false, false, true, "+{ENTER}"},
-      {"F5", false, true, false, "^{F5}"},
-      {"a", true, false, false, "%a"},
-      {"a", true, true, true, "+^%a"},
-      {"~", false, false, false, "{~}"},
-      {"+", false, true, false, "^{+}"},
-      {"(", false, false, false, "{(}"},
-      {"SPACE", false, false, false, " "},
-      {"SPACE", false, true, false, "^ "},
-      {"NUL", true, true, true, "NUL"},
+      {"ENTER", false, false, true, "+{ENTER}"}, {"F5", false, true, false, "^{F5}"},
+      {"a", true, false, false, "%a"},           {"a", true, true, true, "+^%a"},
+      {"~", false, false, false, "{~}"},         {"+", false, true, false, "^{+}"},
+      {"(", false, false, false, "{(}"},         {"SPACE", false, false, false, " "},
+      {"SPACE", false, true, false, "^ "},       {"NUL", true, true, true, "NUL"},
       {"\xE9", false, true, false, "\xE9"},
   };
   for (const PickCase& c : cases)
