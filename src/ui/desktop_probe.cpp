@@ -10,6 +10,12 @@
 #include "keys/x11_window_system.h"
 
 namespace fenno {
+namespace {
+
+// Hot-key codes name the print key 42 (its place in the key-name table), the layout 44.
+constexpr int kTablePrintKey = 42;
+
+}  // namespace
 
 struct DesktopProbe::Parts {
   X11Connection connection;  // silent: without a display the dialogs just offer less
@@ -32,10 +38,19 @@ WindowSystem* DesktopProbe::Windows() {
 KeyOnLayout DesktopProbe::KeyCheck() {
   if (!parts_) return {};
   return [this](int virtualKey) {
-    // Hot-key codes name the print key 42 (its place in the key-name table), the layout 44.
-    constexpr int kTablePrintKey = 42;
     if (virtualKey == kTablePrintKey) virtualKey = vk::kPrintScreen;
     return parts_->keymap.KeycodeOfVk(virtualKey) != 0;
+  };
+}
+
+std::function<int(unsigned keycode)> DesktopProbe::KeycodeToVirtualKey() {
+  if (!parts_) return {};
+  return [this](unsigned keycode) {
+    for (int virtualKey = 1; virtualKey < 256; ++virtualKey) {
+      if (keycode == 0 || parts_->keymap.KeycodeOfVk(virtualKey) != keycode) continue;
+      return virtualKey == vk::kPrintScreen ? kTablePrintKey : virtualKey;
+    }
+    return 0;
   };
 }
 

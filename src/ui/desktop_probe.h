@@ -4,6 +4,7 @@
 // whether the keyboard layout has a key (hot keys). Only on an X11 desktop; elsewhere,
 // and in tests on the offscreen platform, there is nothing to ask. No X11 headers here.
 
+#include <functional>
 #include <memory>
 
 #include "hotkeys/hot_key_dialogs.h"
@@ -22,6 +23,9 @@ class DesktopProbe {
   WindowSystem* Windows();
   // Empty (every key counts as present) without an X11 display.
   KeyOnLayout KeyCheck();
+  // The virtual key of an X key code (a key event's native scan code) as the hot keys'
+  // grab sees it; empty without an X11 display.
+  std::function<int(unsigned keycode)> KeycodeToVirtualKey();
 
  private:
   struct Parts;

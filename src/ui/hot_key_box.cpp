@@ -93,7 +93,12 @@ void HotKeyBox::keyPressEvent(QKeyEvent* event) {
   }
   event->accept();
   if (event->isAutoRepeat()) return;
-  emit KeyPressed(VirtualKeyOfQtKey(key, held & Qt::KeypadModifier), modifiers);
+  int virtualKey = keycodeToVirtualKey_ ? keycodeToVirtualKey_(event->nativeScanCode()) : 0;
+  // Modifier keys keep Qt's answer, which the recording ignores.
+  if (virtualKey == 0 || virtualKey == vk::kShift || virtualKey == vk::kControl ||
+      virtualKey == vk::kAlt)
+    virtualKey = VirtualKeyOfQtKey(key, held & Qt::KeypadModifier);
+  emit KeyPressed(virtualKey, modifiers);
 }
 
 }  // namespace fenno

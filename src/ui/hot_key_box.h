@@ -5,6 +5,7 @@
 // Cancel); with a modifier they are recorded like any key. Tab moves on as everywhere.
 
 #include <QLineEdit>
+#include <functional>
 
 namespace fenno {
 
@@ -20,12 +21,22 @@ class HotKeyBox final : public QLineEdit {
  public:
   explicit HotKeyBox(QWidget* parent = nullptr);
 
+  // On a desktop whose layout is known, keys are taken by their key code as the hot keys'
+  // grab takes them, so that punctuation of national layouts is the key pressed; 0 from
+  // `keycodeToVirtualKey` falls back to what Qt reports.
+  void SetKeycodeMap(std::function<int(unsigned keycode)> keycodeToVirtualKey) {
+    keycodeToVirtualKey_ = std::move(keycodeToVirtualKey);
+  }
+
  signals:
   // `virtualKey` as VirtualKeyOfQtKey answers; `modifiers` 1 Shift, 2 Ctrl, 4 Alt.
   void KeyPressed(int virtualKey, int modifiers);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  std::function<int(unsigned keycode)> keycodeToVirtualKey_;
 };
 
 }  // namespace fenno

@@ -128,6 +128,10 @@ void HotKeyDialog::TakeKey(int code) {
   key_->setText(code & 255 ? FromBytes(HotKeyText(code)) : QString());
 }
 
+void HotKeyDialog::UseKeycodeMap(std::function<int(unsigned keycode)> keycodeToVirtualKey) {
+  key_->SetKeycodeMap(std::move(keycodeToVirtualKey));
+}
+
 void HotKeyDialog::accept() {
   working_.ConfigModified |= StoreHotKeys(table_, settings_);
   QDialog::accept();

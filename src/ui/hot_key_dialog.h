@@ -31,6 +31,9 @@ class HotKeyDialog final : public QDialog {
   HotKeyDialog(const Edition& edition, Settings& settings, WorkingValues& working, Prompt& prompt,
                const StringTable& strings, KeyOnLayout onLayout = {}, QWidget* parent = nullptr);
 
+  // Keys pressed are taken by their key code (see HotKeyBox::SetKeycodeMap).
+  void UseKeycodeMap(std::function<int(unsigned keycode)> keycodeToVirtualKey);
+
   void accept() override;
 
  private:

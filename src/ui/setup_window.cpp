@@ -148,6 +148,7 @@ void SetupWindow::BuildMenus() {
     DesktopProbe desktop;
     HotKeyDialog dialog(c_.edition, c_.settings, c_.working, c_.prompt, c_.strings,
                         desktop.KeyCheck(), this);
+    dialog.UseKeycodeMap(desktop.KeycodeToVirtualKey());
     dialog.exec();
   });
   define->addSeparator();

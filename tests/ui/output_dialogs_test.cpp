@@ -135,6 +135,22 @@ TEST_F(OutputDialogsTest, HotKeysRecordPressedKeysAndRefuseTakenOnes) {
   EXPECT_TRUE(working_.ConfigModified);
 }
 
+// On a known layout the key code decides: the key right of L on a German layout types
+// "ö", which Qt cannot name as a hot key, but the grab knows it as the ";" key.
+TEST_F(OutputDialogsTest, HotKeysTakeKeysByTheirKeyCodeWhereTheLayoutIsKnown) {
+  settings_.HotKeyAction[0] = 4;
+  HotKeyDialog dialog(edition_, settings_, working_, prompt_, strings_);
+  dialog.UseKeycodeMap([](unsigned keycode) { return keycode == 47 ? 186 : 0; });
+  dialog.show();
+  auto& key = Child<QLineEdit>(dialog, "HKKey");
+  QKeyEvent german(QEvent::KeyPress, Qt::Key_Odiaeresis, Qt::ControlModifier, 47, 0, 0);
+  QApplication::sendEvent(&key, &german);
+  EXPECT_EQ(key.text(), QStringLiteral("CTRL+;"));
+  Press(key, Qt::Key_Udiaeresis);  // no key code, and none Qt knows: a beep, no key
+  EXPECT_EQ(key.text(), QStringLiteral("CTRL+;"));
+  EXPECT_EQ(prompt_.beeps, 1);
+}
+
 TEST_F(OutputDialogsTest, KeyPickersGiveMacroTextAndHotKeyCodes) {
   KeyPickerDialog keystroke(KeyPickerDialog::Kind::Keystroke, strings_);
   Child<QListWidget>(keystroke, "KeyList").setCurrentRow(2);  // ENTER
