@@ -18,9 +18,10 @@
 #include "ui/hot_key_dialog.h"
 
 // Xlib's macros break other headers: it comes last.
-#include "support/x11_session.h"
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+
+#include "support/x11_session.h"
 
 namespace fenno {
 namespace {
