@@ -10,14 +10,19 @@
 #include "base/string_ids.h"
 #include "config/command_line.h"
 #include "ui/about_box.h"
+#include "ui/app_select_dialog.h"
 #include "ui/captions.h"
 #include "ui/date_time_format_dialog.h"
 #include "ui/dde_parms_dialog.h"
 #include "ui/dde_topic_dialog.h"
+#include "ui/desktop_probe.h"
 #include "ui/engine_window.h"
 #include "ui/form_helpers.h"
 #include "ui/help_pages.h"
+#include "ui/hot_key_dialog.h"
+#include "ui/key_picker_dialog.h"
 #include "ui/record_chain.h"
+#include "ui/send_string_dialog.h"
 #include "ui/setup_window_text_ids.h"
 #include "ui/translation_editor.h"
 
@@ -113,7 +118,10 @@ void SetupWindow::BuildMenus() {
         // Choosing the item chooses keystroke output before its dialog opens.
         c_.working.ConfigModified |= ChooseOutputMethod(kSendKeystrokes, c_.settings);
         Refresh();
-        NotYet(*outputMethodItems_[kSendKeystrokes]);
+        DesktopProbe desktop;
+        AppSelectDialog dialog(c_.settings, c_.working, c_.prompt, c_.strings, desktop.Windows(),
+                               this);
+        dialog.exec();
       });
   outputMethodItems_[kDdeServer] = AddItem(*mode, str::kMenuUseDde, "UseDDE",
                                            [this] { OpenDdeParms(DdeParmsMode::CommandTarget); });
@@ -139,8 +147,19 @@ void SetupWindow::BuildMenus() {
   AddItem(*define, str::kMenuDefineTranslate, "DefineTranslate",
           [this] { OpenTranslationEditor(PreTransferTable(c_.settings)); });
   define->addSeparator();
-  AddLaterItem(*define, str::kMenuGetOutStrings, "GetOutStrings");
-  AddLaterItem(*define, str::kMenuHotKeyActions, "MHKActions");
+  AddItem(*define, str::kMenuGetOutStrings, "GetOutStrings", [this] {
+    SendStringDialog dialog(c_.settings, c_.working, c_.prompt, c_.strings, this);
+    dialog.exec();
+  });
+  AddItem(*define, str::kMenuHotKeyActions, "MHKActions", [this] {
+    // An engine grabs its hot keys when it starts; the setup window is hidden while one
+    // runs, so the next activation grabs what is stored here.
+    DesktopProbe desktop;
+    HotKeyDialog dialog(c_.edition, c_.settings, c_.working, c_.prompt, c_.strings,
+                        desktop.KeyCheck(), this);
+    dialog.UseKeycodeMap(desktop.KeycodeToVirtualKey());
+    dialog.exec();
+  });
   define->addSeparator();
   AddItem(*define, str::kMenuDdeSource, "DDESource",
           [this] { OpenDdeParms(DdeParmsMode::CommandLink); });
@@ -240,14 +259,9 @@ void SetupWindow::NotYet(const QAction& item) {
 }
 
 void SetupWindow::OpenTranslationEditor(TranslationTable table) {
-  // The keystroke table's entries come from the key picker, which is not part of this
-  // version yet: it says so and leaves the entry as it is.
-  const KeystrokePicker pickKeystroke = [this](QWidget&) {
-    c_.prompt.Show({c_.strings.Format(str::kNotYetAvailable,
-                                      {WithoutAccelerator(c_.strings.Text(str::kGetAKeyCaption))}),
-                    std::string(c_.edition.programName), PromptButtons::Ok,
-                    PromptIcon::Information});
-    return std::string();
+  // The keystroke table's entries come from the key picker; cancelling it keeps the entry.
+  const KeystrokePicker pickKeystroke = [this](QWidget& parent) {
+    return AskKeystroke(c_.strings, &parent).value_or(std::string());
   };
   TranslationEditor editor(table, c_.settings, c_.working, c_.strings, pickKeystroke, this);
   editor.exec();
