@@ -16,6 +16,7 @@
 #include "ui/ascii_chart_dialog.h"
 #include "ui/captions.h"
 #include "ui/form_helpers.h"
+#include "ui/key_picker_dialog.h"
 #include "ui/raw_string_edit.h"
 #include "ui/record_preview_pane.h"
 
@@ -67,15 +68,24 @@ RecDefsDialog::RecDefsDialog(const RecordDialogContext& context, const RegionalS
   steps->addWidget(previous_);
   steps->addWidget(next_);
   steps->addStretch();
-  // Log records take characters: the ASCII chart inserts one at the caret.
-  if (c_.settings.OutputMethod == kLogToDisk) {
-    auto* chart = new QPushButton(Numbered(str::kRecDefsAsciiButton));
-    chart->setObjectName(QLatin1String("AsciiButton"));
-    chart->setAutoDefault(false);
-    connect(chart, &QPushButton::clicked, this, [this] {
-      if (InsertFromAsciiChart(*lastMacroBox_, c_.strings)) lastMacroBox_->setFocus();
+  // The insert button of the output method: key names for keystrokes, characters for the
+  // log; it inserts at the caret of the macro box that had the focus last.
+  if (c_.settings.OutputMethod != kDdeServer) {
+    const bool keys = c_.settings.OutputMethod == kSendKeystrokes;
+    auto* insert =
+        new QPushButton(Numbered(keys ? str::kRecDefsKeyButton : str::kRecDefsAsciiButton));
+    insert->setObjectName(QLatin1String(keys ? "KeyButton" : "AsciiButton"));
+    insert->setAutoDefault(false);
+    connect(insert, &QPushButton::clicked, this, [this, keys] {
+      if (keys) {
+        if (const std::optional<std::string> key = AskKeystroke(c_.strings, this))
+          lastMacroBox_->InsertBytes(*key);
+      } else {
+        InsertFromAsciiChart(*lastMacroBox_, c_.strings);
+      }
+      lastMacroBox_->setFocus();
     });
-    steps->addWidget(chart);
+    steps->addWidget(insert);
   }
   editor->addLayout(steps);
   editor->addStretch();

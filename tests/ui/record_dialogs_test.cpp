@@ -111,6 +111,26 @@ TEST_F(RecordDialogsTest, AsciiChartFillsTheCharacterBoxLastFocused) {
   EXPECT_EQ(settings_.StartOfRecordChars, "");
 }
 
+// In keystroke mode the key list inserts a key name into the macro box last focused.
+TEST_F(RecordDialogsTest, KeyListInsertsIntoThePostamble) {
+  auto recDefs = Open(RecordDialog::RecDefs);
+  recDefs->activateWindow();
+  Child<RawStringEdit>(*recDefs, "FieldMacro").setFocus();
+  QApplication::processEvents();
+  QTimer::singleShot(0, [] {
+    auto* picker = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(picker, nullptr);
+    picker->findChild<QListWidget*>(QStringLiteral("KeyList"))->setCurrentRow(0);
+    picker->accept();
+  });
+  Child<QPushButton>(*recDefs, "KeyButton").click();
+  const std::string inserted = Child<RawStringEdit>(*recDefs, "FieldMacro").Bytes();
+  EXPECT_FALSE(inserted.empty());
+  Ok(*recDefs);
+  EXPECT_EQ(settings_.FieldPostamble[1], inserted);
+  EXPECT_EQ(settings_.RecordPreamble, "");
+}
+
 TEST_F(RecordDialogsTest, FixedLengthsThatDoNotAddUpAreRefused) {
   settings_.EndOfRecordEvent = kEndByteCount;
   settings_.RecordStructure = kFixedLengthFields;
