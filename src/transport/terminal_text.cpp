@@ -1,0 +1,135 @@
+#include "transport/terminal_text.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "base/string_ids.h"
+#include "engine/port.h"
+
+namespace fenno {
+namespace {
+
+constexpr int kConnectedState = 7;  // the socket state "Connected"
+
+}  // namespace
+
+std::string TerminalShownBytes(std::string_view received,
+                               const std::array<std::string, kTableSize>* preInput) {
+  if (!preInput) return std::string(received);
+  std::string shown;
+  shown.reserve(received.size());
+  for (const char byte : received) {
+    const std::string& entry = (*preInput)[static_cast<unsigned char>(byte)];
+    if (entry == kIgnoreEntry) continue;
+    if (entry == kVoidRecordEntry)
+      shown += byte;
+    else
+      shown += entry;
+  }
+  return shown;
+}
+
+bool TerminalText::Append(std::string_view shown) {
+  addedFrom_ = viewText_.size();
+  viewBytes_.append(shown);
+  AppendShown(shown);
+  if (viewBytes_.size() <= viewLimit_) return false;
+  DropOldest();
+  return true;
+}
+
+void TerminalText::AppendShown(std::string_view shown) {
+  for (const char byte : shown) {
+    const bool afterCr = lastWasCr_;
+    lastWasCr_ = byte == '\r';
+    if (byte == '\n' && afterCr) {
+      crLfEnds_.push_back(viewText_.size() - 1);
+      continue;
+    }
+    if (byte == '\r' || byte == '\n')
+      viewText_ += '\n';
+    else
+      viewText_ += byte == '\0' ? '\xFF' : byte;
+  }
+}
+
+void TerminalText::DropOldest() {
+  // Half the view goes at once, so that the view is shown anew rarely; the cut is put
+  // after a line end nearby, so the view starts with a whole line.
+  size_t cut = viewBytes_.size() - viewLimit_ / 2;
+  const size_t lineEnd = viewBytes_.find_first_of("\r\n", cut);
+  if (lineEnd != std::string::npos && lineEnd - cut < viewLimit_ / 4) {
+    cut = lineEnd + 1;
+    if (viewBytes_[lineEnd] == '\r' && cut < viewBytes_.size() && viewBytes_[cut] == '\n') ++cut;
+  }
+  droppedBytes_ += cut;
+  viewBytes_.erase(0, cut);
+  viewText_.clear();
+  crLfEnds_.clear();
+  lastWasCr_ = false;
+  AppendShown(viewBytes_);
+  addedFrom_ = 0;
+}
+
+void TerminalText::Clear() {
+  *this = TerminalText(viewLimit_);
+}
+
+std::string_view TerminalText::AddedText() const {
+  return std::string_view(viewText_).substr(addedFrom_);
+}
+
+uint64_t TerminalText::BytePosition(size_t viewPosition) const {
+  const auto before = std::lower_bound(crLfEnds_.begin(), crLfEnds_.end(), viewPosition);
+  return droppedBytes_ + viewPosition + static_cast<size_t>(before - crLfEnds_.begin());
+}
+
+std::string HexDumpLines(std::string_view bytes, uint64_t firstOffset) {
+  std::string lines;
+  for (size_t start = 0; start < bytes.size(); start += kHexBytesPerLine) {
+    const std::string_view line = bytes.substr(start, kHexBytesPerLine);
+    char number[24];
+    std::snprintf(number, sizeof number, "%08llx ",
+                  static_cast<unsigned long long>(firstOffset + start));
+    if (start != 0) lines += '\n';
+    lines += number;
+    for (size_t i = 0; i < kHexBytesPerLine; ++i) {
+      if (i < line.size()) {
+        std::snprintf(number, sizeof number, " %02X", static_cast<unsigned char>(line[i]));
+        lines += number;
+      } else {
+        lines += "   ";
+      }
+    }
+    lines += "  |";
+    for (const char byte : line) lines += byte >= 0x20 && byte < 0x7F ? byte : '.';
+    lines += '|';
+  }
+  return lines;
+}
+
+bool OptoRsRequest::OnModemStatus(uint32_t status) {
+  if (status != kDsrOn) {
+    marker_ = 0;
+    return false;
+  }
+  if (marker_ != 0) return false;
+  marker_ = status;
+  return true;
+}
+
+std::string TcpTerminalCaption(const StringTable& strings, const Settings& settings,
+                               int socketState, std::string_view peerAddress) {
+  std::string caption = strings.Text(str::kTcpCaptionPort);
+  if (settings.TcpMode == 0) caption += " - " + settings.TcpRemoteHost;
+  caption += " - " + strings.Text(str::TcpStateName(socketState));
+  if (settings.TcpMode != 0 && socketState == kConnectedState && !peerAddress.empty()) {
+    caption += ' ';
+    caption += strings.Text(str::kTcpConnectedTo);
+    caption += ' ';
+    caption += peerAddress;
+  }
+  return caption;
+}
+
+}  // namespace fenno

@@ -1,0 +1,120 @@
+#include "transport/stream_analyzer.h"
+
+#include <gtest/gtest.h>
+
+#include "base/string_table.h"
+#include "config/edition.h"
+
+namespace fenno {
+namespace {
+
+using L = GuessedLayout;
+using D = GuessedDelimiter;
+
+// The record length counts the CR, as the position of the CR in the sample.
+// Samples from the user's guide and as the device simulator (tools/device_simulator.py)
+// sends them, with the guess, its description and the settings a Yes stores.
+struct GuessRow {
+  std::string sample;
+  RecordGuess guess;
+  const char* description;
+  int16_t endEvent, structure;
+  char delimiter;  // stored only for delimited records
+};
+
+const GuessRow kGuessRows[] = {
+    {"12,34,56\r",
+     {L::kDelimited, D::kComma, 3, 9},
+     "Comma delimited records with 3 fields and Cr or CrLf at end of record.",
+     kEndCarriageReturn,
+     kDelimitedFields,
+     ','},
+    {"12 34  56\r\n", {L::kDelimited, D::kSpace, 3, 10}, nullptr, 0, 1, ' '},
+    {"ABCDEF",
+     {L::kSingleFieldTimed, D::kNone, 1, 6},
+     "Single Field Records with time delay between records.",
+     kEndTimeGap,
+     kSingleField,
+     0},
+    {"AB*CD",
+     {L::kFixedLength, D::kAsterisk, 3, 5},
+     "5 byte fixed length records with 3 field(s).",
+     kEndByteCount,
+     kFixedLengthFields,
+     0},
+    {std::string(45, ',') + "\r", {L::kDelimited, D::kComma, 40, 46}, nullptr, 0, 1, ','},
+    {"a\tb\tc*d\r", {L::kDelimited, D::kTab, 3, 8}, nullptr, 0, 1, '\t'},  // tab before *
+    {"\rlater, text", {L::kSingleFieldCr, D::kNone, 1, 1}, nullptr, 0, 0, 0},  // only up to CR
+    {std::string("1\0002", 3), {L::kSingleFieldTimed, D::kNone, 1, 3}, nullptr, 1, 0, 0},
+    // A first record longer than the settings can hold is cut to the limit.
+    {std::string(40000, 'x') + "\r", {L::kSingleFieldCr, D::kNone, 1, 32766}, nullptr, 0, 0, 0},
+    // Simulator: balance, balance with status, bar-code reader, flood, balance ending LF.
+    {"N000001   +100.125 g\r\nN000002   +100.250 g\r\n",
+     {L::kDelimited, D::kSpace, 3, 21},
+     "Space delimited records with 3 fields and Cr or CrLf at end of record.",
+     0,
+     1,
+     ' '},
+    {"ST,GS,+0100.125 g\r\nST,GS,+0100.250 g\r\n", {L::kDelimited, D::kComma, 3, 18}, nullptr,
+     0, 1, ','},
+    {"0000000000017\r\n0000000000024\r\n",
+     {L::kSingleFieldCr, D::kNone, 1, 14},
+     "Single Field Records with Cr or CrLf at end of record.",
+     0,
+     0,
+     0},
+    {"SEQ 0000000001 BCDEFGHIJKLMNOP\r\nSEQ 0000000002 CDEFGHIJKLMNOPQ\r\n",
+     {L::kDelimited, D::kSpace, 3, 31}, nullptr, 0, 1, ' '},
+    {"N000001   +100.125 g\nN000002   +100.250 g\n",
+     {L::kFixedLength, D::kSpace, 9, 42},
+     "42 byte fixed length records with 9 field(s).",
+     kEndByteCount,
+     kFixedLengthFields,
+     0},
+};
+
+TEST(StreamAnalyzer, GuessesTheLayoutAndYesStoresIt) {
+  const StringTable strings(EditionKind::Comfenno, Language::English);
+  for (const GuessRow& row : kGuessRows) {
+    SCOPED_TRACE(row.sample.substr(0, 40));
+    // Fed in pieces as a device delivers it, the guess is the same as at once.
+    StreamAnalyzer analyzer;
+    for (size_t at = 0; at < row.sample.size(); at += 3)
+      analyzer.Feed(std::string_view(row.sample).substr(at, 3));
+    ASSERT_EQ(analyzer.Guess(), row.guess);
+    EXPECT_EQ(GuessRecordLayout(row.sample), row.guess);
+    if (row.description) {
+      EXPECT_EQ(DescribeGuess(row.guess, strings), row.description);
+    }
+
+    Settings settings = Settings::Defaults(ComfennoEdition(), "/tmp");
+    settings.Delimiter = ';';
+    EXPECT_TRUE(StoreGuess(row.guess, settings));
+    EXPECT_EQ(settings.EndOfRecordEvent, row.endEvent);
+    EXPECT_EQ(settings.RecordStructure, row.structure);
+    EXPECT_EQ(settings.FieldCount, row.guess.fieldCount);
+    EXPECT_EQ(settings.RecordLength, row.guess.recordLength);
+    EXPECT_EQ(settings.Delimiter, row.delimiter ? row.delimiter : ';');
+    EXPECT_FALSE(StoreGuess(row.guess, settings));  // already so: nothing changed
+  }
+}
+
+TEST(StreamAnalyzer, AnEmptySampleHasNoGuessAndClearStartsAfresh) {
+  StreamAnalyzer analyzer;
+  EXPECT_TRUE(analyzer.Empty());
+  EXPECT_EQ(analyzer.Guess(), std::nullopt);
+  analyzer.Feed("1,2\r");
+  analyzer.Clear();
+  analyzer.Feed("AB");
+  EXPECT_EQ(analyzer.Guess(), (RecordGuess{L::kSingleFieldTimed, D::kNone, 1, 2}));
+}
+
+TEST(StreamAnalyzer, TheQuestionNamesTheProgramAndNetfennoHasItsOwnDelimiterNames) {
+  const StringTable net(EditionKind::Netfenno, Language::German);
+  const RecordGuess tabs{L::kDelimited, D::kTab, 2, 3};
+  EXPECT_EQ(GuessQuestion(tabs, net).rfind(net.Text(9108) + ' ', 0), 0u);
+  EXPECT_NE(GuessQuestion(tabs, net).find("Netfenno"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace fenno
