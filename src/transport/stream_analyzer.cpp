@@ -84,11 +84,16 @@ std::optional<RecordGuess> GuessRecordLayout(std::string_view sample) {
 
 char DelimiterByte(GuessedDelimiter delimiter) {
   switch (delimiter) {
-    case GuessedDelimiter::kComma: return ',';
-    case GuessedDelimiter::kSpace: return ' ';
-    case GuessedDelimiter::kTab: return '\t';
-    case GuessedDelimiter::kAsterisk: return '*';
-    case GuessedDelimiter::kNone: break;
+    case GuessedDelimiter::kComma:
+      return ',';
+    case GuessedDelimiter::kSpace:
+      return ' ';
+    case GuessedDelimiter::kTab:
+      return '\t';
+    case GuessedDelimiter::kAsterisk:
+      return '*';
+    case GuessedDelimiter::kNone:
+      break;
   }
   return '\0';
 }
@@ -96,16 +101,17 @@ char DelimiterByte(GuessedDelimiter delimiter) {
 std::string DescribeGuess(const RecordGuess& guess, const StringTable& strings) {
   const std::string fields = std::to_string(guess.fieldCount);
   switch (guess.layout) {
-    case GuessedLayout::kSingleFieldCr: return strings.Text(str::kGuessSingleFieldCr);
-    case GuessedLayout::kSingleFieldTimed: return strings.Text(str::kGuessSingleFieldTimed);
+    case GuessedLayout::kSingleFieldCr:
+      return strings.Text(str::kGuessSingleFieldCr);
+    case GuessedLayout::kSingleFieldTimed:
+      return strings.Text(str::kGuessSingleFieldTimed);
     case GuessedLayout::kDelimited:
       return strings.Text(DelimiterName(guess.delimiter, strings.edition())) + ' ' +
              ReplaceFirst(strings.Text(str::kGuessDelimited), "??", fields);
     case GuessedLayout::kFixedLength:
-      return ReplaceFirst(
-          ReplaceFirst(strings.Text(str::kGuessFixedLength), "nn",
-                       std::to_string(guess.recordLength)),
-          "xx", fields);
+      return ReplaceFirst(ReplaceFirst(strings.Text(str::kGuessFixedLength), "nn",
+                                       std::to_string(guess.recordLength)),
+                          "xx", fields);
   }
   return {};
 }

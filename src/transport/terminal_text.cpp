@@ -1,7 +1,6 @@
 #include "transport/terminal_text.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "base/string_ids.h"
 #include "engine/port.h"
@@ -85,20 +84,26 @@ uint64_t TerminalText::BytePosition(size_t viewPosition) const {
 }
 
 std::string HexDumpLines(std::string_view bytes, uint64_t firstOffset) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  static constexpr char kOffsetDigits[] = "0123456789abcdef";
   std::string lines;
+  lines.reserve((bytes.size() / kHexBytesPerLine + 1) * 80);
   for (size_t start = 0; start < bytes.size(); start += kHexBytesPerLine) {
     const std::string_view line = bytes.substr(start, kHexBytesPerLine);
-    char number[24];
-    std::snprintf(number, sizeof number, "%08llx ",
-                  static_cast<unsigned long long>(firstOffset + start));
     if (start != 0) lines += '\n';
-    lines += number;
+    const uint64_t offset = firstOffset + start;
+    int top = 28;  // eight digits, more once past 4 GiB
+    while (top < 60 && (offset >> (top + 4)) != 0) top += 4;
+    for (int shift = top; shift >= 0; shift -= 4) lines += kOffsetDigits[(offset >> shift) & 0xF];
+    lines += ' ';
     for (size_t i = 0; i < kHexBytesPerLine; ++i) {
+      lines += ' ';
       if (i < line.size()) {
-        std::snprintf(number, sizeof number, " %02X", static_cast<unsigned char>(line[i]));
-        lines += number;
+        const auto code = static_cast<unsigned char>(line[i]);
+        lines += kDigits[code >> 4];
+        lines += kDigits[code & 0xF];
       } else {
-        lines += "   ";
+        lines += "  ";
       }
     }
     lines += "  |";

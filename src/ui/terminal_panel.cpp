@@ -11,6 +11,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "base/qt_text.h"
 #include "base/string_ids.h"
@@ -88,8 +89,8 @@ TerminalPanel::TerminalPanel(TerminalLayout layout, bool hasLines, const StringT
   column->addLayout(options);
   if (analyzer) column->addLayout(BuildCounters());
 
-  auto* output = new QGroupBox(
-      Numbered(analyzer ? str::kComShowOutputFrame : str::kVirtualOutputFrame));
+  auto* output =
+      new QGroupBox(Numbered(analyzer ? str::kComShowOutputFrame : str::kVirtualOutputFrame));
   auto* outputRow = new QHBoxLayout(output);
   sendBox_ = new RawStringEdit;
   sendBox_->setObjectName(QLatin1String("OutputBuffer"));
@@ -178,7 +179,7 @@ void TerminalPanel::ShowAppended(bool viewRebuilt) {
   } else {
     QTextCursor end(characterView_->document());
     end.movePosition(QTextCursor::End);
-    end.insertText(FromBytes(std::string(text_.AddedText())));
+    end.insertText(FromBytes(text_.AddedText()));
   }
   if (follow) {
     characterView_->moveCursor(QTextCursor::End);
@@ -187,17 +188,22 @@ void TerminalPanel::ShowAppended(bool viewRebuilt) {
   if (hexSwitch_->isChecked()) ShowHexTail(viewRebuilt);
   viewCutNote_->setVisible(text_.ViewIsCut());
   if (text_.ViewIsCut())
-    viewCutNote_->setText(FromUtf8(strings_.Format(
-        str::kTerminalViewCut, {std::to_string(text_.ViewBytes().size()),
-                                std::to_string(text_.TotalBytes())})));
+    viewCutNote_->setText(
+        FromUtf8(strings_.Format(str::kTerminalViewCut, {std::to_string(text_.ViewBytes().size()),
+                                                         std::to_string(text_.TotalBytes())})));
   UpdateCounters();
 }
 
-// The hex dump grows by whole lines: the last, unfinished line is written again.
+// The hex dump grows by whole lines: the last, unfinished line is written again. Its
+// lines start at multiples of 16 of all bytes received, so the first few bytes the view
+// holds may be left out.
 void TerminalPanel::ShowHexTail(bool viewRebuilt) {
-  const std::string& bytes = text_.ViewBytes();
+  const uint64_t dropped = text_.DroppedBytes();
+  const size_t skip = (kHexBytesPerLine - dropped % kHexBytesPerLine) % kHexBytesPerLine;
+  const std::string_view bytes =
+      std::string_view(text_.ViewBytes()).substr(std::min(skip, text_.ViewBytes().size()));
   if (viewRebuilt || hexBytesShown_ == 0) {
-    hexView_->setPlainText(FromBytes(HexDumpLines(bytes, text_.DroppedBytes())));
+    hexView_->setPlainText(FromBytes(HexDumpLines(bytes, dropped + skip)));
   } else if (bytes.size() != hexBytesShown_) {
     const size_t lineStart = hexBytesShown_ / kHexBytesPerLine * kHexBytesPerLine;
     QTextCursor tail(hexView_->document());
@@ -206,8 +212,7 @@ void TerminalPanel::ShowHexTail(bool viewRebuilt) {
       tail.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
     else
       tail.insertText(QStringLiteral("\n"));
-    tail.insertText(FromBytes(HexDumpLines(std::string_view(bytes).substr(lineStart),
-                                           text_.DroppedBytes() + lineStart)));
+    tail.insertText(FromBytes(HexDumpLines(bytes.substr(lineStart), dropped + skip + lineStart)));
   }
   hexBytesShown_ = bytes.size();
   hexView_->moveCursor(QTextCursor::End);

@@ -20,8 +20,7 @@ namespace {
 constexpr int kTickMilliseconds = 50;
 // Bytes taken from the port in one tick at most, so that a flood leaves the window
 // responsive; the rest waits in the port for the next tick.
-constexpr size_t kReadPerTick = size_t{1} << 20;
-constexpr size_t kReadChunk = size_t{64} << 10;
+constexpr size_t kReadPerTick = size_t{256} << 10;
 // Ticks a break lasts.
 constexpr int kBreakTicks = 2;
 
@@ -112,23 +111,20 @@ void TerminalWindow::Tick() {
 }
 
 void TerminalWindow::ReadPort() {
+  std::string received;
+  // A read that fails counts as nothing read.
+  while (received.size() < kReadPerTick && port_->Read(received, kReadPerTick - received.size()))
+    ;
+  if (received.empty()) return;
   const auto* table = panel_->TranslatesInput() ? &context_->settings.PreInputTranslation : nullptr;
-  std::string chunk;
-  for (size_t taken = 0; taken < kReadPerTick;) {
-    chunk.clear();
-    // A read that fails counts as nothing read.
-    const size_t read = port_->Read(chunk, kReadChunk);
-    if (read == 0) break;
-    taken += read;
-    panel_->AppendShown(TerminalShownBytes(chunk, table));
-  }
+  panel_->AppendShown(TerminalShownBytes(received, table));
 }
 
 void TerminalWindow::RefreshCaption() {
   const auto* tcp = dynamic_cast<const TcpPort*>(port_.get());
   if (!tcp) return;
-  std::string caption = TcpTerminalCaption(strings_, context_->settings, tcp->SocketState(),
-                                           tcp->PeerAddress());
+  std::string caption =
+      TcpTerminalCaption(strings_, context_->settings, tcp->SocketState(), tcp->PeerAddress());
   if (caption == caption_) return;
   caption_ = std::move(caption);
   setWindowTitle(FromUtf8(caption_));

@@ -26,7 +26,6 @@ class QTimer;
 
 namespace fenno {
 
-
 // What the analyzer borrows; everything outlives the window.
 struct TerminalContext {
   const Edition& edition;

@@ -43,7 +43,7 @@ const GuessRow kGuessRows[] = {
      kFixedLengthFields,
      0},
     {std::string(45, ',') + "\r", {L::kDelimited, D::kComma, 40, 46}, nullptr, 0, 1, ','},
-    {"a\tb\tc*d\r", {L::kDelimited, D::kTab, 3, 8}, nullptr, 0, 1, '\t'},  // tab before *
+    {"a\tb\tc*d\r", {L::kDelimited, D::kTab, 3, 8}, nullptr, 0, 1, '\t'},      // tab before *
     {"\rlater, text", {L::kSingleFieldCr, D::kNone, 1, 1}, nullptr, 0, 0, 0},  // only up to CR
     {std::string("1\0002", 3), {L::kSingleFieldTimed, D::kNone, 1, 3}, nullptr, 1, 0, 0},
     // A first record longer than the settings can hold is cut to the limit.
@@ -55,8 +55,12 @@ const GuessRow kGuessRows[] = {
      0,
      1,
      ' '},
-    {"ST,GS,+0100.125 g\r\nST,GS,+0100.250 g\r\n", {L::kDelimited, D::kComma, 3, 18}, nullptr,
-     0, 1, ','},
+    {"ST,GS,+0100.125 g\r\nST,GS,+0100.250 g\r\n",
+     {L::kDelimited, D::kComma, 3, 18},
+     nullptr,
+     0,
+     1,
+     ','},
     {"0000000000017\r\n0000000000024\r\n",
      {L::kSingleFieldCr, D::kNone, 1, 14},
      "Single Field Records with Cr or CrLf at end of record.",
@@ -64,7 +68,11 @@ const GuessRow kGuessRows[] = {
      0,
      0},
     {"SEQ 0000000001 BCDEFGHIJKLMNOP\r\nSEQ 0000000002 CDEFGHIJKLMNOPQ\r\n",
-     {L::kDelimited, D::kSpace, 3, 31}, nullptr, 0, 1, ' '},
+     {L::kDelimited, D::kSpace, 3, 31},
+     nullptr,
+     0,
+     1,
+     ' '},
     {"N000001   +100.125 g\nN000002   +100.250 g\n",
      {L::kFixedLength, D::kSpace, 9, 42},
      "42 byte fixed length records with 9 field(s).",

@@ -16,7 +16,9 @@ TEST(TerminalText, EachByteIsOneCharacterExceptThatEveryLineEndIsOne) {
     std::string shown;
   };
   const Row rows[] = {
-      {{std::string("A\0B", 3)}, "A\xFF" "B"},
+      {{std::string("A\0B", 3)},
+       "A\xFF"
+       "B"},
       {{"12.5\r\n13.0\r\n"}, "12.5\n13.0\n"},
       {{"12.5\r", "\n13.0"}, "12.5\n13.0"},  // CR LF split between two reads
       {{"a\r\rb\n\nc"}, "a\n\nb\n\nc"},
@@ -71,8 +73,8 @@ TEST(TerminalText, HexDumpLinesCountFromTheFirstOffset) {
 
 TEST(TerminalText, OptoRsAsksOnceEachTimeDsrComesOnAlone) {
   OptoRsRequest request;
-  const std::pair<uint32_t, bool> ticks[] = {{0, false},      {kDsrOn, true}, {kDsrOn, false},
-                                             {kDsrOn | kCtsOn, false}, {kDsrOn, true}};
+  const std::pair<uint32_t, bool> ticks[] = {
+      {0, false}, {kDsrOn, true}, {kDsrOn, false}, {kDsrOn | kCtsOn, false}, {kDsrOn, true}};
   for (const auto& [status, asks] : ticks) EXPECT_EQ(request.OnModemStatus(status), asks);
 }
 
@@ -82,8 +84,7 @@ TEST(TerminalText, TheTcpCaptionShowsHostStateAndTheServersPeer) {
   settings.TcpRemoteHost = "10.0.0.5";
   EXPECT_EQ(TcpTerminalCaption(strings, settings, 6, ""), "Port - 10.0.0.5 - Connecting");
   settings.TcpMode = 1;
-  EXPECT_EQ(TcpTerminalCaption(strings, settings, 7, "127.0.0.1"),
-            "Port - Connected to 127.0.0.1");
+  EXPECT_EQ(TcpTerminalCaption(strings, settings, 7, "127.0.0.1"), "Port - Connected to 127.0.0.1");
   EXPECT_EQ(TcpTerminalCaption(strings, settings, 42, ""), "Port - Error");
 }
 
