@@ -134,7 +134,11 @@ TEST_F(NetfennoTerminalWindowTest, OnALoopbackPeerShowsTheStateAndExchangesExact
       [&] { return window->windowTitle() == QStringLiteral("Port - 127.0.0.1 - Connected"); }));
 
   peer->write(QByteArray("A\0B\r", 4));
-  ASSERT_TRUE(WaitUntil([&] { return Shown() == QString::fromLatin1("A\xff" "B\n"); }));
+  ASSERT_TRUE(WaitUntil([&] {
+    return Shown() == QString::fromLatin1(
+                          "A\xff"
+                          "B\n");
+  }));
   EXPECT_EQ(Label("BufByteCount"), QStringLiteral("4"));
 
   const std::string sent("x\0y\r\n\xfe", 6);
@@ -175,7 +179,8 @@ TEST(TerminalPanel, HoldsOnlyTheLatestBytesButCountsAndAnalyzesThemAll) {
   const QString hex = panel.findChild<QPlainTextEdit*>(QStringLiteral("HexBuffer"))->toPlainText();
   const uint64_t lastLine = (total - 1) / 16 * 16;
   EXPECT_TRUE(hex.endsWith(QStringLiteral("..AB|"))) << hex.right(80).toStdString();
-  EXPECT_TRUE(hex.contains(QString::asprintf("\n%08llx ", static_cast<unsigned long long>(lastLine))));
+  EXPECT_TRUE(
+      hex.contains(QString::asprintf("\n%08llx ", static_cast<unsigned long long>(lastLine))));
 }
 
 }  // namespace
