@@ -14,6 +14,7 @@
 #include <QTcpSocket>
 
 #include "base/qt_text.h"
+#include "support/fake_port.h"
 #include "support/recording_prompt.h"
 #include "support/wait.h"
 #include "transport/qt_device_port.h"
@@ -114,6 +115,31 @@ TEST_F(TerminalWindowTest, OnAPseudoTerminalShowsCountsSendsExactlyAndAnalyzes) 
 
   window->close();
   EXPECT_EQ(closed, 1);
+}
+
+TEST_F(TerminalWindowTest, LineButtonsAndOptoRsActOnThePortAndClosingClosesIt) {
+  auto owned = std::make_unique<testing::FakePort>();
+  testing::FakePort& port = *owned;
+  port.Open();
+  settings.FlowControl = kFlowOptoRs;
+  window = std::make_unique<TerminalWindow>(
+      TerminalContext{edition_, settings, working, prompt, strings}, std::move(owned));
+  Find<QPushButton>("DTRButton")->click();
+  Find<QPushButton>("Command1")->click();  // break for two ticks
+  window->Tick();
+  EXPECT_EQ(port.operations, (std::vector<std::string>{"dtr pulse", "break on"}));
+  // Opto-RS asks once each time DSR comes on alone.
+  const uint32_t statuses[] = {kDsrOn, kDsrOn, kDsrOn | kCtsOn, kDsrOn};
+  for (const uint32_t status : statuses) {
+    port.modemStatus = status;
+    window->Tick();
+  }
+  EXPECT_EQ(port.output, "?\r?\r");
+  EXPECT_EQ(port.operations.back(), "break off");
+
+  EXPECT_FALSE(Find<QPushButton>("AnalyzeButton")->isEnabled());  // nothing received
+  window->close();
+  EXPECT_EQ(port.operations.back(), "close");
 }
 
 class NetfennoTerminalWindowTest : public TerminalWindowTest {
