@@ -45,10 +45,18 @@ void TerminalText::AppendShown(std::string_view shown) {
       crLfEnds_.push_back(viewText_.size() - 1);
       continue;
     }
-    if (byte == '\r' || byte == '\n')
+    if (byte == '\r' || byte == '\n') {
       viewText_ += '\n';
-    else
-      viewText_ += byte == '\0' ? '\xFF' : byte;
+      lineLength_ = 0;
+      continue;
+    }
+    if (lineLength_ == kViewLineLength) {
+      longLineBreaks_.push_back(viewText_.size());
+      viewText_ += '\n';
+      lineLength_ = 0;
+    }
+    viewText_ += byte == '\0' ? '\xFF' : byte;
+    ++lineLength_;
   }
 }
 
@@ -65,6 +73,8 @@ void TerminalText::DropOldest() {
   viewBytes_.erase(0, cut);
   viewText_.clear();
   crLfEnds_.clear();
+  longLineBreaks_.clear();
+  lineLength_ = 0;
   lastWasCr_ = false;
   AppendShown(viewBytes_);
   addedFrom_ = 0;
@@ -79,8 +89,11 @@ std::string_view TerminalText::AddedText() const {
 }
 
 uint64_t TerminalText::BytePosition(size_t viewPosition) const {
-  const auto before = std::lower_bound(crLfEnds_.begin(), crLfEnds_.end(), viewPosition);
-  return droppedBytes_ + viewPosition + static_cast<size_t>(before - crLfEnds_.begin());
+  const auto crLfs = std::lower_bound(crLfEnds_.begin(), crLfEnds_.end(), viewPosition);
+  const auto breaks =
+      std::lower_bound(longLineBreaks_.begin(), longLineBreaks_.end(), viewPosition);
+  return droppedBytes_ + viewPosition + static_cast<size_t>(crLfs - crLfEnds_.begin()) -
+         static_cast<size_t>(breaks - longLineBreaks_.begin());
 }
 
 std::string HexDumpLines(std::string_view bytes, uint64_t firstOffset) {

@@ -30,6 +30,8 @@ std::string TerminalShownBytes(std::string_view received,
 
 class TerminalText {
  public:
+  static constexpr size_t kViewLineLength = 1024;
+
   explicit TerminalText(size_t viewLimit) : viewLimit_(viewLimit) {}
 
   // Appends shown bytes. Answers true when the view dropped its oldest bytes, so that the
@@ -38,7 +40,10 @@ class TerminalText {
   void Clear();
 
   // The character view: every byte one character except that CR LF, a lone CR and a lone
-  // LF each become one line end "\n"; NUL as the character of code 255 (Latin-1).
+  // LF each become one line end "\n"; NUL as the character of code 255 (Latin-1). A line
+  // longer than kViewLineLength is broken by a "\n" that stands for no byte: a text view
+  // lays out a whole line again whenever it grows, which a device sending no line ends
+  // would otherwise make slower with every byte.
   const std::string& ViewText() const { return viewText_; }
   // What the last Append added to ViewText().
   std::string_view AddedText() const;
@@ -62,6 +67,9 @@ class TerminalText {
   size_t addedFrom_ = 0;
   // Positions in viewText_ of the line ends that stand for CR LF (two bytes), ascending.
   std::vector<size_t> crLfEnds_;
+  // Positions in viewText_ of the breaks of long lines, ascending.
+  std::vector<size_t> longLineBreaks_;
+  size_t lineLength_ = 0;
   uint64_t droppedBytes_ = 0;
   bool lastWasCr_ = false;
 };

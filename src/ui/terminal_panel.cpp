@@ -122,7 +122,6 @@ TerminalPanel::TerminalPanel(TerminalLayout layout, bool hasLines, const StringT
   connect(characterView_, &QPlainTextEdit::cursorPositionChanged, this,
           &TerminalPanel::UpdateCounters);
   connect(hexSwitch_, &QCheckBox::toggled, this, &TerminalPanel::SwitchView);
-  connect(sendBox_, &QLineEdit::returnPressed, this, &TerminalPanel::SendClicked);
 }
 
 QPushButton* TerminalPanel::AddButton(int caption, const char* name,

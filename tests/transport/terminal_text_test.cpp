@@ -52,6 +52,15 @@ TEST(TerminalText, PositionsCountBothBytesOfCrLfAndTheBytesNoLongerShown) {
   text.Clear();
   EXPECT_EQ(text.TotalBytes(), 0u);
   EXPECT_FALSE(text.ViewIsCut());
+
+  // A line without end is broken for the view; the break stands for no byte.
+  constexpr size_t kLong = TerminalText::kViewLineLength;
+  text = TerminalText(4 * kLong);
+  text.Append(std::string(kLong + 1, 'x') + "\r\ny");
+  EXPECT_EQ(text.ViewText(), std::string(kLong, 'x') + "\nx\ny");
+  EXPECT_EQ(text.BytePosition(kLong), kLong);
+  EXPECT_EQ(text.BytePosition(kLong + 1), kLong);
+  EXPECT_EQ(text.BytePosition(kLong + 3), kLong + 3);  // the y, after CR LF
 }
 
 TEST(TerminalText, ShownBytesFollowThePreInputTranslation) {
