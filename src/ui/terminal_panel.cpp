@@ -96,10 +96,8 @@ TerminalPanel::TerminalPanel(TerminalLayout layout, bool hasLines, const StringT
   sendBox_->setObjectName(QLatin1String("OutputBuffer"));
   outputRow->addWidget(sendBox_, 1);
   outputRow->addWidget(AddButton(str::kComShowSend, "SendButton", &TerminalPanel::SendClicked));
-  asciiChart_ =
-      AddButton(str::kComShowAsciiChart, "AsciiChartButton", &TerminalPanel::AsciiChartClicked);
-  asciiChart_->hide();
-  outputRow->addWidget(asciiChart_);
+  outputRow->addWidget(
+      AddButton(str::kComShowAsciiChart, "AsciiChartButton", &TerminalPanel::AsciiChartClicked));
   column->addWidget(output);
 
   auto* buttons = new QHBoxLayout;
@@ -151,10 +149,6 @@ QLayout* TerminalPanel::BuildCounters() {
 
 bool TerminalPanel::TranslatesInput() const {
   return translate_->isVisible() && translate_->isChecked();
-}
-
-void TerminalPanel::ShowAsciiChartButton(bool shown) {
-  asciiChart_->setVisible(shown);
 }
 
 void TerminalPanel::AppendShown(std::string_view shown) {

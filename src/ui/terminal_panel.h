@@ -47,8 +47,6 @@ class TerminalPanel final : public QWidget {
   const TerminalText& text() const { return text_; }
   RawStringEdit& sendBox() const { return *sendBox_; }
   QPlainTextEdit& characterView() const { return *characterView_; }
-  // The ASCII chart button shows only once the window can open the chart.
-  void ShowAsciiChartButton(bool shown);
 
  signals:
   void SendClicked();
@@ -80,7 +78,6 @@ class TerminalPanel final : public QWidget {
   QCheckBox* translate_;
   QCheckBox* hexSwitch_;
   RawStringEdit* sendBox_;
-  QPushButton* asciiChart_;
   QPushButton* analyze_;
 };
 

@@ -10,6 +10,7 @@
 #include "base/string_ids.h"
 #include "transport/qt_tcp_port.h"
 #include "transport/stream_analyzer.h"
+#include "ui/ascii_chart_dialog.h"
 #include "ui/captions.h"
 #include "ui/form_helpers.h"
 #include "ui/raw_string_edit.h"
@@ -71,11 +72,6 @@ void TerminalWindow::Build(TerminalLayout layout, bool hasLines) {
   FitTitle(*this);
 }
 
-void TerminalWindow::SetCharacterChooser(CharacterChooser chooser) {
-  chooseCharacter_ = std::move(chooser);
-  panel_->ShowAsciiChartButton(static_cast<bool>(chooseCharacter_));
-}
-
 void TerminalWindow::Send() {
   const std::string& bytes = panel_->sendBox().Bytes();
   if (sendToEngine_) {
@@ -92,9 +88,7 @@ void TerminalWindow::StartBreak() {
 }
 
 void TerminalWindow::ChooseCharacter() {
-  if (!chooseCharacter_) return;
-  const std::optional<char> chosen = chooseCharacter_(*this);
-  if (chosen) panel_->sendBox().InsertBytes(std::string(1, *chosen));
+  InsertFromAsciiChart(panel_->sendBox(), strings_);
   panel_->sendBox().setFocus(Qt::OtherFocusReason);
 }
 

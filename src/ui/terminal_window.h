@@ -35,9 +35,6 @@ struct TerminalContext {
   const StringTable& strings;
 };
 
-// The ASCII chart: the byte the user chose, nothing when cancelled.
-using CharacterChooser = std::function<std::optional<char>(QWidget& parent)>;
-
 class TerminalWindow final : public QWidget {
   Q_OBJECT
 
@@ -51,8 +48,6 @@ class TerminalWindow final : public QWidget {
   ~TerminalWindow() override;
 
   TerminalPanel& panel() const { return *panel_; }
-  // With a chooser the window offers the ASCII chart for the send box.
-  void SetCharacterChooser(CharacterChooser chooser);
 
   // Virtual device: what the engine sent to the device, shown at the end.
   void ShowDeviceOutput(std::string_view bytes);
@@ -84,7 +79,6 @@ class TerminalWindow final : public QWidget {
   const StringTable& strings_;
   std::unique_ptr<Port> port_;
   std::function<void(std::string_view)> sendToEngine_;  // the virtual device only
-  CharacterChooser chooseCharacter_;
   TerminalPanel* panel_ = nullptr;
   QTimer* timer_ = nullptr;
   std::string outputQueue_;  // PortOutputQueue of the analyzer
