@@ -6,7 +6,6 @@
 // virtual device of virtual mode it shows what the engine sends and feeds the send box's
 // bytes to the engine; there its Quit button, and closing it, end the engine run.
 
-#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
