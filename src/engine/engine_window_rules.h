@@ -2,8 +2,7 @@
 
 // What the engine window decides, as plain functions the window only carries out: the
 // place it opens at and remembers, the tip of its notification-area icon, its menu
-// states, its line buttons, what minimising does, and how the virtual device shows what
-// the engine sends and turns what the user typed into device bytes.
+// states, its line buttons, and what minimising does.
 
 #include <optional>
 #include <span>
@@ -98,25 +97,5 @@ struct LineButtons {
   bool operator==(const LineButtons&) const = default;
 };
 LineButtons LineButtonsShown(const Edition& edition, int engineButtons);
-
-// ---------------------------------------------------------------------------------------
-// Virtual device
-
-// Turns what the engine sends into the text the virtual device shows: NUL is shown as the
-// character of code 255 (same length), and CR LF, a lone CR or a lone LF each end a line
-// ("\n"). A CR at the end of one piece and an LF at the start of the next still end only
-// one line. Other bytes are shown as they are.
-class VirtualDisplayForm {
- public:
-  std::string Append(std::string_view bytes);
-
- private:
-  bool lastWasCr_ = false;
-};
-
-// What the Send button feeds the engine for the send box's text (8-bit characters, one
-// "\n" per line break the user typed): each line break becomes CR LF, as a device ends
-// its lines; every other character, control characters included, is sent as it is.
-std::string VirtualSendBytes(std::string_view typed);
 
 }  // namespace fenno

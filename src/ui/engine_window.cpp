@@ -22,7 +22,7 @@
 #include "ui/captions.h"
 #include "ui/engine_panel.h"
 #include "ui/engine_tray.h"
-#include "ui/virtual_device_window.h"
+#include "ui/terminal_window.h"
 
 namespace fenno {
 
@@ -39,12 +39,11 @@ EngineWindow::EngineWindow(const EngineWindowContext& context, ActivationMode mo
   options.clipboard = clipboard_.get();
   if (mode == ActivationMode::Virtual) {
     virtualDevice_ =
-        std::make_unique<VirtualDeviceWindow>(context.strings, [this](std::string_view bytes) {
+        std::make_unique<TerminalWindow>(context.strings, [this](std::string_view bytes) {
           if (run_) run_->virtualPort().SendToEngine(bytes);
         });
     virtualDevice_->setWindowIcon(icon);
-    connect(virtualDevice_.get(), &VirtualDeviceWindow::QuitRequested, this,
-            &EngineWindow::CloseSoon);
+    connect(virtualDevice_.get(), &TerminalWindow::QuitRequested, this, &EngineWindow::CloseSoon);
     options.virtualDisplay = [this](std::string_view bytes) {
       if (virtualDevice_) virtualDevice_->ShowDeviceOutput(bytes);
     };

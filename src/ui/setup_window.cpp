@@ -9,6 +9,7 @@
 #include "base/qt_text.h"
 #include "base/string_ids.h"
 #include "config/command_line.h"
+#include "transport/qt_device_port.h"
 #include "ui/about_box.h"
 #include "ui/app_select_dialog.h"
 #include "ui/captions.h"
@@ -132,8 +133,8 @@ void SetupWindow::BuildMenus() {
   for (QAction* item : outputMethodItems_) item->setCheckable(true);
 
   QMenu* port = AddMenu(str::kMenuPort, "PortPullDown");
-  AddLaterItem(*port, str::kMenuPortSettings, "PortSettings");
-  portTest_ = AddLaterItem(*port, str::kMenuPortTest, "PortTest");
+  portSettings_ = AddLaterItem(*port, str::kMenuPortSettings, "PortSettings");
+  portTest_ = AddItem(*port, str::kMenuPortTest, "PortTest", &SetupWindow::OpenTerminal);
   port->addSeparator();
 
   QMenu* define = AddMenu(str::kMenuDefine, "DefinePullDown");
@@ -234,12 +235,13 @@ void SetupWindow::Refresh() {
   FitTitle(*this);
   for (const auto& [preference, item] : preferenceItems_)
     item->setChecked(PreferenceChecked(preference, c_.settings));
-  const SetupMenuState state = SetupMenuStateOf(c_.edition, c_.settings);
+  const SetupMenuState state = SetupMenuStateOf(c_.edition, c_.settings, !terminal_.isNull());
   for (size_t method = 0; method < outputMethodItems_.size(); ++method)
     outputMethodItems_[method]->setChecked(static_cast<int>(method) == state.checkedOutputMethod);
   runNormal_->setEnabled(state.normalEnabled);
   runTest_->setEnabled(state.testEnabled);
   portTest_->setEnabled(state.analyzeEnabled);
+  portSettings_->setEnabled(state.portSettingsEnabled);
   RefreshRecentItems();
 }
 
@@ -277,6 +279,25 @@ void SetupWindow::OpenDdeParms(DdeParmsMode mode) {
   Refresh();
 }
 
+void SetupWindow::OpenTerminal() {
+  if (terminal_ || engine_) return;
+  std::unique_ptr<Port> port =
+      MakeDevicePort(PortContext{c_.settings, c_.edition, c_.store, c_.prompt, c_.strings});
+  // A device that fails has told why.
+  if (!port->Open()) return;
+  auto* terminal = new TerminalWindow(
+      TerminalContext{c_.edition, c_.settings, c_.working, c_.prompt, c_.strings}, std::move(port),
+      this);
+  terminal->setAttribute(Qt::WA_DeleteOnClose);
+  connect(terminal, &TerminalWindow::Closed, this, [this] {
+    terminal_.clear();
+    Refresh();
+  });
+  terminal_ = terminal;
+  terminal->show();
+  Refresh();
+}
+
 std::optional<int> SetupWindow::StartUp(const std::string& configPath) {
   recentFiles_.Read(c_.store, c_.edition.programName);
   c_.working.ConfigFileName = configPath;
@@ -294,6 +315,8 @@ std::optional<int> SetupWindow::StartUp(const std::string& configPath) {
 
 bool SetupWindow::Activate(ActivationMode mode) {
   if (engine_ || mode == ActivationMode::Inactive) return false;
+  // The engine takes the port: the terminal gives it back first.
+  if (terminal_) terminal_->close();
   const SetupMenuState state = SetupMenuStateOf(c_.edition, c_.settings);
   if ((mode == ActivationMode::Normal && !state.normalEnabled) ||
       (mode == ActivationMode::Test && !state.testEnabled))

@@ -28,6 +28,7 @@
 #include "engine/engine_control.h"
 #include "engine/regional.h"
 #include "ui/engine_window.h"
+#include "ui/terminal_window.h"
 
 class QMenu;
 
@@ -58,6 +59,8 @@ class SetupWindow final : public QMainWindow {
   bool Activate(ActivationMode mode);
   ActivationMode activationMode() const { return mode_; }
   EngineWindow* engineWindow() const { return engine_.data(); }
+  // The port analyzer while it is open (Port > Analyze), null otherwise.
+  TerminalWindow* terminalWindow() const { return terminal_.data(); }
   const RecentFiles& recentFiles() const { return recentFiles_; }
 
   // Caption, check marks, enabled items and recent-file items from the settings.
@@ -82,6 +85,7 @@ class SetupWindow final : public QMainWindow {
   void RefreshRecentItems();
   void NotYet(const QAction& item);
   void OpenDdeParms(DdeParmsMode mode);
+  void OpenTerminal();
   void OpenTranslationEditor(TranslationTable table);
   void OnEngineClosed();
 
@@ -89,6 +93,7 @@ class SetupWindow final : public QMainWindow {
   RecentFiles recentFiles_;
   SetupFiles files_;
   QPointer<EngineWindow> engine_;
+  QPointer<TerminalWindow> terminal_;
   ActivationMode mode_ = ActivationMode::Inactive;
   // Closing the window ends the program only once start-up has loaded the first
   // configuration, and not while a normal activation runs.
@@ -102,6 +107,7 @@ class SetupWindow final : public QMainWindow {
   std::array<QAction*, 3> outputMethodItems_{};  // by OutputMethod
   QAction* runNormal_ = nullptr;
   QAction* runTest_ = nullptr;
+  QAction* portSettings_ = nullptr;
   QAction* portTest_ = nullptr;
   int menuBarWidth_ = 0;
 };

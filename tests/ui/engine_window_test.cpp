@@ -17,7 +17,8 @@
 #include "support/dbus_session.h"
 #include "support/recording_prompt.h"
 #include "support/wait.h"
-#include "ui/virtual_device_window.h"
+#include "ui/raw_string_edit.h"
+#include "ui/terminal_window.h"
 
 namespace fenno {
 namespace {
@@ -91,13 +92,13 @@ TEST_F(EngineWindowTest, ARecordSentFromTheVirtualDeviceFillsTheBoxesAndCopiesAs
   EXPECT_EQ(window->findChild<QLineEdit*>(QStringLiteral("fieldBox6")), nullptr);
   EXPECT_TRUE(window->virtualDevice()->isVisible());
 
-  Find<QPlainTextEdit>("sendBox")->setPlainText(QStringLiteral("1.5,2,3,4,5\n"));
-  Find<QPushButton>("sendButton")->click();
+  Find<RawStringEdit>("OutputBuffer")->SetBytes("1.5,2,3,4,5\r\n");
+  Find<QPushButton>("SendButton")->click();
   ASSERT_TRUE(WaitUntil([&] { return Text("recordNumberBox") == QStringLiteral("1"); }));
   EXPECT_EQ(Text("fieldBox1"), QStringLiteral("1.5"));
   EXPECT_EQ(Text("fieldBox5"), QStringLiteral("5"));
   // The acknowledgement goes back to the device; its NUL shows as the character 255.
-  auto* shown = Find<QPlainTextEdit>("inputBuffer");
+  auto* shown = Find<QPlainTextEdit>("Buffer");
   ASSERT_TRUE(WaitUntil([&] { return !shown->toPlainText().isEmpty(); }));
   EXPECT_EQ(shown->toPlainText(), QStringLiteral("ACK\u00FF"));
   EXPECT_EQ(shown->textCursor().position(), 4);
@@ -134,7 +135,7 @@ TEST_F(EngineWindowTest, AnOutputButtonSendsOnlyWhenReleasedOverItself) {
 
   Click(button, inside, inside);
   EXPECT_EQ(engine.QueuedOutputSize(), before + 4);
-  auto* shown = Find<QPlainTextEdit>("inputBuffer");
+  auto* shown = Find<QPlainTextEdit>("Buffer");
   ASSERT_TRUE(WaitUntil([&] { return shown->toPlainText() == QStringLiteral("ping"); }));
 }
 

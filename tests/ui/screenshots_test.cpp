@@ -23,6 +23,7 @@
 #include <functional>
 
 #include "config/config_samples.h"
+#include "support/fake_port.h"
 #include "support/recording_prompt.h"
 #include "support/wait.h"
 #include "support/x11_session.h"
@@ -34,11 +35,13 @@
 #include "ui/dde_topic_dialog.h"
 #include "ui/hot_key_dialog.h"
 #include "ui/key_picker_dialog.h"
+#include "ui/raw_string_edit.h"
 #include "ui/record_chain.h"
 #include "ui/record_defs_dialog.h"
 #include "ui/record_preview_pane.h"
 #include "ui/send_string_dialog.h"
 #include "ui/setup_window.h"
+#include "ui/terminal_window.h"
 #include "ui/translation_editor.h"
 #include "ui/ui_language.h"
 
@@ -121,10 +124,30 @@ std::unique_ptr<QWidget> FixedFieldEditor(ShotContext& c) {
   return RecordStep(RecordDialog::RecDefs)(c);
 }
 
+// The port analyzer after two readings of a balance, one of them selected.
+std::unique_ptr<QWidget> AnalyzingTerminal(ShotContext& c) {
+  auto port = std::make_unique<testing::FakePort>();
+  port->lines = c.edition.IsSerial();
+  port->Open();
+  port->Arrive("N000001   +100.125 g\r\nN000002   +100.250 g\r\n");
+  auto window = std::make_unique<TerminalWindow>(
+      TerminalContext{c.edition, c.settings, c.working, c.prompt, c.strings}, std::move(port));
+  window->Tick();
+  window->panel().sendBox().SetBytes("?\r");
+  return window;
+}
+
 const std::vector<std::pair<const char*, WindowFactory>>& Windows() {
   static const std::vector<std::pair<const char*, WindowFactory>> windows = {
       {"setup", SetupWithRecentFiles},
       {"engine", RunningEngine},
+      {"terminal", AnalyzingTerminal},
+      {"virtual-device",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         auto window = std::make_unique<TerminalWindow>(c.strings, [](std::string_view) {});
+         window->ShowDeviceOutput(std::string("ACK\0\r\n", 6));
+         return window;
+       }},
       {"about",
        [](ShotContext& c) -> std::unique_ptr<QWidget> {
          return std::make_unique<AboutBox>(c.edition, c.strings);

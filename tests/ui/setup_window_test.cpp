@@ -190,6 +190,24 @@ TEST_F(NetfennoSetupWindowTest, NormalModeAsksToSaveAndItsEngineEndsTheProgram) 
   EXPECT_EQ(programEnds_, 1);
 }
 
+TEST_F(NetfennoSetupWindowTest, AnalyzeOpensTheTerminalWhichHoldsThePortUntilAnActivation) {
+  Connectable();
+  OpenMenu("PortPullDown");
+  Item("PortTest").trigger();
+  ASSERT_NE(window_->terminalWindow(), nullptr);
+  OpenMenu("PortPullDown");
+  EXPECT_FALSE(Item("PortTest").isEnabled());
+  EXPECT_FALSE(Item("PortSettings").isEnabled());
+
+  ASSERT_TRUE(window_->Activate(ActivationMode::Test));  // the terminal closes first
+  AfterEvents();
+  EXPECT_EQ(window_->terminalWindow(), nullptr);
+  window_->engineWindow()->close();
+  AfterEvents();
+  OpenMenu("PortPullDown");
+  EXPECT_TRUE(Item("PortTest").isEnabled() && Item("PortSettings").isEnabled());
+}
+
 TEST_F(NetfennoSetupWindowTest, ResetReturnsToTheSetupWindowInEveryMode) {
   Connectable();
   for (ActivationMode mode :
