@@ -10,6 +10,8 @@
 #include <charconv>
 
 #include "base/qt_text.h"
+#include "transport/port_dialogs.h"
+#include "transport/port_text_ids.h"
 #include "transport/transport_text_ids.h"
 
 namespace fenno {
@@ -112,6 +114,8 @@ bool TcpPort::StartClient() {
 bool TcpPort::StartServer() {
   const std::optional<uint16_t> port = ConfiguredPort(context_.settings.TcpLocalPort);
   if (!port) return false;
+  allowedPeers_ =
+      PeerFilter::FromText(LoadAllowedPeers(context_.store, context_.edition.programName));
   server_ = std::make_unique<QTcpServer>();
   QObject::connect(server_.get(), &QTcpServer::newConnection, receiver_.get(),
                    [this] { OnNewPeers(); });
@@ -153,7 +157,23 @@ void TcpPort::OnConnectionEnded(QTcpSocket* socket) {
 }
 
 void TcpPort::OnNewPeers() {
-  while (server_ && server_->hasPendingConnections()) AdoptPeer(server_->nextPendingConnection());
+  while (server_ && server_->hasPendingConnections()) {
+    QTcpSocket* peer = server_->nextPendingConnection();
+    const std::string address = AddressText(peer->peerAddress());
+    if (allowedPeers_.Allows(address))
+      AdoptPeer(peer);
+    else
+      RefusePeer(peer, address);
+  }
+}
+
+// Closed before a byte is read; the current peer stays. The message comes once per
+// address, so a device that keeps calling does not bury the desktop in messages.
+void TcpPort::RefusePeer(QTcpSocket* peer, const std::string& address) {
+  peer->abort();
+  peer->deleteLater();
+  if (refusedPeers_.insert(address).second)
+    ShowMessage(context_.strings.Format(str::kPeerRefused, {address}));
 }
 
 void TcpPort::AdoptPeer(QTcpSocket* peer) {

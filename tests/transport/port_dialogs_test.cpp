@@ -1,0 +1,185 @@
+#include "transport/port_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include "base/string_ids.h"
+#include "base/string_table.h"
+#include "transport/peer_filter.h"
+#include "transport/port_text_ids.h"
+
+namespace fenno {
+namespace {
+
+TEST(PortDialogsTest, NumberBoxesRefuseWhatIsTyped) {
+  struct Row {
+    std::string text;
+    TypedNumber buffer;
+    TypedNumber tcpPort;
+  };
+  const Row rows[] = {
+      {"", TypedNumber::Accepted, TypedNumber::Accepted},
+      {"4096", TypedNumber::Accepted, TypedNumber::Accepted},
+      {"65535", TypedNumber::Accepted, TypedNumber::Accepted},
+      {"70000", TypedNumber::Accepted, TypedNumber::TooLarge},
+      {"131072", TypedNumber::Accepted, TypedNumber::TooLarge},
+      {"200000", TypedNumber::TooLarge, TypedNumber::TooLarge},
+      {"99999999999999999999", TypedNumber::TooLarge, TypedNumber::TooLarge},
+      {"12a", TypedNumber::NotDigits, TypedNumber::NotDigits},
+      {"-1", TypedNumber::NotDigits, TypedNumber::NotDigits},
+      {" 80", TypedNumber::NotDigits, TypedNumber::NotDigits},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    EXPECT_EQ(CheckTypedBufferSize(row.text), row.buffer);
+    EXPECT_EQ(CheckTypedTcpPort(row.text), row.tcpPort);
+  }
+}
+
+TEST(PortDialogsTest, PortSetupRefusesBufferSizesOutOfRangeAndStoresChanges) {
+  const StringTable strings(EditionKind::Comfenno, Language::English);
+  struct Row {
+    std::string input;
+    std::string output;
+    std::string field;  // "" accepted
+  };
+  const Row rows[] = {
+      {"100", "1024", "BuffSize"},   {"", "1024", "BuffSize"},
+      {"4096", "127", "OutBuffSize"}, {"4096", "131073", "OutBuffSize"},
+      {"128", "131072", ""},
+  };
+  Settings settings = Settings::Defaults(ComfennoEdition(), "/tmp");
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.input + " " + row.output);
+    PortSetupValues values = LoadPortSetup(settings);
+    values.inputBufferText = row.input;
+    values.outputBufferText = row.output;
+    const DialogCheck check = CheckPortSetup(values);
+    EXPECT_EQ(check.field, row.field);
+    if (!row.field.empty()) {
+      EXPECT_EQ(strings.Text(check.message), "Buffer Size Must Be Between 128 and 131072");
+      EXPECT_EQ(strings.Text(check.title), "Invalid Input");
+    }
+  }
+
+  PortSetupValues values = LoadPortSetup(settings);
+  EXPECT_EQ(values.inputBufferText, "4096");
+  EXPECT_FALSE(StorePortSetup(values, settings));
+  // Each value on its own counts as a change.
+  const auto changes = std::to_array<void (*)(PortSetupValues&)>({
+      [](PortSetupValues& v) { v.portIndex = 9; },
+      [](PortSetupValues& v) { v.baudIndex = 11; },
+      [](PortSetupValues& v) { v.parityIndex = 4; },
+      [](PortSetupValues& v) { v.dataBitsIndex = 3; },
+      [](PortSetupValues& v) { v.stopBitsIndex = 2; },
+      [](PortSetupValues& v) { v.flowControl = kFlowOptoRs; },
+      [](PortSetupValues& v) { v.inputBufferText = "128"; },
+      [](PortSetupValues& v) { v.outputBufferText = "131072"; },
+  });
+  for (const auto change : changes) {
+    values = LoadPortSetup(settings);
+    change(values);
+    EXPECT_TRUE(StorePortSetup(values, settings));
+    EXPECT_FALSE(StorePortSetup(values, settings));
+  }
+  EXPECT_EQ(settings.PortIndex, 9);
+  EXPECT_EQ(settings.FlowControl, kFlowOptoRs);
+  EXPECT_EQ(settings.InputBufferSize, 128);
+  EXPECT_EQ(settings.OutputBufferSize, 131072);
+}
+
+TEST(PortDialogsTest, ConnectionDialogKeepsEachModesTextsAndRefusesBadPeers) {
+  Settings settings = Settings::Defaults(NetfennoEdition(), "/tmp");
+  settings.TcpMode = 1;
+  settings.TcpRemoteHost = "10.0.0.5";
+  settings.TcpRemotePort = "502";
+  settings.TcpLocalPort = "4001";
+
+  // Without a network address the server cannot be chosen.
+  ConnectionValues values = LoadConnection(settings, "", "");
+  EXPECT_FALSE(values.serverAvailable);
+  EXPECT_FALSE(values.server);
+
+  values = LoadConnection(settings, "192.168.1.20", "10.0.0.0/8");
+  EXPECT_TRUE(values.server);
+  EXPECT_TRUE(CheckConnection(values).Accepted());
+  EXPECT_TRUE(StoreConnection(values, settings));  // OK marks modified, changed or not
+  EXPECT_EQ(settings.TcpRemoteHost, "192.168.1.20");  // the address shown in server mode
+  EXPECT_EQ(settings.TcpLocalPort, "4001");
+
+  values.server = false;
+  values.remoteHost = "plc-3";
+  values.remotePort = "8000";
+  values.localPort = "9";  // not this mode's box: kept as it was
+  EXPECT_TRUE(StoreConnection(values, settings));
+  EXPECT_EQ(settings.TcpMode, 0);
+  EXPECT_EQ(settings.TcpRemoteHost, "plc-3");
+  EXPECT_EQ(settings.TcpRemotePort, "8000");
+  EXPECT_EQ(settings.TcpLocalPort, "4001");
+
+  struct Row {
+    std::string host;
+    std::string peers;
+    std::string field;
+    std::string argument;
+  };
+  const Row rows[] = {
+      {"plc-3", "10.0.0.5, fd00::/8;192.168.0.0/16", "", ""},
+      {"plc\n3", "", "hostEdit", ""},
+      {"plc-3", "10.0.0.5, plc-4", "allowEdit", "plc-4"},
+      {"plc-3", "10.0.0.0/33", "allowEdit", "10.0.0.0/33"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.peers);
+    values.remoteHost = row.host;
+    values.allowedPeers = row.peers;
+    const DialogCheck check = CheckConnection(values);
+    EXPECT_EQ(check.field, row.field);
+    if (row.field == "allowEdit") {
+      EXPECT_EQ(check.message, str::kAllowedPeerInvalid);
+      EXPECT_EQ(check.arguments, std::vector<std::string>{row.argument});
+    }
+  }
+
+  MemoryUserStore store;
+  StoreAllowedPeers("127.0.0.0/8", store, "Netfenno");
+  EXPECT_EQ(LoadAllowedPeers(store, "Netfenno"), "127.0.0.0/8");
+  EXPECT_EQ(LoadAllowedPeers(store, "Comfenno"), "");
+}
+
+TEST(PeerFilterTest, AllowsOnlyListedAddressesAndNetworks) {
+  struct Row {
+    std::string list;
+    std::string peer;
+    bool allowed;
+  };
+  const Row rows[] = {
+      {"", "203.0.113.9", true},
+      {"  ", "::1", true},
+      {"192.168.1.0/24", "192.168.1.77", true},
+      {"192.168.1.0/24", "192.168.2.1", false},
+      {"192.168.1.0/24", "::ffff:192.168.1.77", true},  // dual-stack form of IPv4
+      {"10.0.0.5", "10.0.0.5", true},
+      {"10.0.0.5", "10.0.0.6", false},
+      {"10.0.0.0/9", "10.127.255.255", true},
+      {"10.0.0.0/9", "10.128.0.0", false},
+      {"0.0.0.0/0", "8.8.8.8", true},
+      {"0.0.0.0/0", "2001:db8::1", false},  // all of IPv4 is not all of IPv6
+      {"fd00::/8", "fd12:3456::1", true},
+      {"fd00::/8", "fe80::1", false},
+      {"fe80::/10", "fe80::1%eth0", true},
+      {"::1", "127.0.0.1", false},
+      {"10.0.0.5, ::1", "::1", true},
+      {"127.0.0.2", "127.0.0.1", false},
+      {"plc-4", "127.0.0.1", false},  // nothing usable lets nobody in
+      {"10.0.0.5", "not an address", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.list + " / " + row.peer);
+    EXPECT_EQ(PeerFilter::FromText(row.list).Allows(row.peer), row.allowed);
+  }
+  for (const char* bad : {"1.2.3.4/", "1.2.3.4/-1", "::/129", "1.2.3", "1.2.3.4/8x"})
+    EXPECT_FALSE(ParsePeerNetwork(bad)) << bad;
+}
+
+}  // namespace
+}  // namespace fenno
