@@ -47,8 +47,8 @@ std::optional<PeerNetwork> ParsePeerNetwork(std::string_view text) {
   const std::string_view digits = text.substr(slash + 1);
   int bits = -1;
   const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), bits);
-  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() ||
-      bits < 0 || bits > (ipv4 ? 32 : 128))
+  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || bits < 0 ||
+      bits > (ipv4 ? 32 : 128))
     return std::nullopt;
   network.prefixBits = ipv4 ? kMappedPrefixBits + bits : bits;
   return network;

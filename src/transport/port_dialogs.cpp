@@ -13,8 +13,7 @@ constexpr uint32_t kHighestTcpPort = 65535;
 
 // A digit box's text: "" counts as 0; a value too large for 32 bits is simply too large.
 TypedNumber CheckTypedNumber(std::string_view text, uint32_t highest) {
-  if (text.find_first_not_of("0123456789") != std::string_view::npos)
-    return TypedNumber::NotDigits;
+  if (text.find_first_not_of("0123456789") != std::string_view::npos) return TypedNumber::NotDigits;
   uint32_t value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error == std::errc::result_out_of_range || value > highest) return TypedNumber::TooLarge;
@@ -102,8 +101,8 @@ DialogCheck CheckConnection(const ConnectionValues& values) {
       return check;
   }
   if (const auto invalid = FirstInvalidAllowEntry(values.allowedPeers))
-    return DialogCheck::Refuse(str::kAllowedPeerInvalid, str::kAllowedPeerInvalidTitle,
-                               "allowEdit", {*invalid});
+    return DialogCheck::Refuse(str::kAllowedPeerInvalid, str::kAllowedPeerInvalidTitle, "allowEdit",
+                               {*invalid});
   return DialogCheck::Accept();
 }
 

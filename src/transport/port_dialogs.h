@@ -28,7 +28,7 @@ struct PortSetupValues {
   int16_t dataBitsIndex = 0;
   int16_t stopBitsIndex = 0;
   int16_t flowControl = 0;
-  std::string inputBufferText;  // "BuffSize"
+  std::string inputBufferText;   // "BuffSize"
   std::string outputBufferText;  // "OutBuffSize"
 };
 
@@ -46,13 +46,13 @@ bool StorePortSetup(const PortSetupValues& values, Settings& settings);
 // TCP connection dialog
 
 struct ConnectionValues {
-  bool server = false;           // TCPOption
-  bool serverAvailable = true;   // false when the machine has no network address
-  std::string localAddress;      // shown (disabled) in server mode
-  std::string remoteHost;        // shown in client mode
-  std::string remotePort;        // the port box in client mode
-  std::string localPort;         // the port box in server mode
-  std::string allowedPeers;      // kept in the per-user store, not the configuration
+  bool server = false;          // TCPOption
+  bool serverAvailable = true;  // false when the machine has no network address
+  std::string localAddress;     // shown (disabled) in server mode
+  std::string remoteHost;       // shown in client mode
+  std::string remotePort;       // the port box in client mode
+  std::string localPort;        // the port box in server mode
+  std::string allowedPeers;     // kept in the per-user store, not the configuration
 };
 
 // Without a local address the server option is unavailable and the client is chosen.

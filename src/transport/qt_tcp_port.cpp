@@ -3,6 +3,7 @@
 #include <sys/socket.h>
 
 #include <QHostAddress>
+#include <QNetworkInterface>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -386,6 +387,21 @@ void TcpPort::ShowMessage(const std::string& text) {
   message.title = std::string(context_.edition.programName);
   message.icon = PromptIcon::Exclamation;
   context_.prompt.Show(message);
+}
+
+std::string LocalNetworkAddress() {
+  std::string ipv6;
+  for (const QNetworkInterface& interface : QNetworkInterface::allInterfaces()) {
+    const auto flags = interface.flags();
+    if (!flags.testFlag(QNetworkInterface::IsUp) || flags.testFlag(QNetworkInterface::IsLoopBack))
+      continue;
+    for (const QNetworkAddressEntry& entry : interface.addressEntries()) {
+      const QHostAddress address = entry.ip();
+      if (address.protocol() == QAbstractSocket::IPv4Protocol) return AddressText(address);
+      if (ipv6.empty() && !address.isLinkLocal()) ipv6 = AddressText(address);
+    }
+  }
+  return ipv6;
 }
 
 }  // namespace fenno

@@ -145,4 +145,9 @@ class TcpPort : public LinelessPort {
 // nothing when it is not a number from 1 to 65535.
 std::optional<uint16_t> TcpPortNumberOf(std::string_view text);
 
+// The machine's own address as a server would be reached at: the first IPv4 address of an
+// interface that is up and not the loopback, else such an IPv6 address that is not
+// link-local; "" when the machine has no network address.
+std::string LocalNetworkAddress();
+
 }  // namespace fenno

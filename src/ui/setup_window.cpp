@@ -9,13 +9,16 @@
 #include "base/qt_text.h"
 #include "base/string_ids.h"
 #include "config/command_line.h"
+#include "transport/qt_tcp_port.h"
 #include "ui/about_box.h"
 #include "ui/captions.h"
+#include "ui/connection_dialog.h"
 #include "ui/dde_parms_dialog.h"
 #include "ui/dde_topic_dialog.h"
 #include "ui/engine_window.h"
 #include "ui/form_helpers.h"
 #include "ui/help_pages.h"
+#include "ui/port_setup_dialog.h"
 #include "ui/setup_window_text_ids.h"
 
 namespace fenno {
@@ -121,7 +124,7 @@ void SetupWindow::BuildMenus() {
   for (QAction* item : outputMethodItems_) item->setCheckable(true);
 
   QMenu* port = AddMenu(str::kMenuPort, "PortPullDown");
-  AddLaterItem(*port, str::kMenuPortSettings, "PortSettings");
+  AddItem(*port, str::kMenuPortSettings, "PortSettings", [this] { OpenPortSettings(); });
   portTest_ = AddLaterItem(*port, str::kMenuPortTest, "PortTest");
   port->addSeparator();
 
@@ -231,6 +234,23 @@ void SetupWindow::OpenDdeParms(DdeParmsMode mode) {
   // The DDE server item chooses its output method once its dialog has closed.
   if (mode == DdeParmsMode::CommandTarget)
     c_.working.ConfigModified |= ChooseOutputMethod(kDdeServer, c_.settings);
+  Refresh();
+}
+
+// Port > Settings: the serial port dialog, or the TCP program's connection dialog, which
+// offers the server only when the machine has an address to be reached at.
+void SetupWindow::OpenPortSettings() {
+  if (c_.edition.IsSerial()) {
+    PortSetupDialog dialog(
+        PortSetupContext{c_.edition, c_.settings, c_.working, c_.store, c_.prompt, c_.strings},
+        this);
+    dialog.exec();
+  } else {
+    ConnectionDialog dialog(ConnectionDialogContext{c_.edition, c_.settings, c_.working, c_.store,
+                                                    c_.prompt, c_.strings, LocalNetworkAddress()},
+                            this);
+    dialog.exec();
+  }
   Refresh();
 }
 

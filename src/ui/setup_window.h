@@ -81,6 +81,7 @@ class SetupWindow final : public QMainWindow {
   void RefreshRecentItems();
   void NotYet(const QAction& item);
   void OpenDdeParms(DdeParmsMode mode);
+  void OpenPortSettings();
   void OnEngineClosed();
 
   SetupContext c_;

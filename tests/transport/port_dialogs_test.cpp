@@ -43,9 +43,8 @@ TEST(PortDialogsTest, PortSetupRefusesBufferSizesOutOfRangeAndStoresChanges) {
     std::string field;  // "" accepted
   };
   const Row rows[] = {
-      {"100", "1024", "BuffSize"},   {"", "1024", "BuffSize"},
-      {"4096", "127", "OutBuffSize"}, {"4096", "131073", "OutBuffSize"},
-      {"128", "131072", ""},
+      {"100", "1024", "BuffSize"},       {"", "1024", "BuffSize"}, {"4096", "127", "OutBuffSize"},
+      {"4096", "131073", "OutBuffSize"}, {"128", "131072", ""},
   };
   Settings settings = Settings::Defaults(ComfennoEdition(), "/tmp");
   for (const Row& row : rows) {
@@ -102,7 +101,7 @@ TEST(PortDialogsTest, ConnectionDialogKeepsEachModesTextsAndRefusesBadPeers) {
   values = LoadConnection(settings, "192.168.1.20", "10.0.0.0/8");
   EXPECT_TRUE(values.server);
   EXPECT_TRUE(CheckConnection(values).Accepted());
-  EXPECT_TRUE(StoreConnection(values, settings));  // OK marks modified, changed or not
+  EXPECT_TRUE(StoreConnection(values, settings));     // OK marks modified, changed or not
   EXPECT_EQ(settings.TcpRemoteHost, "192.168.1.20");  // the address shown in server mode
   EXPECT_EQ(settings.TcpLocalPort, "4001");
 
