@@ -66,8 +66,8 @@ void ConnectionDialog::TakeShownTexts() {
 
 void ConnectionDialog::ShowMode() {
   const bool server = values_.server;
-  hostLabel_->setText(FromUtf8(
-      c_.strings.Text(server ? str::kTcpLocalAddressLabel : str::kTcpRemoteHostLabel)));
+  hostLabel_->setText(
+      FromUtf8(c_.strings.Text(server ? str::kTcpLocalAddressLabel : str::kTcpRemoteHostLabel)));
   portLabel_->setText(
       FromUtf8(c_.strings.Text(server ? str::kTcpLocalPortLabel : str::kTcpRemotePortLabel)));
   host_->setAccessibleName(hostLabel_->text());

@@ -103,8 +103,7 @@ QWidget* PortSetupDialog::BuildPortColumn() {
   layout->addWidget(otherLabel);
   layout->addWidget(otherDevices_);
 
-  connect(portList_, &QListWidget::currentRowChanged, this,
-          [this] { ShowDeviceOfChosenPort(); });
+  connect(portList_, &QListWidget::currentRowChanged, this, [this] { ShowDeviceOfChosenPort(); });
   connect(otherDevices_, &QComboBox::activated, this,
           [this](int index) { OfferOtherDevice(index); });
   return column;
@@ -114,8 +113,7 @@ QWidget* PortSetupDialog::BuildLineColumn() {
   auto* column = new QWidget;
   auto* grid = new QGridLayout(column);
   grid->setContentsMargins(0, 0, 0, 0);
-  baud_ = AddOptions(*grid, str::kPortSetupBaudFrame, "Baud",
-                     std::vector<QString>(kBaudCount), 2);
+  baud_ = AddOptions(*grid, str::kPortSetupBaudFrame, "Baud", std::vector<QString>(kBaudCount), 2);
   parity_ = AddOptions(*grid, str::kPortSetupParityFrame, "Parity",
                        NumberedRange(str::kPortSetupParityNone, kParityCount), 1);
   dataBits_ = AddOptions(*grid, str::kPortSetupDataBitsFrame, "DataBits",
@@ -151,6 +149,7 @@ QButtonGroup* PortSetupDialog::AddOptions(QGridLayout& grid, int frame, const ch
     options->addWidget(option, i % rows, i / rows);
     group->addButton(option, i);
   }
+  options->setRowStretch(rows, 1);  // the options stay together at the top of a tall frame
   const bool baud = grid.count() == 0;
   if (baud)
     grid.addWidget(box, 0, 0, 4, 1);
@@ -169,8 +168,11 @@ QLineEdit* PortSetupDialog::AddBufferBox(QFormLayout& form, int label, const cha
 // Rates, bit counts and stop bits are numbers that are not string-table numbers, so they
 // are put in once the captions are applied.
 void PortSetupDialog::SetUnnumberedCaptions() {
-  for (int i = 0; i < kBaudCount; ++i)
-    baud_->button(i)->setText(QString::number(kBaudRates[static_cast<size_t>(i)]));
+  for (int i = 0; i < kBaudCount; ++i) {
+    QAbstractButton* rate = baud_->button(i);
+    rate->setText(QString::number(kBaudRates[static_cast<size_t>(i)]));
+    rate->setProperty("ownNumber", true);  // not a string-table number (screenshot check)
+  }
   for (int i = 0; i < kDataBitsCount; ++i) dataBits_->button(i)->setText(QString::number(5 + i));
   const char* stopBits[kStopBitsCount] = {"1", "1.5", "2"};
   for (int i = 0; i < kStopBitsCount; ++i)
@@ -226,9 +228,9 @@ void PortSetupDialog::ShowDeviceOfChosenPort() {
     return value.empty() ? c_.strings.Text(str::kUnknownText) : value;
   };
   if (info.usb)
-    text += "\n" + c_.strings.Format(str::kPortDeviceUsb, {known(info.manufacturer),
-                                                           known(info.product),
-                                                           known(info.serialNumber)});
+    text += "\n" + c_.strings.Format(
+                       str::kPortDeviceUsb,
+                       {known(info.manufacturer), known(info.product), known(info.serialNumber)});
   if (!info.byIdLink.empty() && info.byIdLink != entry.devicePath)
     text += "\n" + c_.strings.Format(str::kPortDeviceLink, {info.byIdLink});
   deviceInfo_->setText(FromUtf8(text));
@@ -244,12 +246,11 @@ void PortSetupDialog::FillOtherDevices() {
   otherDevices_->clear();
   for (const std::string& device : PresentSerialDevices(c_.systemRoot)) {
     const SerialDeviceInfo info = DescribeSerialDevice(c_.systemRoot, device);
-    if (std::find(mappedTtys.begin(), mappedTtys.end(), info.ttyName) != mappedTtys.end())
-      continue;
+    if (std::find(mappedTtys.begin(), mappedTtys.end(), info.ttyName) != mappedTtys.end()) continue;
     QString text = FromPath(device);
     if (info.usb)
-      text += QLatin1String("  ") + FromUtf8(info.manufacturer + " " + info.product + " " +
-                                             info.serialNumber);
+      text += QLatin1String("  ") +
+              FromUtf8(info.manufacturer + " " + info.product + " " + info.serialNumber);
     // A by-id link stays with the adapter when it is plugged into another socket.
     otherDevices_->addItem(text.trimmed(),
                            FromPath(info.byIdLink.empty() ? device : info.byIdLink));
@@ -265,10 +266,9 @@ void PortSetupDialog::OfferOtherDevice(int comboIndex) {
   if (comboIndex < 0 || row < 0) return;
   const std::string device = ToPath(otherDevices_->itemData(comboIndex).toString());
   const std::string portName = ports_[static_cast<size_t>(row)].portName;
-  const PromptAnswer answer =
-      c_.prompt.Show({c_.strings.Format(str::kAssignDeviceQuestion, {portName, device}),
-                      c_.strings.Text(str::kAssignDeviceTitle), PromptButtons::YesNo,
-                      PromptIcon::Question});
+  const PromptAnswer answer = c_.prompt.Show(
+      {c_.strings.Format(str::kAssignDeviceQuestion, {portName, device}),
+       c_.strings.Text(str::kAssignDeviceTitle), PromptButtons::YesNo, PromptIcon::Question});
   if (answer == PromptAnswer::Yes) {
     c_.store.Set(std::string(c_.edition.programName), kPortsSection, portName, device);
     FillPortList();

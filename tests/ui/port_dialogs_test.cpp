@@ -46,9 +46,8 @@ void Press(QWidget& dialog, const char* button) {
 class PortSetupDialogTest : public ::testing::Test {
  protected:
   std::unique_ptr<PortSetupDialog> Open() {
-    auto dialog = std::make_unique<PortSetupDialog>(
-        PortSetupContext{ComfennoEdition(), settings_, working_, store_, prompt_, strings_,
-                         root_.File("")});
+    auto dialog = std::make_unique<PortSetupDialog>(PortSetupContext{
+        ComfennoEdition(), settings_, working_, store_, prompt_, strings_, root_.File("")});
     dialog->show();
     return dialog;
   }
@@ -119,8 +118,10 @@ TEST_F(PortSetupDialogTest, ADeviceNoPortNameStandsForIsOfferedToTheChosenPort) 
   EXPECT_EQ(prompt_.messages[1].text,
             strings_.Format(str::kAssignDeviceQuestion, {"COM5", "/dev/ttyAMA0"}));
   EXPECT_EQ(store_.Get("Comfenno", kPortsSection, "COM5"), "/dev/ttyAMA0");
-  EXPECT_TRUE(Child<QListWidget>(*dialog, "ComPort").item(4)->text().contains(
-      QLatin1String("/dev/ttyAMA0")));
+  EXPECT_TRUE(Child<QListWidget>(*dialog, "ComPort")
+                  .item(4)
+                  ->text()
+                  .contains(QLatin1String("/dev/ttyAMA0")));
   EXPECT_FALSE(working_.ConfigModified) << "the per-user store is not the configuration";
 }
 
