@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "base/string_ids.h"
 #include "engine/engine.h"
 
 namespace fenno {
@@ -113,6 +114,15 @@ std::string VirtualSendBytes(std::string_view typed) {
       bytes += c;
   }
   return bytes;
+}
+
+std::string CaptionWithConnection(std::string_view caption, int socketState,
+                                  std::string_view peerAddress, const StringTable& strings) {
+  std::string text(caption);
+  text += " - " + strings.Text(str::TcpStateName(socketState));
+  if (!peerAddress.empty())
+    text += " " + strings.Text(str::kTcpConnectedTo) + " " + std::string(peerAddress);
+  return text;
 }
 
 }  // namespace fenno
