@@ -8,15 +8,18 @@ namespace fenno::str {
 inline constexpr int kBufferSizeRange = 11000;  // "Buffer Size Must Be Between 128 and 131072"
 
 // The serial port list and what it tells about the chosen device.
-inline constexpr int kPortListNoDevice = 11010;      // %1 port name
-inline constexpr int kPortListDevice = 11011;        // %1 port name, %2 device
-inline constexpr int kPortListPresent = 11012;       // %1 port name, %2 device (present)
-inline constexpr int kPortDeviceFrame = 11013;       // "Device"
-inline constexpr int kPortDeviceAbsent = 11014;      // %1 device
-inline constexpr int kPortDeviceUsable = 11015;      // %1 device
-inline constexpr int kPortDeviceUsb = 11016;         // %1 manufacturer, %2 product, %3 serial
-inline constexpr int kPortDeviceLink = 11017;        // %1 the /dev/serial/by-id link
-inline constexpr int kPortNoDevice = 11018;          // %1 port name
+inline constexpr int kPortListNoDevice = 11010;  // %1 port name
+inline constexpr int kPortListDevice = 11011;    // %1 port name, %2 device
+inline constexpr int kPortListPresent = 11012;   // %1 port name, %2 device (present)
+inline constexpr int kPortDeviceFrame = 11013;   // "Device"
+inline constexpr int kPortDeviceAbsent = 11014;  // %1 device
+inline constexpr int kPortDeviceUsable = 11015;  // %1 device
+inline constexpr int kPortDeviceUsb = 11016;     // %1 manufacturer, %2 product, %3 serial
+inline constexpr int kPortDeviceLink = 11017;    // %1 the /dev/serial/by-id link
+inline constexpr int kPortNoDevice = 11018;      // %1 port name
+// The user is in the device's group but this session began before: %1 device, %2 group,
+// %3 user.
+inline constexpr int kPermissionHintLoginAgain = 11019;
 inline constexpr int kOtherDevicesLabel = 11020;     // "Other &devices present:"
 inline constexpr int kOtherDevicesNone = 11021;      // "(none)"
 inline constexpr int kAssignDeviceQuestion = 11022;  // %1 port name, %2 device
