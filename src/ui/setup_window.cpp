@@ -11,15 +11,22 @@
 #include "config/command_line.h"
 #include "transport/qt_tcp_port.h"
 #include "ui/about_box.h"
+#include "ui/app_select_dialog.h"
 #include "ui/captions.h"
 #include "ui/connection_dialog.h"
+#include "ui/date_time_format_dialog.h"
 #include "ui/dde_parms_dialog.h"
 #include "ui/dde_topic_dialog.h"
+#include "ui/desktop_probe.h"
 #include "ui/engine_window.h"
 #include "ui/form_helpers.h"
 #include "ui/help_pages.h"
+#include "ui/hot_key_dialog.h"
+#include "ui/key_picker_dialog.h"
 #include "ui/port_setup_dialog.h"
+#include "ui/send_string_dialog.h"
 #include "ui/setup_window_text_ids.h"
+#include "ui/translation_editor.h"
 
 namespace fenno {
 namespace {
@@ -113,7 +120,10 @@ void SetupWindow::BuildMenus() {
         // Choosing the item chooses keystroke output before its dialog opens.
         c_.working.ConfigModified |= ChooseOutputMethod(kSendKeystrokes, c_.settings);
         Refresh();
-        NotYet(*outputMethodItems_[kSendKeystrokes]);
+        DesktopProbe desktop;
+        AppSelectDialog dialog(c_.settings, c_.working, c_.prompt, c_.strings, desktop.Windows(),
+                               this);
+        dialog.exec();
       });
   outputMethodItems_[kDdeServer] = AddItem(*mode, str::kMenuUseDde, "UseDDE",
                                            [this] { OpenDdeParms(DdeParmsMode::CommandTarget); });
@@ -131,11 +141,24 @@ void SetupWindow::BuildMenus() {
   QMenu* define = AddMenu(str::kMenuDefine, "DefinePullDown");
   AddLaterItem(*define, str::kMenuDefineRecords, "DefineRecords");
   define->addSeparator();
-  AddLaterItem(*define, str::kMenuPreInTrans, "PreInTrans");
-  AddLaterItem(*define, str::kMenuDefineTranslate, "DefineTranslate");
+  AddItem(*define, str::kMenuPreInTrans, "PreInTrans",
+          [this] { OpenTranslationEditor(TranslationTable::PreInput); });
+  AddItem(*define, str::kMenuDefineTranslate, "DefineTranslate",
+          [this] { OpenTranslationEditor(PreTransferTable(c_.settings)); });
   define->addSeparator();
-  AddLaterItem(*define, str::kMenuGetOutStrings, "GetOutStrings");
-  AddLaterItem(*define, str::kMenuHotKeyActions, "MHKActions");
+  AddItem(*define, str::kMenuGetOutStrings, "GetOutStrings", [this] {
+    SendStringDialog dialog(c_.settings, c_.working, c_.prompt, c_.strings, this);
+    dialog.exec();
+  });
+  AddItem(*define, str::kMenuHotKeyActions, "MHKActions", [this] {
+    // An engine grabs its hot keys when it starts; the setup window is hidden while one
+    // runs, so the next activation grabs what is stored here.
+    DesktopProbe desktop;
+    HotKeyDialog dialog(c_.edition, c_.settings, c_.working, c_.prompt, c_.strings,
+                        desktop.KeyCheck(), this);
+    dialog.UseKeycodeMap(desktop.KeycodeToVirtualKey());
+    dialog.exec();
+  });
   define->addSeparator();
   AddItem(*define, str::kMenuDdeSource, "DDESource",
           [this] { OpenDdeParms(DdeParmsMode::CommandLink); });
@@ -160,6 +183,12 @@ void SetupWindow::BuildMenus() {
                             [this, which = preference.preference] {
                               TogglePreference(which, c_.settings, c_.working);
                               Refresh();
+                              // Switching the clock on asks for its format.
+                              if (which == Preference::ShowDateTime && c_.settings.ShowDateTime) {
+                                DateTimeFormatDialog dialog(c_.settings, c_.working, c_.regional,
+                                                            c_.prompt, c_.strings, this);
+                                dialog.exec();
+                              }
                             });
     item->setCheckable(true);
     preferenceItems_.emplace_back(preference.preference, item);
@@ -226,6 +255,16 @@ void SetupWindow::NotYet(const QAction& item) {
   c_.prompt.Show(
       {c_.strings.Format(str::kNotYetAvailable, {WithoutAccelerator(ToUtf8(item.text()))}),
        std::string(c_.edition.programName), PromptButtons::Ok, PromptIcon::Information});
+}
+
+void SetupWindow::OpenTranslationEditor(TranslationTable table) {
+  // The keystroke table's entries come from the key picker; cancelling it keeps the entry.
+  const KeystrokePicker pickKeystroke = [this](QWidget& parent) {
+    return AskKeystroke(c_.strings, &parent).value_or(std::string());
+  };
+  TranslationEditor editor(table, c_.settings, c_.working, c_.strings, pickKeystroke, this);
+  editor.exec();
+  Refresh();
 }
 
 void SetupWindow::OpenDdeParms(DdeParmsMode mode) {

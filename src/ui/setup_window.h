@@ -22,6 +22,7 @@
 #include "config/settings.h"
 #include "config/setup_files.h"
 #include "config/setup_rules.h"
+#include "config/translation_dialogs.h"
 #include "config/user_store.h"
 #include "dde/dde_dialogs.h"
 #include "engine/engine_control.h"
@@ -82,6 +83,7 @@ class SetupWindow final : public QMainWindow {
   void NotYet(const QAction& item);
   void OpenDdeParms(DdeParmsMode mode);
   void OpenPortSettings();
+  void OpenTranslationEditor(TranslationTable table);
   void OnEngineClosed();
 
   SetupContext c_;

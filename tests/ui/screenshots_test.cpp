@@ -26,11 +26,18 @@
 #include "support/wait.h"
 #include "support/x11_session.h"
 #include "ui/about_box.h"
+#include "ui/app_select_dialog.h"
+#include "ui/ascii_chart_dialog.h"
 #include "ui/connection_dialog.h"
+#include "ui/date_time_format_dialog.h"
 #include "ui/dde_parms_dialog.h"
 #include "ui/dde_topic_dialog.h"
+#include "ui/hot_key_dialog.h"
+#include "ui/key_picker_dialog.h"
 #include "ui/port_setup_dialog.h"
+#include "ui/send_string_dialog.h"
 #include "ui/setup_window.h"
+#include "ui/translation_editor.h"
 #include "ui/ui_language.h"
 
 namespace fenno {
@@ -110,6 +117,54 @@ const std::vector<std::pair<const char*, WindowFactory>>& Windows() {
                                                  c.strings);
        }},
       {"port-settings", PortSettings},
+      {"ascii-chart",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         return std::make_unique<AsciiChartDialog>(true, c.strings);
+       }},
+      {"translation-keystroke",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         return std::make_unique<TranslationEditor>(TranslationTable::Keystroke, c.settings,
+                                                    c.working, c.strings, KeystrokePicker());
+       }},
+      {"translation-pre-input",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         c.settings.PreInputTranslation[0] = kIgnoreEntry;
+         return std::make_unique<TranslationEditor>(TranslationTable::PreInput, c.settings,
+                                                    c.working, c.strings, KeystrokePicker());
+       }},
+      {"date-time-format",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         c.settings.DateTimeFormat = "yyyy-mm-dd hh:nn:ss";
+         return std::make_unique<DateTimeFormatDialog>(c.settings, c.working, c.regional, c.prompt,
+                                                       c.strings);
+       }},
+      {"output-strings",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         c.settings.AckString = "\x06\r";
+         return std::make_unique<SendStringDialog>(c.settings, c.working, c.prompt, c.strings);
+       }},
+      {"hot-keys",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         c.settings.HotKeyCode[0] = 2 * 256 + 113;  // CTRL+F2 sends a string
+         c.settings.HotKeyAction[0] = 1;
+         c.settings.HotKeyString[0] = "T\r";
+         return std::make_unique<HotKeyDialog>(c.edition, c.settings, c.working, c.prompt,
+                                               c.strings);
+       }},
+      {"app-select",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         c.settings.TargetAppTitle = "Ledger";
+         return std::make_unique<AppSelectDialog>(c.settings, c.working, c.prompt, c.strings,
+                                                  nullptr);
+       }},
+      {"keystroke-picker",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         return std::make_unique<KeyPickerDialog>(KeyPickerDialog::Kind::Keystroke, c.strings);
+       }},
+      {"hot-key-picker",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         return std::make_unique<KeyPickerDialog>(KeyPickerDialog::Kind::HotKey, c.strings);
+       }},
   };
   return windows;
 }

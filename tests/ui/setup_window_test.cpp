@@ -7,15 +7,18 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 #include <cstdlib>
+#include <filesystem>
 
 #include "config/config_file.h"
 #include "config/config_samples.h"
 #include "support/recording_prompt.h"
+#include "ui/help_pages.h"
 
 namespace fenno {
 namespace {
@@ -144,6 +147,30 @@ TEST_F(SetupWindowTest, PreferenceItemsShowAndToggleTheirSettings) {
   EXPECT_TRUE(working_.ConfigModified);
 }
 
+// Switching the clock on asks for its format; the pre-transfer item edits the table of the
+// output method.
+TEST_F(SetupWindowTest, DefineAndClockItemsOpenTheirDialogs) {
+  const auto answerModal = [](QString& title) {
+    QTimer::singleShot(0, [&title] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      title = dialog->windowTitle();
+      qobject_cast<QDialog*>(dialog)->reject();
+    });
+  };
+  QString title;
+  answerModal(title);
+  Item("DateTime").trigger();
+  EXPECT_EQ(title, QStringLiteral("Date/Time Format"));
+  EXPECT_TRUE(settings_.ShowDateTime);
+  title.clear();
+  Item("DateTime").trigger();  // off: no dialog
+  EXPECT_TRUE(title.isEmpty());
+  settings_.OutputMethod = kLogToDisk;
+  answerModal(title);
+  Item("DefineTranslate").trigger();
+  EXPECT_EQ(title, QStringLiteral("Translation Table - Log To Disk Mode"));
+}
+
 TEST_F(NetfennoSetupWindowTest, NormalModeAsksToSaveAndItsEngineEndsTheProgram) {
   OpenMenu("Run");
   EXPECT_FALSE(Item("RunNormal").isEnabled());  // no connection settings yet
@@ -213,4 +240,18 @@ TEST_F(SetupWindowTest, LogToDiskNamesAFolderItCannotWriteAndChecksOnlyItself) {
 }
 
 }  // namespace
+// The Help menu finds its pages beside the built program as beside the installed one, in the
+// user's language where there is one and in English otherwise.
+TEST(HelpPages, ComeFromBesideTheProgramInTheUsersLanguageOrInEnglish) {
+  const std::string help =
+      (std::filesystem::path(std::getenv("COMFENNO_BIN")).parent_path() / kHelpFolderFromProgram)
+          .string();
+  EXPECT_TRUE(
+      FindHelpPage(help, kQuickStartPage, Language::German).ends_with("/de/quick-start.html"));
+  EXPECT_TRUE(FindHelpPage(help, kHelpIndexPage, Language::Japanese).ends_with("/ja/index.html"));
+  EXPECT_TRUE(FindHelpPage(help, "ports", Language::German).ends_with("/en/ports.html"));
+  EXPECT_EQ(FindHelpPage(help, "no-such-page", Language::English), "");
+  EXPECT_EQ(FindHelpPage(help + "/missing", kHelpIndexPage, Language::English), "");
+}
+
 }  // namespace fenno
