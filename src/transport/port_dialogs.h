@@ -30,6 +30,7 @@ struct PortSetupValues {
   int16_t flowControl = 0;
   std::string inputBufferText;   // "BuffSize"
   std::string outputBufferText;  // "OutBuffSize"
+  bool operator==(const PortSetupValues&) const = default;
 };
 
 PortSetupValues LoadPortSetup(const Settings& settings);

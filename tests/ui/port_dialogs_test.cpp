@@ -61,35 +61,30 @@ class PortSetupDialogTest : public ::testing::Test {
 };
 
 TEST_F(PortSetupDialogTest, OkStoresCancelDropsAndABadBufferSizeKeepsTheFocus) {
-  auto dialog = Open();
-  Child<QListWidget>(*dialog, "ComPort").setCurrentRow(9);
-  Child<QRadioButton>(*dialog, "Baud11").setChecked(true);
-  Press(*dialog, "cancelButton");
-  EXPECT_EQ(dialog->result(), QDialog::Rejected);
-  EXPECT_EQ(settings_.PortIndex, 0);
-  EXPECT_FALSE(working_.ConfigModified);
-
-  dialog = Open();
-  QLineEdit& input = Child<QLineEdit>(*dialog, "BuffSize");
-  Type(input, "4096x");
-  EXPECT_EQ(input.text(), QLatin1String("4096"));
-  EXPECT_EQ(prompt_.beeps, 1);
-  Type(input, "200000");
-  EXPECT_EQ(input.text(), QLatin1String("4096"));
-  ASSERT_EQ(prompt_.messages.size(), 1u);
+  for (const char* button : {"cancelButton", "okButton"}) {
+    auto dialog = Open();
+    QLineEdit& input = Child<QLineEdit>(*dialog, "BuffSize");
+    Type(input, "4096x");   // not a digit: a beep
+    Type(input, "200000");  // too large: the message
+    EXPECT_EQ(input.text(), QLatin1String("4096"));
+    Child<QListWidget>(*dialog, "ComPort").setCurrentRow(9);
+    Child<QRadioButton>(*dialog, "Baud11").setChecked(true);
+    Type(input, "100");
+    Press(*dialog, button);
+    if (std::string_view(button) == "cancelButton") {
+      EXPECT_EQ(dialog->result(), QDialog::Rejected);
+      EXPECT_EQ(settings_.PortIndex, 0);
+      continue;
+    }
+    EXPECT_EQ(dialog->focusWidget(), &input) << "refused: the box has the focus";
+    EXPECT_FALSE(working_.ConfigModified) << "nothing stored while refused";
+    Type(input, "8192");
+    Press(*dialog, button);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+  }
+  EXPECT_EQ(prompt_.beeps, 2 + 2 + 1);  // each message beeps too
+  ASSERT_EQ(prompt_.messages.size(), 3u);
   EXPECT_EQ(prompt_.messages[0].text, "Buffer Size Must Be Between 128 and 131072");
-
-  Type(input, "100");
-  Child<QListWidget>(*dialog, "ComPort").setCurrentRow(9);
-  Child<QRadioButton>(*dialog, "Baud11").setChecked(true);
-  Press(*dialog, "okButton");
-  EXPECT_EQ(prompt_.messages.size(), 2u);
-  EXPECT_EQ(dialog->focusWidget(), &input);
-  EXPECT_EQ(settings_.PortIndex, 0) << "nothing stored while refused";
-
-  Type(input, "8192");
-  Press(*dialog, "okButton");
-  EXPECT_EQ(dialog->result(), QDialog::Accepted);
   EXPECT_EQ(settings_.PortIndex, 9);
   EXPECT_EQ(settings_.BaudIndex, 11);
   EXPECT_EQ(settings_.InputBufferSize, 8192);
