@@ -296,7 +296,9 @@ void PortSetupDialog::OnBufferEdited(QLineEdit& box, QString& lastGood) {
 
 void PortSetupDialog::accept() {
   PortSetupValues values;
-  values.portIndex = static_cast<int16_t>(std::max(portList_->currentRow(), 0));
+  // A stored index beyond the list selects nothing and is kept as it is.
+  const int row = portList_->currentRow();
+  values.portIndex = row >= 0 ? static_cast<int16_t>(row) : c_.settings.PortIndex;
   values.baudIndex = CheckedId(*baud_);
   values.parityIndex = CheckedId(*parity_);
   values.dataBitsIndex = CheckedId(*dataBits_);
