@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "base/string_ids.h"
 #include "engine/engine.h"
 
 namespace fenno {
@@ -82,6 +83,15 @@ bool OutputButtonShown(const Settings& settings, int button) {
 LineButtons LineButtonsShown(const Edition& edition, int engineButtons) {
   if (!edition.IsSerial()) return {};
   return LineButtons{(engineButtons & 1) != 0, (engineButtons & 2) != 0};
+}
+
+std::string CaptionWithConnection(std::string_view caption, int socketState,
+                                  std::string_view peerAddress, const StringTable& strings) {
+  std::string text(caption);
+  text += " - " + strings.Text(str::TcpStateName(socketState));
+  if (!peerAddress.empty())
+    text += " " + strings.Text(str::kTcpConnectedTo) + " " + std::string(peerAddress);
+  return text;
 }
 
 }  // namespace fenno

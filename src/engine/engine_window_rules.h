@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/string_table.h"
 #include "config/edition.h"
 #include "config/settings.h"
 #include "config/user_store.h"
@@ -55,6 +56,16 @@ std::optional<ScreenPoint> LoadEnginePosition(const UserStore& store, const Edit
 // edition that keeps no place.
 void StoreEnginePosition(UserStore& store, const Edition& edition, std::string_view portName,
                          ScreenPoint position);
+
+// ---------------------------------------------------------------------------------------
+// Connection
+
+// The TCP program's caption carries its connection: the engine's caption, " - " and the
+// socket state's text (0..9 as the terminal window numbers them), and while a peer is
+// connected to the server, "to" and the peer's address, so the user sees who feeds the
+// records. `peerAddress` is "" in client mode (the caption names the host already).
+std::string CaptionWithConnection(std::string_view caption, int socketState,
+                                  std::string_view peerAddress, const StringTable& strings);
 
 // ---------------------------------------------------------------------------------------
 // Notification area and window states

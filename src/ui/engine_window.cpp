@@ -18,6 +18,7 @@
 #include "dde/qt_clipboard.h"
 #include "engine/engine.h"
 #include "engine/engine_window_rules.h"
+#include "transport/qt_tcp_port.h"
 #include "ui/about_box.h"
 #include "ui/captions.h"
 #include "ui/engine_panel.h"
@@ -81,7 +82,8 @@ void EngineWindow::Start() {
   started_ = true;
   RestorePosition();
   if (context_.settings.AlwaysOnTop) setWindowFlag(Qt::WindowStaysOnTopHint, true);
-  run_->Start();
+  // The connection can change between any two ticks; the caption follows it.
+  run_->Start([this] { ShowCaption(); });
   tray_->Show();
   if (context_.settings.MinimizeOnActivation)
     showMinimized();
@@ -198,6 +200,20 @@ void EngineWindow::OnDateTime(const std::string& text) {
 }
 
 void EngineWindow::OnCaption(const std::string& caption) {
+  engineCaption_ = caption;
+  ShowCaption();
+}
+
+void EngineWindow::ShowCaption() {
+  std::string caption = engineCaption_;
+  const auto* tcp = run_ ? dynamic_cast<const TcpPort*>(run_->devicePort()) : nullptr;
+  if (tcp) {
+    const bool server = context_.settings.TcpMode == 1;
+    caption = CaptionWithConnection(caption, tcp->SocketState(),
+                                    server ? tcp->PeerAddress() : std::string(), context_.strings);
+  }
+  if (caption == shownCaption_) return;
+  shownCaption_ = caption;
   setWindowTitle(FromUtf8(caption));
   tray_->SetCaption(caption);
 }

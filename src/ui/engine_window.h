@@ -82,6 +82,8 @@ class EngineWindow : public QMainWindow, private EngineObserver {
   void OnRecordNumber(const std::string& text) override;
   void OnDateTime(const std::string& text) override;
   void OnCaption(const std::string& caption) override;
+  // The engine's caption, with the TCP program's connection and peer after it.
+  void ShowCaption();
   void OnMenuState() override;
   void OnShowWindowNormal() override;
   void OnMinimizeWindow() override;
@@ -107,6 +109,8 @@ class EngineWindow : public QMainWindow, private EngineObserver {
   std::unique_ptr<Clipboard> clipboard_;
   std::unique_ptr<TerminalWindow> virtualDevice_;
   std::unique_ptr<DesktopRun> run_;
+  std::string engineCaption_;
+  std::string shownCaption_;
   EngineMenus menus_;
   EnginePanel* panel_ = nullptr;
   EngineTray* tray_ = nullptr;

@@ -10,9 +10,11 @@
 #include "base/string_ids.h"
 #include "config/command_line.h"
 #include "transport/qt_device_port.h"
+#include "transport/qt_tcp_port.h"
 #include "ui/about_box.h"
 #include "ui/app_select_dialog.h"
 #include "ui/captions.h"
+#include "ui/connection_dialog.h"
 #include "ui/date_time_format_dialog.h"
 #include "ui/dde_parms_dialog.h"
 #include "ui/dde_topic_dialog.h"
@@ -23,6 +25,7 @@
 #include "ui/hot_key_dialog.h"
 #include "ui/key_picker_dialog.h"
 #include "ui/record_chain.h"
+#include "ui/port_setup_dialog.h"
 #include "ui/send_string_dialog.h"
 #include "ui/setup_window_text_ids.h"
 #include "ui/translation_editor.h"
@@ -133,7 +136,8 @@ void SetupWindow::BuildMenus() {
   for (QAction* item : outputMethodItems_) item->setCheckable(true);
 
   QMenu* port = AddMenu(str::kMenuPort, "PortPullDown");
-  portSettings_ = AddLaterItem(*port, str::kMenuPortSettings, "PortSettings");
+  portSettings_ =
+      AddItem(*port, str::kMenuPortSettings, "PortSettings", [this] { OpenPortSettings(); });
   portTest_ = AddItem(*port, str::kMenuPortTest, "PortTest", &SetupWindow::OpenTerminal);
   port->addSeparator();
 
@@ -295,6 +299,22 @@ void SetupWindow::OpenTerminal() {
   });
   terminal_ = terminal;
   terminal->show();
+}
+
+// Port > Settings: the serial port dialog, or the TCP program's connection dialog, which
+// offers the server only when the machine has an address to be reached at.
+void SetupWindow::OpenPortSettings() {
+  if (c_.edition.IsSerial()) {
+    PortSetupDialog dialog(
+        PortSetupContext{c_.edition, c_.settings, c_.working, c_.store, c_.prompt, c_.strings},
+        this);
+    dialog.exec();
+  } else {
+    ConnectionDialog dialog(ConnectionDialogContext{c_.edition, c_.settings, c_.working, c_.store,
+                                                    c_.prompt, c_.strings, LocalNetworkAddress()},
+                            this);
+    dialog.exec();
+  }
   Refresh();
 }
 

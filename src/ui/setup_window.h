@@ -86,6 +86,7 @@ class SetupWindow final : public QMainWindow {
   void NotYet(const QAction& item);
   void OpenDdeParms(DdeParmsMode mode);
   void OpenTerminal();
+  void OpenPortSettings();
   void OpenTranslationEditor(TranslationTable table);
   void OnEngineClosed();
 

@@ -11,11 +11,15 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QWindow>
+#include <cstdlib>
 
 #include "engine/engine.h"
 #include "support/dbus_session.h"
 #include "support/recording_prompt.h"
+#include "support/test_files.h"
 #include "support/wait.h"
 #include "ui/raw_string_edit.h"
 #include "ui/terminal_window.h"
@@ -45,10 +49,9 @@ class EngineWindowTest : public ::testing::Test {
     working.PortName = "COM1";
   }
 
-  EngineWindow& Start() {
+  EngineWindow& Start(ActivationMode mode = ActivationMode::Virtual) {
     window = std::make_unique<EngineWindow>(
-        EngineWindowContext{edition_, settings, working, prompt, strings, regional, store},
-        ActivationMode::Virtual);
+        EngineWindowContext{edition_, settings, working, prompt, strings, regional, store}, mode);
     QObject::connect(window.get(), &EngineWindow::Closed, [this] { ++closed; });
     QObject::connect(window.get(), &EngineWindow::ReturnToSetupRequested, [this] { ++returned; });
     window->Start();
@@ -211,6 +214,32 @@ TEST_F(NetfennoEngineWindowTest, ResetReturnsToTheSetupWindow) {
   ASSERT_TRUE(WaitUntil([&] { return closed == 1; }));
   EXPECT_EQ(returned, 1);
   EXPECT_FALSE(window->isVisible());
+}
+
+// Whoever feeds the records of a listening server is named in the caption.
+TEST_F(NetfennoEngineWindowTest, TheCaptionNamesTheConnectedPeer) {
+  testing::ScratchFolder config;  // the run's own per-user store
+  ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+  QTcpServer probe;
+  ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+  const uint16_t port = probe.serverPort();
+  probe.close();
+  settings.TcpMode = 1;
+  settings.TcpLocalPort = std::to_string(port);
+  working.PortName = "lab";
+  Start(ActivationMode::Normal);
+  ASSERT_TRUE(WaitUntil([&] { return window->windowTitle().endsWith(QLatin1String("Listening")); }))
+      << window->windowTitle().toStdString();
+
+  QTcpSocket peer;
+  peer.connectToHost(QHostAddress::LocalHost, port);
+  EXPECT_TRUE(WaitUntil([&] {
+    return window->windowTitle().endsWith(QLatin1String(" - Connected to 127.0.0.1"));
+  })) << window->windowTitle().toStdString();
+  peer.disconnectFromHost();
+  EXPECT_TRUE(
+      WaitUntil([&] { return window->windowTitle().endsWith(QLatin1String("Listening")); }));
+  window->close();
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
@@ -219,6 +221,40 @@ TEST_F(NetfennoSetupWindowTest, ResetReturnsToTheSetupWindowInEveryMode) {
     EXPECT_TRUE(window_->isVisible());
   }
   EXPECT_EQ(programEnds_, 0);
+}
+
+// Port > Settings is the connection dialog in the TCP program; what it stores decides
+// whether the Activate menu may connect.
+TEST_F(NetfennoSetupWindowTest, PortSettingsEnableActivationOnceTheConnectionIsComplete) {
+  OpenMenu("Run");
+  EXPECT_FALSE(Item("RunNormal").isEnabled());
+  QTimer::singleShot(0, [] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->objectName(), QLatin1String("PortSetup"));
+    dialog->findChild<QLineEdit*>(QLatin1String("hostEdit"))->setText(QLatin1String("10.0.0.5"));
+    dialog->findChild<QLineEdit*>(QLatin1String("portEdit"))->setText(QLatin1String("502"));
+    dialog->findChild<QPushButton*>(QLatin1String("okButton"))->click();
+  });
+  Item("PortSettings").trigger();
+  EXPECT_EQ(settings_.TcpRemoteHost, "10.0.0.5");
+  EXPECT_TRUE(working_.ConfigModified);
+  OpenMenu("Run");
+  EXPECT_TRUE(Item("RunNormal").isEnabled());
+  EXPECT_TRUE(Item("RunVirtual").isEnabled());
+}
+
+TEST_F(SetupWindowTest, LogToDiskNamesAFolderItCannotWriteAndChecksOnlyItself) {
+  prompt_.ScriptFile(folder_.File("missing/data.log"));
+  prompt_.ScriptFile(folder_.File("data.log"));
+  Item("SaveToFile").trigger();
+  ASSERT_EQ(prompt_.messages.size(), 1u);
+  EXPECT_NE(prompt_.messages[0].text.find(folder_.File("missing")), std::string::npos);
+  EXPECT_EQ(settings_.LogFilePath, folder_.File("data.log"));
+  OpenMenu("XferMethod");
+  EXPECT_TRUE(Item("SaveToFile").isChecked());
+  EXPECT_FALSE(Item("SendKeystrokes").isChecked());
+  EXPECT_FALSE(Item("UseDDE").isChecked());
 }
 
 }  // namespace
