@@ -1,6 +1,8 @@
 #include "ui/ascii_chart_dialog.h"
 
 #include <QDialogButtonBox>
+#include <QEvent>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -13,6 +15,28 @@
 #include "ui/raw_string_edit.h"
 
 namespace fenno {
+namespace {
+
+// Remembers which of the watched boxes had the focus last.
+class LastFocusedBox final : public QObject {
+ public:
+  LastFocusedBox(const std::vector<RawStringEdit*>& boxes, QObject* parent)
+      : QObject(parent), last_(boxes.front()) {
+    for (RawStringEdit* box : boxes) box->installEventFilter(this);
+  }
+  RawStringEdit& box() const { return *last_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::FocusIn) last_ = static_cast<RawStringEdit*>(watched);
+    return false;
+  }
+
+ private:
+  RawStringEdit* last_;
+};
+
+}  // namespace
 
 AsciiChartDialog::AsciiChartDialog(bool preInputWords, const StringTable& strings, QWidget* parent)
     : QDialog(parent), preInputWords_(preInputWords) {
@@ -52,6 +76,17 @@ bool InsertFromAsciiChart(RawStringEdit& box, const StringTable& strings) {
   box.setFocus();
   box.InsertBytes(answer);
   return true;
+}
+
+QPushButton* NewAsciiChartButton(int caption, const std::vector<RawStringEdit*>& boxes,
+                                 const StringTable& strings) {
+  auto* button = new QPushButton(Numbered(caption));
+  button->setObjectName(QLatin1String("AsciiChartButton"));
+  button->setAutoDefault(false);
+  auto* last = new LastFocusedBox(boxes, button);
+  QObject::connect(button, &QPushButton::clicked, button,
+                   [last, &strings] { InsertFromAsciiChart(last->box(), strings); });
+  return button;
 }
 
 }  // namespace fenno

@@ -6,9 +6,11 @@
 
 #include <QDialog>
 #include <string>
+#include <vector>
 
 #include "base/string_table.h"
 
+class QPushButton;
 class QTableWidget;
 
 namespace fenno {
@@ -36,5 +38,9 @@ std::string PickFromAsciiChart(bool preInputWords, const StringTable& strings, Q
 // Opens the chart and puts the chosen byte in place of the box's selection; false when
 // cancelled.
 bool InsertFromAsciiChart(RawStringEdit& box, const StringTable& strings);
+// A button (caption: a string-table number) that opens the chart for whichever of `boxes`
+// had the focus last, the first until another has; it never takes Enter from OK.
+QPushButton* NewAsciiChartButton(int caption, const std::vector<RawStringEdit*>& boxes,
+                                 const StringTable& strings);
 
 }  // namespace fenno

@@ -13,6 +13,7 @@
 #include "base/string_ids.h"
 #include "engine/output_text_ids.h"
 #include "hotkeys/hot_key_names.h"
+#include "ui/ascii_chart_dialog.h"
 #include "ui/captions.h"
 #include "ui/form_helpers.h"
 #include "ui/hot_key_box.h"
@@ -61,7 +62,14 @@ HotKeyDialog::HotKeyDialog(const Edition& edition, Settings& settings, WorkingVa
   keyLabel->setBuddy(key_);
   key_->setObjectName(QLatin1String("HKKey"));
   form->addRow(keyLabel, keyRow);
-  textLabel_ = AddFormRow(*form, str::kHotKeyFrmStringLabel, text_, "Text1");
+  auto* textRow = new QHBoxLayout;
+  textRow->addWidget(text_, 1);
+  asciiChart_ = NewAsciiChartButton(str::kSendStringAsciiChart, {text_}, strings);
+  textRow->addWidget(asciiChart_);
+  textLabel_ = new QLabel(Numbered(str::kHotKeyFrmStringLabel));
+  textLabel_->setBuddy(text_);
+  text_->setObjectName(QLatin1String("Text1"));
+  form->addRow(textLabel_, textRow);
   textLabel_->setObjectName(QLatin1String("Label4"));
   columns->addLayout(form, 1);
   layout->addLayout(columns);
@@ -95,6 +103,7 @@ void HotKeyDialog::ShowActionBoxes() {
   const int action = table_[static_cast<size_t>(entry_)].action;
   textLabel_->setVisible(HotKeyShowsString(action));
   text_->setVisible(HotKeyShowsString(action));
+  asciiChart_->setVisible(HotKeyShowsString(action));
   key_->setEnabled(HotKeyTakesKey(action));
   keyList_->setEnabled(HotKeyTakesKey(action));
 }

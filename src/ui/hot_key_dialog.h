@@ -57,6 +57,7 @@ class HotKeyDialog final : public QDialog {
   HotKeyBox* key_;
   QPushButton* keyList_;
   QLabel* textLabel_ = nullptr;
+  QPushButton* asciiChart_ = nullptr;
   RawStringEdit* text_;
 };
 

@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
@@ -14,6 +15,7 @@
 #include "base/qt_text.h"
 #include "base/string_ids.h"
 #include "engine/output_text_ids.h"
+#include "ui/ascii_chart_dialog.h"
 #include "ui/captions.h"
 #include "ui/form_helpers.h"
 #include "ui/raw_string_edit.h"
@@ -43,6 +45,9 @@ SendStringDialog::SendStringDialog(Settings& settings, WorkingValues& working, P
   layout->addLayout(ackForm);
   layout->addWidget(BuildButtonStrings());
   layout->addWidget(BuildTimedOutput());
+  layout->addWidget(
+      NewAsciiChartButton(str::kSendStringAsciiChart, {ack_, text_, timerString_}, strings), 0,
+      Qt::AlignLeft);
   QDialogButtonBox* buttons = AddOkCancel(*this, str::kSendStringDone, str::kOutputCancel);
   layout->addWidget(buttons);
   ApplyCaptions(*this, strings);
