@@ -80,13 +80,6 @@ QAction* SetupWindow::AddItem(QMenu& menu, int caption, const char* name, Slot s
   return item;
 }
 
-QAction* SetupWindow::AddLaterItem(QMenu& menu, int caption, const char* name) {
-  QAction* item = menu.addAction(Numbered(caption));
-  item->setObjectName(QLatin1String(name));
-  connect(item, &QAction::triggered, this, [this, item] { NotYet(*item); });
-  return item;
-}
-
 void SetupWindow::BuildMenus() {
   QMenu* file = AddMenu(str::kMenuFile, "FilePullDown");
   // Each item refreshes the window whatever it answers: a cancelled Open may still have
@@ -256,12 +249,6 @@ void SetupWindow::RefreshRecentItems() {
     if (i < entries.size()) recentItems_[i]->setText(RecentItemText(i, entries[i]));
   }
   for (QAction* separator : recentSeparators_) separator->setVisible(!entries.empty());
-}
-
-void SetupWindow::NotYet(const QAction& item) {
-  c_.prompt.Show(
-      {c_.strings.Format(str::kNotYetAvailable, {WithoutAccelerator(ToUtf8(item.text()))}),
-       std::string(c_.edition.programName), PromptButtons::Ok, PromptIcon::Information});
 }
 
 void SetupWindow::OpenTranslationEditor(TranslationTable table) {

@@ -78,12 +78,9 @@ class SetupWindow final : public QMainWindow {
   QMenu* AddMenu(int caption, const char* name);
   template <class Slot>
   QAction* AddItem(QMenu& menu, int caption, const char* name, Slot slot);
-  // An item whose dialog comes with a later version: it says so.
-  QAction* AddLaterItem(QMenu& menu, int caption, const char* name);
   void BuildMenus();
   void BuildCentralText();
   void RefreshRecentItems();
-  void NotYet(const QAction& item);
   void OpenDdeParms(DdeParmsMode mode);
   void OpenTerminal();
   void OpenPortSettings();

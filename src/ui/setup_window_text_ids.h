@@ -6,7 +6,6 @@
 namespace fenno::str {
 
 inline constexpr int kQuickStartMenu = 10630;   // "&Quick Start Guide" (Help menu)
-inline constexpr int kNotYetAvailable = 10631;  // %1 = the menu item without its "&"
 inline constexpr int kHelpPageMissing = 10632;  // %1 = the page's file name
 inline constexpr int kAboutCaption = 10633;     // "About Comfenno"
 inline constexpr int kAboutVersion = 10634;     // %1 = the version
