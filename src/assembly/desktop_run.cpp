@@ -1,9 +1,12 @@
 #include "assembly/desktop_run.h"
 
 #include <QDBusConnection>
+#include <QGuiApplication>
 
 #include "dde/dbus_live_data.h"
 #include "hotkeys/x11_global_hot_keys.h"
+#include "keys/dbus_wayland_desktop.h"
+#include "keys/dbus_wayland_keystrokes.h"
 #include "keys/x11_desktop_keystrokes.h"
 #include "transport/qt_device_port.h"
 
@@ -47,6 +50,15 @@ class DesktopRun::HotKeysPart : public RunPart {
   std::unique_ptr<GlobalHotKeys> hotKeys_;
 };
 
+namespace {
+
+bool OwnWindowFocused() {
+  return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) &&
+         QGuiApplication::focusWindow() != nullptr;
+}
+
+}  // namespace
+
 DesktopRun::DesktopRun(const Edition& edition, Settings& settings, WorkingValues& working,
                        Prompt& prompt, const StringTable& strings, const RegionalSettings& regional,
                        DesktopRunOptions options)
@@ -79,7 +91,7 @@ bool DesktopRun::Open() {
     port = devicePort_.get();
   }
   // Keystrokes need the desktop's display, which is opened when the first record is typed.
-  keystrokes_ = std::make_unique<DesktopKeystrokes>(clock_, events_, prompt_, strings_);
+  keystrokes_ = MakeKeystrokes();
   liveData_ = std::make_unique<LiveData>(edition_, settings_, strings_, prompt_,
                                          QDBusConnection::sessionBus(), options_.clipboard);
   liveDataPart_ = std::make_unique<LiveDataPart>(*liveData_, working_, clock_, regional_);
@@ -94,6 +106,21 @@ bool DesktopRun::Open() {
       edition_, settings_, working_, options_.mode, services,
       std::vector<RunPart*>{liveDataPart_.get(), hotKeysPart_.get()});
   return true;
+}
+
+// On Wayland XTest reaches only XWayland windows: keystrokes go through the desktop portal.
+std::unique_ptr<KeystrokeTarget> DesktopRun::MakeKeystrokes() {
+  const QDBusConnection bus = QDBusConnection::sessionBus();
+  const DesktopSession session = DetectDesktopSession(ReadSessionClues(bus));
+  if (session.display == DisplayServer::X11)
+    return std::make_unique<DesktopKeystrokes>(clock_, events_, prompt_, strings_);
+  WaylandKeystrokesSetup setup{bus,
+                               store_,
+                               std::string(edition_.programName),
+                               ReadDesktopLayout(session.desktop),
+                               OwnWindowFocused,
+                               CapsLockLightOn};
+  return std::make_unique<WaylandKeystrokes>(std::move(setup), clock_, events_, prompt_, strings_);
 }
 
 void DesktopRun::Start(std::function<void()> afterTick) {

@@ -22,7 +22,6 @@
 namespace fenno {
 
 class Clipboard;
-class DesktopKeystrokes;
 class LiveData;
 
 struct DesktopRunOptions {
@@ -62,6 +61,8 @@ class DesktopRun {
   class LiveDataPart;
   class HotKeysPart;
 
+  std::unique_ptr<KeystrokeTarget> MakeKeystrokes();
+
   const Edition& edition_;
   Settings& settings_;
   WorkingValues& working_;
@@ -75,7 +76,7 @@ class DesktopRun {
   IniUserStore store_;
   VirtualPort virtualPort_;
   std::unique_ptr<Port> devicePort_;
-  std::unique_ptr<DesktopKeystrokes> keystrokes_;
+  std::unique_ptr<KeystrokeTarget> keystrokes_;
   std::unique_ptr<LiveData> liveData_;
   std::unique_ptr<LiveDataPart> liveDataPart_;
   std::unique_ptr<HotKeysPart> hotKeysPart_;

@@ -21,10 +21,10 @@ struct DesktopSession {
 
 // What the session shows of itself.
 struct SessionClues {
-  std::string sessionType;     // XDG_SESSION_TYPE
-  std::string waylandDisplay;  // WAYLAND_DISPLAY
-  std::string currentDesktop;  // XDG_CURRENT_DESKTOP, colon-separated names
-  std::string kdeSessionVersion;  // KDE_SESSION_VERSION
+  std::string sessionType;            // XDG_SESSION_TYPE
+  std::string waylandDisplay;         // WAYLAND_DISPLAY
+  std::string currentDesktop;         // XDG_CURRENT_DESKTOP, colon-separated names
+  std::string kdeSessionVersion;      // KDE_SESSION_VERSION
   std::vector<std::string> busNames;  // well-known names owned on the session bus
 };
 

@@ -17,21 +17,36 @@ constexpr unsigned kEvdevOffset = 8;
 constexpr unsigned kRightAltKeycode = 108;  // X key code of the right Alt (AltGr) key
 
 constexpr std::pair<int, xkb_keysym_t> kNamedKeys[] = {
-    {vk::kBackspace, XKB_KEY_BackSpace}, {vk::kTab, XKB_KEY_Tab},
-    {vk::kClear, XKB_KEY_Clear},         {vk::kEnter, XKB_KEY_Return},
-    {vk::kShift, XKB_KEY_Shift_L},       {vk::kControl, XKB_KEY_Control_L},
-    {vk::kAlt, XKB_KEY_Alt_L},           {vk::kPause, XKB_KEY_Pause},
-    {vk::kCapsLock, XKB_KEY_Caps_Lock},  {vk::kEscape, XKB_KEY_Escape},
-    {vk::kSpace, XKB_KEY_space},         {vk::kPageUp, XKB_KEY_Prior},
-    {vk::kPageDown, XKB_KEY_Next},       {vk::kEnd, XKB_KEY_End},
-    {vk::kHome, XKB_KEY_Home},           {vk::kLeft, XKB_KEY_Left},
-    {vk::kUp, XKB_KEY_Up},               {vk::kRight, XKB_KEY_Right},
-    {vk::kDown, XKB_KEY_Down},           {vk::kPrintScreen, XKB_KEY_Print},
-    {vk::kInsert, XKB_KEY_Insert},       {vk::kDelete, XKB_KEY_Delete},
-    {vk::kHelp, XKB_KEY_Help},           {vk::kMultiply, XKB_KEY_KP_Multiply},
-    {vk::kAdd, XKB_KEY_KP_Add},          {vk::kSeparator, XKB_KEY_KP_Separator},
-    {vk::kSubtract, XKB_KEY_KP_Subtract}, {vk::kDecimal, XKB_KEY_KP_Decimal},
-    {vk::kDivide, XKB_KEY_KP_Divide},    {vk::kNumLock, XKB_KEY_Num_Lock},
+    {vk::kBackspace, XKB_KEY_BackSpace},
+    {vk::kTab, XKB_KEY_Tab},
+    {vk::kClear, XKB_KEY_Clear},
+    {vk::kEnter, XKB_KEY_Return},
+    {vk::kShift, XKB_KEY_Shift_L},
+    {vk::kControl, XKB_KEY_Control_L},
+    {vk::kAlt, XKB_KEY_Alt_L},
+    {vk::kPause, XKB_KEY_Pause},
+    {vk::kCapsLock, XKB_KEY_Caps_Lock},
+    {vk::kEscape, XKB_KEY_Escape},
+    {vk::kSpace, XKB_KEY_space},
+    {vk::kPageUp, XKB_KEY_Prior},
+    {vk::kPageDown, XKB_KEY_Next},
+    {vk::kEnd, XKB_KEY_End},
+    {vk::kHome, XKB_KEY_Home},
+    {vk::kLeft, XKB_KEY_Left},
+    {vk::kUp, XKB_KEY_Up},
+    {vk::kRight, XKB_KEY_Right},
+    {vk::kDown, XKB_KEY_Down},
+    {vk::kPrintScreen, XKB_KEY_Print},
+    {vk::kInsert, XKB_KEY_Insert},
+    {vk::kDelete, XKB_KEY_Delete},
+    {vk::kHelp, XKB_KEY_Help},
+    {vk::kMultiply, XKB_KEY_KP_Multiply},
+    {vk::kAdd, XKB_KEY_KP_Add},
+    {vk::kSeparator, XKB_KEY_KP_Separator},
+    {vk::kSubtract, XKB_KEY_KP_Subtract},
+    {vk::kDecimal, XKB_KEY_KP_Decimal},
+    {vk::kDivide, XKB_KEY_KP_Divide},
+    {vk::kNumLock, XKB_KEY_Num_Lock},
     {vk::kScrollLock, XKB_KEY_Scroll_Lock},
 };
 
@@ -137,8 +152,8 @@ void XkbKeymap::FindDirectStrokes() {
   for (const Level level : kLevels) {
     if (level.altGr && !altGrKeycode_) continue;
     const Translator translate(keymap_, level);
-    for (xkb_keycode_t key = xkb_keymap_min_keycode(keymap_); key <= xkb_keymap_max_keycode(keymap_);
-         ++key) {
+    for (xkb_keycode_t key = xkb_keymap_min_keycode(keymap_);
+         key <= xkb_keymap_max_keycode(keymap_); ++key) {
       const xkb_keysym_t keysym = translate(key);
       if (IsLatin1Character(keysym) && strokes_[keysym].empty())
         strokes_[keysym] = {{key - kEvdevOffset, level.shift, level.altGr}};
@@ -148,16 +163,16 @@ void XkbKeymap::FindDirectStrokes() {
 
 // Characters no key types directly may come from a dead key and the key after it.
 void XkbKeymap::FindDeadKeyStrokes() {
-  xkb_compose_table* table = xkb_compose_table_new_from_locale(context_, "en_US.UTF-8",
-                                                               XKB_COMPOSE_COMPILE_NO_FLAGS);
+  xkb_compose_table* table =
+      xkb_compose_table_new_from_locale(context_, "en_US.UTF-8", XKB_COMPOSE_COMPILE_NO_FLAGS);
   if (!table) return;
   xkb_compose_state* compose = xkb_compose_state_new(table, XKB_COMPOSE_STATE_NO_FLAGS);
   const auto direct = strokes_;
   for (const Level level : kLevels) {
     if (level.altGr && !altGrKeycode_) continue;
     const Translator translate(keymap_, level);
-    for (xkb_keycode_t key = xkb_keymap_min_keycode(keymap_); key <= xkb_keymap_max_keycode(keymap_);
-         ++key) {
+    for (xkb_keycode_t key = xkb_keymap_min_keycode(keymap_);
+         key <= xkb_keymap_max_keycode(keymap_); ++key) {
       const xkb_keysym_t dead = translate(key);
       if (!IsDeadKey(dead)) continue;
       for (unsigned base = 0; base < direct.size(); ++base) {
@@ -170,8 +185,7 @@ void XkbKeymap::FindDeadKeyStrokes() {
         const int length = xkb_compose_state_get_utf8(compose, utf8, sizeof utf8);
         const char32_t result = SingleCodePoint(utf8, length);
         if (IsLatin1Character(result) && strokes_[result].empty())
-          strokes_[result] = {{key - kEvdevOffset, level.shift, level.altGr},
-                            direct[base].front()};
+          strokes_[result] = {{key - kEvdevOffset, level.shift, level.altGr}, direct[base].front()};
       }
     }
   }
@@ -211,8 +225,8 @@ void XkbKeymap::AssignVk(int vkCode, unsigned keycode) {
 unsigned XkbKeymap::FindKeycode(unsigned keysym, bool anyLevel) const {
   for (const Level level : {kLevels[0], kLevels[1]}) {
     const Translator translate(keymap_, level);
-    for (xkb_keycode_t key = xkb_keymap_min_keycode(keymap_); key <= xkb_keymap_max_keycode(keymap_);
-         ++key)
+    for (xkb_keycode_t key = xkb_keymap_min_keycode(keymap_);
+         key <= xkb_keymap_max_keycode(keymap_); ++key)
       if (translate(key) == keysym) return key - kEvdevOffset;
   }
   if (!anyLevel) return 0;

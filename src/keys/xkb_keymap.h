@@ -29,8 +29,8 @@ class XkbKeymap {
  public:
   // The keymap of a layout and variant ("de", "nodeadkeys") from the system's XKB data;
   // null with the reason in `why` when it cannot be compiled.
-  static std::unique_ptr<XkbKeymap> FromNames(const std::string& layout,
-                                              const std::string& variant, std::string* why);
+  static std::unique_ptr<XkbKeymap> FromNames(const std::string& layout, const std::string& variant,
+                                              std::string* why);
   ~XkbKeymap();
   XkbKeymap(const XkbKeymap&) = delete;
   XkbKeymap& operator=(const XkbKeymap&) = delete;

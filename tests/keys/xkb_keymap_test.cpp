@@ -13,9 +13,9 @@ namespace fenno {
 namespace {
 
 // Linux input codes of the keys the cases use.
-constexpr unsigned kKey0 = 11, kKey2 = 3, kKeyMinus = 12, kKeyEqual = 13, kKeyQ = 16,
-                   kKeyE = 18, kKeyY = 21, kKeyLeftBrace = 26, kKeyA = 30, kKeyGrave = 41,
-                   kKeyZ = 44, kKeySpace = 57;
+constexpr unsigned kKey0 = 11, kKey2 = 3, kKeyMinus = 12, kKeyEqual = 13, kKeyQ = 16, kKeyE = 18,
+                   kKeyY = 21, kKeyLeftBrace = 26, kKeyA = 30, kKeyGrave = 41, kKeyZ = 44,
+                   kKeySpace = 57;
 
 const XkbKeymap& Layout(const std::string& name) {
   static std::map<std::string, std::unique_ptr<XkbKeymap>> layouts;
@@ -32,7 +32,7 @@ struct CharacterCase {
   const char* layout;
   unsigned char character;
   std::vector<KeyStroke> strokes;  // empty: the layout cannot type it
-  bool onVirtualKey;  // typed by a virtual key (with or without Shift)
+  bool onVirtualKey;               // typed by a virtual key (with or without Shift)
 };
 
 TEST(XkbKeymapTest, CharactersMapToTheKeysThatTypeThem) {
@@ -42,9 +42,9 @@ TEST(XkbKeymapTest, CharactersMapToTheKeysThatTypeThem) {
       {"us", '@', {{kKey2, true}}, true},
       {"us", 0xE9, {}, false},  // é: no key, no dead key
       {"de", 'z', {{kKeyY}}, true},
-      {"de", 0xDF, {{kKeyMinus}}, true},  // ß on its own key
-      {"de", '@', {{kKeyQ, false, true}}, false},  // AltGr+Q
-      {"de", 0xE9, {{kKeyEqual}, {kKeyE}}, false},  // dead acute, then e
+      {"de", 0xDF, {{kKeyMinus}}, true},               // ß on its own key
+      {"de", '@', {{kKeyQ, false, true}}, false},      // AltGr+Q
+      {"de", 0xE9, {{kKeyEqual}, {kKeyE}}, false},     // dead acute, then e
       {"de", '^', {{kKeyGrave}, {kKeySpace}}, false},  // dead circumflex, then space
       {"fr", 0xE9, {{kKey2}}, true},
       {"fr", '2', {{kKey2, true}}, true},
