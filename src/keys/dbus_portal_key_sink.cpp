@@ -9,7 +9,8 @@ void PortalKeySink::SendKey(int code, bool press) {
     if (press) TypeCharacter(static_cast<unsigned char>(code & 0xFF));
     return;
   }
-  if (const unsigned keycode = keymap_.KeycodeOfVk(code & 0xFF)) portal_.NotifyKeycode(keycode, press);
+  if (const unsigned keycode = keymap_.KeycodeOfVk(code & 0xFF))
+    portal_.NotifyKeycode(keycode, press);
 }
 
 void PortalKeySink::TypeCharacter(unsigned char character) {

@@ -58,9 +58,9 @@ RemoteDesktopPortal::Outcome RemoteDesktopPortal::Open() {
   const uint version = PortalVersion();
   if (version == 0) return Outcome::Unavailable;
   bool declined = false;
-  const auto created = Request(Latin("CreateSession"), {},
-                               {{Latin("session_handle_token"), Latin("fenno")}},
-                               kRequestTimeoutMs, declined);
+  const auto created =
+      Request(Latin("CreateSession"), {}, {{Latin("session_handle_token"), Latin("fenno")}},
+              kRequestTimeoutMs, declined);
   if (!created) return declined ? Outcome::Declined : Outcome::Unavailable;
   session_ = created->value(Latin("session_handle")).toString();
   const QDBusObjectPath session(session_);
@@ -73,8 +73,8 @@ RemoteDesktopPortal::Outcome RemoteDesktopPortal::Open() {
     // A token serves once: it is spent whatever the answer.
     store_.Set(application_, kPortalStoreSection, kRestoreTokenKey, "");
   }
-  if (!Request(Latin("SelectDevices"), {QVariant::fromValue(session)}, devices,
-               kRequestTimeoutMs, declined))
+  if (!Request(Latin("SelectDevices"), {QVariant::fromValue(session)}, devices, kRequestTimeoutMs,
+               declined))
     return declined ? Outcome::Declined : Outcome::Unavailable;
 
   const auto started = Request(Latin("Start"), {QVariant::fromValue(session), QString()}, {},
@@ -90,9 +90,9 @@ RemoteDesktopPortal::Outcome RemoteDesktopPortal::Open() {
 }
 
 uint RemoteDesktopPortal::PortalVersion() {
-  QDBusMessage get = QDBusMessage::createMethodCall(
-      Latin(kPortalService), Latin(kPortalPath), Latin("org.freedesktop.DBus.Properties"),
-      Latin("Get"));
+  QDBusMessage get =
+      QDBusMessage::createMethodCall(Latin(kPortalService), Latin(kPortalPath),
+                                     Latin("org.freedesktop.DBus.Properties"), Latin("Get"));
   get << Latin(kRemoteDesktopInterface) << Latin("version");
   const QDBusMessage reply = CallServing(bus_, get, kRequestTimeoutMs);
   if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return 0;
@@ -107,9 +107,8 @@ QString RemoteDesktopPortal::RequestPath(const QString& token) const {
 }
 
 std::optional<QVariantMap> RemoteDesktopPortal::Request(const QString& method,
-                                                        QVariantList arguments,
-                                                        QVariantMap options, int timeoutMs,
-                                                        bool& declined) {
+                                                        QVariantList arguments, QVariantMap options,
+                                                        int timeoutMs, bool& declined) {
   declined = false;
   const QString token = Latin("fenno") + QString::number(++nextToken_);
   QString path = RequestPath(token);
@@ -163,9 +162,9 @@ void RemoteDesktopPortal::OnResponse(uint response, const QVariantMap& results) 
 
 void RemoteDesktopPortal::NotifyKeycode(unsigned keycode, bool press) {
   if (outcome_ != Outcome::Started) return;
-  QDBusMessage call =
-      QDBusMessage::createMethodCall(Latin(kPortalService), Latin(kPortalPath),
-                                     Latin(kRemoteDesktopInterface), Latin("NotifyKeyboardKeycode"));
+  QDBusMessage call = QDBusMessage::createMethodCall(Latin(kPortalService), Latin(kPortalPath),
+                                                     Latin(kRemoteDesktopInterface),
+                                                     Latin("NotifyKeyboardKeycode"));
   call << QVariant::fromValue(QDBusObjectPath(session_)) << QVariantMap()
        << static_cast<int>(keycode) << static_cast<uint>(press ? 1 : 0);
   // Calls of one connection arrive in order; nothing waits for their answers.

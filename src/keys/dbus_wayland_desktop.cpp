@@ -19,9 +19,9 @@ std::string Environment(const char* name) {
 
 std::optional<LayoutName> GnomeLayout() {
   QProcess gsettings;
-  gsettings.start(QStringLiteral("gsettings"), {QStringLiteral("get"),
-                                                QStringLiteral("org.gnome.desktop.input-sources"),
-                                                QStringLiteral("sources")});
+  gsettings.start(QStringLiteral("gsettings"),
+                  {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.input-sources"),
+                   QStringLiteral("sources")});
   if (!gsettings.waitForFinished(5000)) return std::nullopt;
   return LayoutFromGnomeSources(gsettings.readAllStandardOutput().toStdString());
 }
@@ -36,8 +36,11 @@ std::optional<LayoutName> KdeLayout() {
 }  // namespace
 
 SessionClues ReadSessionClues(const QDBusConnection& bus) {
-  SessionClues clues{Environment("XDG_SESSION_TYPE"), Environment("WAYLAND_DISPLAY"),
-                     Environment("XDG_CURRENT_DESKTOP"), Environment("KDE_SESSION_VERSION"), {}};
+  SessionClues clues{Environment("XDG_SESSION_TYPE"),
+                     Environment("WAYLAND_DISPLAY"),
+                     Environment("XDG_CURRENT_DESKTOP"),
+                     Environment("KDE_SESSION_VERSION"),
+                     {}};
   if (const QDBusConnectionInterface* names = bus.isConnected() ? bus.interface() : nullptr)
     for (const char* name : {kGnomeShellBusName, kKwinBusName})
       if (names->isServiceRegistered(QString::fromLatin1(name))) clues.busNames.push_back(name);

@@ -13,6 +13,7 @@
 #include <regex>
 
 #include "base/string_table.h"
+#include "config/command_line.h"
 #include "config/config_file.h"
 #include "dde/dbus_advise.h"
 #include "dde/dbus_text.h"
@@ -416,6 +417,15 @@ TEST_F(HeadlessLiveDataTest, VirtualDeviceRecordsBecomeItemsAndCommandsReachTheD
               "(true,)\n");
     EXPECT_TRUE(WaitUntil([&] { return program->Output() == "hi\r\ngdbus"; }));
   }
+  // The command line of desktops without global hot keys.
+  const std::string send = std::string(std::getenv("COMFENNO_BIN")) + " --command ";
+  EXPECT_EQ(Shell(send + "'{SEND(x)}'", &status), "Accepted: {SEND(x)}\n");
+  EXPECT_EQ(status, kExitOk);
+  EXPECT_EQ(Shell(send + "'{nonsense}' COM1", &status).rfind("Refused: {nonsense}", 0), 0u);
+  EXPECT_EQ(status, kExitCommandRefused);
+  EXPECT_NE(Shell(send + "'{SEND(x)}' COM2", &status).find("No running Comfenno"),
+            std::string::npos);
+  EXPECT_EQ(status, kExitNoRunningProgram);
   ExitByCommand(*program);
 }
 

@@ -45,7 +45,8 @@ class WaylandKeystrokesTest : public ::testing::Test {
   // Ends a run: its session is closed, and the portal's log starts afresh.
   void EndRun(std::unique_ptr<WaylandKeystrokes>& keys) {
     keys.reset();
-    ASSERT_TRUE(WaitUntil([&] { return !portal->calls.empty() && portal->calls.back() == "Close"; }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return !portal->calls.empty() && portal->calls.back() == "Close"; }));
     portal->calls.clear();
   }
   std::string Token() const {
@@ -65,8 +66,9 @@ class WaylandKeystrokesTest : public ::testing::Test {
 TEST_F(WaylandKeystrokesTest, ConsentIsAskedOnceAndItsTokenServesTheNextRunOnce) {
   portal->nextRestoreToken = "t1";
   auto keys = Keystrokes();
-  TypeRecord(*keys, "aA\r", {"key 30 down", "key 30 up", "key 42 down", "key 30 down",
-                             "key 30 up", "key 42 up", "key 28 down", "key 28 up"});
+  TypeRecord(*keys, "aA\r",
+             {"key 30 down", "key 30 up", "key 42 down", "key 30 down", "key 30 up", "key 42 up",
+              "key 28 down", "key 28 up"});
   TypeRecord(*keys, "b", {"key 48 down", "key 48 up"});
   EXPECT_EQ(Calls(portal->calls.begin(), portal->calls.begin() + 3),
             (Calls{"CreateSession", "SelectDevices types=1 persist=2", "Start"}));
@@ -110,8 +112,9 @@ TEST_F(WaylandKeystrokesTest, WithoutThePortalNothingIsAskedAndTheUserIsToldOnce
 TEST_F(WaylandKeystrokesTest, AltGrDeadKeysAndCharactersTheLayoutLacks) {
   auto keys = Keystrokes("de");
   // @ is AltGr+Q; é is the dead acute key, then E.
-  TypeRecord(*keys, "@\xE9", {"key 100 down", "key 16 down", "key 16 up", "key 100 up",
-                              "key 13 down", "key 13 up", "key 18 down", "key 18 up"});
+  TypeRecord(*keys, "@\xE9",
+             {"key 100 down", "key 16 down", "key 16 up", "key 100 up", "key 13 down", "key 13 up",
+              "key 18 down", "key 18 up"});
   EndRun(keys);
 
   keys = Keystrokes("us");
@@ -123,7 +126,8 @@ TEST_F(WaylandKeystrokesTest, AltGrDeadKeysAndCharactersTheLayoutLacks) {
   keys = Keystrokes("us");
   TypeRecord(*keys, "\xE9x\xE9", {"key 45 down", "key 45 up"});
   ASSERT_EQ(prompt.messages.size(), 2u);  // where readings go, then the character, once
-  EXPECT_EQ(prompt.messages[1].text, strings.Format(str::kCharacterNotOnLayout, {"us", "\xC3\xA9"}));
+  EXPECT_EQ(prompt.messages[1].text,
+            strings.Format(str::kCharacterNotOnLayout, {"us", "\xC3\xA9"}));
 }
 
 }  // namespace

@@ -83,15 +83,15 @@ bool FakePortal::handleMessage(const QDBusMessage& message, const QDBusConnectio
 }
 
 // Answers with the request object's path, then sends its Response, as the portal does.
-void FakePortal::Respond(const QDBusMessage& call, const QDBusConnection& connection,
-                         uint response, const QVariantMap& results) {
+void FakePortal::Respond(const QDBusMessage& call, const QDBusConnection& connection, uint response,
+                         const QVariantMap& results) {
   const QVariantMap options = qdbus_cast<QVariantMap>(call.arguments().constLast());
   QString sender = call.service().mid(1).replace('.', '_');
-  const QString path = kPath + "/request/" + sender + "/" + options.value("handle_token").toString();
+  const QString path =
+      kPath + "/request/" + sender + "/" + options.value("handle_token").toString();
   connection.send(call.createReply(QVariant::fromValue(QDBusObjectPath(path))));
-  QDBusMessage signal =
-      QDBusMessage::createSignal(path, QStringLiteral("org.freedesktop.portal.Request"),
-                                 QStringLiteral("Response"));
+  QDBusMessage signal = QDBusMessage::createSignal(
+      path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
   signal << response << results;
   connection.send(signal);
 }

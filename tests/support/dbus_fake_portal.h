@@ -19,7 +19,7 @@ class FakePortal : public QDBusVirtualObject {
   bool Serve();
 
   uint version = 2;
-  uint startResponse = 0;  // 1: the user declined
+  uint startResponse = 0;        // 1: the user declined
   std::string nextRestoreToken;  // given with the Start answer when not empty
   bool acceptKeysyms = true;
   std::vector<std::string> calls;
