@@ -59,7 +59,8 @@ int SendCommandToRunningProgram(const Edition& edition, const std::string& comma
   const QDBusMessage answer =
       service.isEmpty()
           ? QDBusMessage()
-          : CallAndWait(bus, ConversationCall(service, QStringLiteral("Execute"), FromBytes(command)),
+          : CallAndWait(bus,
+                        ConversationCall(service, QStringLiteral("Execute"), FromBytes(command)),
                         kAnswerTimeoutMs);
   if (answer.type() != QDBusMessage::ReplyMessage) {
     PrintLine(stderr, strings.Text(str::kNoEngineAnswered));

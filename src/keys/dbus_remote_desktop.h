@@ -7,34 +7,29 @@
 // kept in the per-user store (each token serves once) so that later runs start unasked.
 
 #include <QDBusConnection>
-#include <QEventLoop>
-#include <QObject>
-#include <QVariantMap>
 #include <optional>
 #include <string>
 
 #include "config/user_store.h"
+#include "keys/dbus_portal_request.h"
 
 namespace fenno {
 
-inline constexpr char kPortalService[] = "org.freedesktop.portal.Desktop";
-inline constexpr char kPortalPath[] = "/org/freedesktop/portal/desktop";
 inline constexpr char kRemoteDesktopInterface[] = "org.freedesktop.portal.RemoteDesktop";
 // Where the restore token is kept: the program's store, this section and key.
 inline constexpr char kPortalStoreSection[] = "Wayland";
 inline constexpr char kRestoreTokenKey[] = "RemoteDesktopRestoreToken";
 
-class RemoteDesktopPortal : public QObject {
-  Q_OBJECT
-
+class RemoteDesktopPortal {
  public:
   enum class Outcome { Started, Declined, Unavailable };
   // How long the user may take to answer the consent question.
   static constexpr int kConsentTimeoutMs = 5 * 60 * 1000;
-  static constexpr int kRequestTimeoutMs = 30 * 1000;
 
   RemoteDesktopPortal(QDBusConnection bus, UserStore& store, std::string application);
-  ~RemoteDesktopPortal() override;
+  ~RemoteDesktopPortal();
+  RemoteDesktopPortal(const RemoteDesktopPortal&) = delete;
+  RemoteDesktopPortal& operator=(const RemoteDesktopPortal&) = delete;
 
   // Starts the session the first time; later calls answer the first outcome, so the user
   // is asked at most once per run.
@@ -45,28 +40,15 @@ class RemoteDesktopPortal : public QObject {
   // does not take symbols (asked once; then never again).
   bool NotifyKeysym(unsigned keysym, bool press);
 
- private slots:
-  void OnResponse(uint response, const QVariantMap& results);
-
  private:
   Outcome Open();
-  // Calls a portal method that answers through a request object; the Response's results,
-  // or nullopt (with `declined` set when the user said no) when it did not succeed.
-  std::optional<QVariantMap> Request(const QString& method, QVariantList arguments,
-                                     QVariantMap options, int timeoutMs, bool& declined);
-  QString RequestPath(const QString& token) const;
-  uint PortalVersion();
 
-  QDBusConnection bus_;
+  PortalRequester requester_;
   UserStore& store_;
   std::string application_;
   std::optional<Outcome> outcome_;
   QString session_;
-  int nextToken_ = 0;
   std::optional<bool> keysymsAccepted_;
-  std::optional<uint> response_;
-  QEventLoop* responseLoop_ = nullptr;
-  QVariantMap results_;
 };
 
 }  // namespace fenno
