@@ -18,6 +18,7 @@
 #include "engine/engine_assembly.h"
 #include "engine/qt_event_pump.h"
 #include "engine/virtual_port.h"
+#include "keys/desktop_session.h"
 
 namespace fenno {
 
@@ -61,7 +62,7 @@ class DesktopRun {
   class LiveDataPart;
   class HotKeysPart;
 
-  std::unique_ptr<KeystrokeTarget> MakeKeystrokes();
+  std::unique_ptr<KeystrokeTarget> MakeKeystrokes(const DesktopSession& session);
 
   const Edition& edition_;
   Settings& settings_;

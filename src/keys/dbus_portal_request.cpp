@@ -28,9 +28,8 @@ QDBusMessage PortalRequester::Call(const QDBusMessage& call) {
 }
 
 void PortalRequester::CloseSession(const QString& session) {
-  bus_.send(QDBusMessage::createMethodCall(Latin(kPortalService), session,
-                                           Latin("org.freedesktop.portal.Session"),
-                                           Latin("Close")));
+  bus_.send(QDBusMessage::createMethodCall(
+      Latin(kPortalService), session, Latin("org.freedesktop.portal.Session"), Latin("Close")));
 }
 
 uint PortalRequester::Version(const char* interface) {
@@ -51,8 +50,8 @@ QString PortalRequester::RequestPath(const QString& token) const {
 }
 
 bool PortalRequester::Listen(const QString& requestPath, bool on) {
-  const QString service = Latin(kPortalService), interface = Latin("org.freedesktop.portal.Request"),
-                signal = Latin("Response");
+  const QString service = Latin(kPortalService),
+                interface = Latin("org.freedesktop.portal.Request"), signal = Latin("Response");
   const char* slot = SLOT(OnResponse(uint, QVariantMap));
   return on ? bus_.connect(service, requestPath, interface, signal, this, slot)
             : bus_.disconnect(service, requestPath, interface, signal, this, slot);

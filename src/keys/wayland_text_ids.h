@@ -11,6 +11,7 @@ inline constexpr int kNoRemoteDesktopPortal = 11402;
 inline constexpr int kCharacterNotOnLayout = 11403;  // %1 = layout, %2 = the character
 inline constexpr int kFocusedWindowOnly = 11404;
 inline constexpr int kLayoutNotCompiled = 11405;  // %1 = layout, %2 = reason
+inline constexpr int kNoGlobalShortcutsPortal = 11406;
 // --command: sending one command to the running program.
 inline constexpr int kNoSessionBusForCommand = 11410;
 inline constexpr int kSeveralEnginesRun = 11411;  // %1 = their bus names

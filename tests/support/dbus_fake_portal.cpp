@@ -11,6 +11,9 @@ namespace {
 const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString kSessionPath = QStringLiteral("/org/freedesktop/portal/desktop/session/test/fenno");
+const QString kShortcutsSessionPath =
+    QStringLiteral("/org/freedesktop/portal/desktop/session/test/fennokeys");
+const QString kShortcutsInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 
 }  // namespace
 
@@ -45,13 +48,15 @@ bool FakePortal::handleMessage(const QDBusMessage& message, const QDBusConnectio
   const QString member = message.member();
   const QVariantList args = message.arguments();
   if (member == "Get") {
-    if (args.value(0).toString() != "org.freedesktop.portal.RemoteDesktop" || version == 0) {
-      connection.send(message.createErrorReply(QDBusError::UnknownInterface, "no such interface"));
-    } else {
-      connection.send(message.createReply(QVariant::fromValue(QDBusVariant(version))));
-    }
+    const uint asked = args.value(0).toString() == kShortcutsInterface ? shortcutsVersion
+                       : args.value(0).toString() == "org.freedesktop.portal.RemoteDesktop"
+                           ? version
+                           : 0;
+    connection.send(asked == 0 ? message.createErrorReply(QDBusError::UnknownInterface, "none")
+                               : message.createReply(QVariant::fromValue(QDBusVariant(asked))));
     return true;
   }
+  if (message.interface() == kShortcutsInterface) return HandleShortcuts(message, connection);
   if (member == "CreateSession") {
     calls.push_back("CreateSession");
     Respond(message, connection, 0, {{"session_handle", kSessionPath}});
@@ -74,12 +79,45 @@ bool FakePortal::handleMessage(const QDBusMessage& message, const QDBusConnectio
                     (args.value(3).toUInt() ? " down" : " up"));
     connection.send(message.createReply());
   } else if (member == "Close") {
-    calls.push_back("Close");
+    calls.push_back(message.path() == kShortcutsSessionPath ? "CloseShortcuts" : "Close");
     connection.send(message.createReply());
   } else {
     return false;
   }
   return true;
+}
+
+bool FakePortal::HandleShortcuts(const QDBusMessage& message, const QDBusConnection& connection) {
+  if (message.member() == "CreateSession") {
+    calls.push_back("CreateShortcutsSession");
+    Respond(message, connection, 0, {{"session_handle", kShortcutsSessionPath}});
+    return true;
+  }
+  if (message.member() != "BindShortcuts") return false;
+  std::string line = "BindShortcuts";
+  const QDBusArgument shortcuts = message.arguments().value(1).value<QDBusArgument>();
+  shortcuts.beginArray();
+  while (!shortcuts.atEnd()) {
+    QString id;
+    QVariantMap properties;
+    shortcuts.beginStructure();
+    shortcuts >> id >> properties;
+    shortcuts.endStructure();
+    line += " " + id.toStdString() + "=" +
+            properties.value("preferred_trigger").toString().toStdString();
+  }
+  shortcuts.endArray();
+  calls.push_back(line);
+  Respond(message, connection, 0, {});
+  return true;
+}
+
+void FakePortal::Shortcut(const std::string& id, bool press) {
+  QDBusMessage signal =
+      QDBusMessage::createSignal(kPath, kShortcutsInterface, press ? "Activated" : "Deactivated");
+  signal << QVariant::fromValue(QDBusObjectPath(kShortcutsSessionPath))
+         << QString::fromStdString(id) << qulonglong(0) << QVariantMap();
+  connection_.send(signal);
 }
 
 // Answers with the request object's path, then sends its Response, as the portal does.

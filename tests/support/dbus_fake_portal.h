@@ -22,6 +22,9 @@ class FakePortal : public QDBusVirtualObject {
   uint startResponse = 0;        // 1: the user declined
   std::string nextRestoreToken;  // given with the Start answer when not empty
   bool acceptKeysyms = true;
+  uint shortcutsVersion = 1;  // 0: the desktop has no global shortcuts
+  // Sends Activated (press) or Deactivated for a bound shortcut.
+  void Shortcut(const std::string& id, bool press);
   std::vector<std::string> calls;
 
   QString introspect(const QString& path) const override;
@@ -32,7 +35,10 @@ class FakePortal : public QDBusVirtualObject {
                const QVariantMap& results);
   std::string DevicesCall(const QVariantMap& options) const;
 
+  bool HandleShortcuts(const QDBusMessage& message, const QDBusConnection& connection);
+
   QDBusConnection connection_;
+  QString shortcutsSession_;
   bool serving_ = false;
 };
 
