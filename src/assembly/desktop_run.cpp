@@ -8,6 +8,7 @@
 #include "hotkeys/hot_keys.h"
 #include "hotkeys/hotkeys_text_ids.h"
 #include "hotkeys/x11_global_hot_keys.h"
+#include "keys/dbus_kwin_windows.h"
 #include "keys/dbus_wayland_desktop.h"
 #include "keys/dbus_wayland_keystrokes.h"
 #include "keys/wayland_text_ids.h"
@@ -144,7 +145,10 @@ std::unique_ptr<KeystrokeTarget> DesktopRun::MakeKeystrokes(const DesktopSession
                                std::string(edition_.programName),
                                ReadDesktopLayout(session.desktop),
                                OwnWindowFocused,
-                               CapsLockLightOn};
+                               CapsLockLightOn,
+                               nullptr};
+  if (session.desktop == DesktopKind::Kde)
+    setup.focuser = std::make_shared<KwinWindows>(bus, session.plasmaVersion);
   return std::make_unique<WaylandKeystrokes>(std::move(setup), clock_, events_, prompt_, strings_);
 }
 

@@ -119,8 +119,8 @@ void PortalHotKeyHook::OnActivated(const QDBusObjectPath& session, const QString
   Notify(session, id, KeyTransition::Press);
 }
 
-void PortalHotKeyHook::OnDeactivated(const QDBusObjectPath& session, const QString& id,
-                                     qulonglong, const QVariantMap&) {
+void PortalHotKeyHook::OnDeactivated(const QDBusObjectPath& session, const QString& id, qulonglong,
+                                     const QVariantMap&) {
   Notify(session, id, KeyTransition::Release);
 }
 

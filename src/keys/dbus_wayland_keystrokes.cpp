@@ -31,11 +31,31 @@ WaylandKeystrokes::WaylandKeystrokes(WaylandKeystrokesSetup setup, const Clock& 
 
 bool WaylandKeystrokes::Activate(Settings& settings) {
   if (!PortalReady()) return false;
+  if (setup_.focuser) return FocusTarget(settings);
   if (!focusNoticeGiven_) {
     focusNoticeGiven_ = true;
     Tell(texts_.Text(str::kFocusedWindowOnly));
   }
   StartTargetOnce(settings);
+  return !(setup_.ownWindowFocused && setup_.ownWindowFocused());
+}
+
+void WaylandKeystrokes::Restore() {
+  if (focused_ && focused_->found) setup_.focuser->GiveBack(*focused_);
+  focused_.reset();
+}
+
+// As on X11: the topmost window whose title holds the target title comes to the front; when
+// there is none the target program is started for the record.
+bool WaylandKeystrokes::FocusTarget(Settings& settings) {
+  focused_.reset();
+  if (settings.TargetSpecified) {
+    settings.TargetAppTitle = UpperLatin1(TrimBlanks(settings.TargetAppTitle));
+    if (!settings.TargetAppTitle.empty()) focused_ = setup_.focuser->Focus(settings.TargetAppTitle);
+    if ((!focused_ || !focused_->found) && !settings.TargetAppCommand.empty() &&
+        !StartTarget(settings.TargetAppCommand))
+      return false;
+  }
   return !(setup_.ownWindowFocused && setup_.ownWindowFocused());
 }
 
@@ -80,7 +100,11 @@ bool WaylandKeystrokes::PortalReady() {
 void WaylandKeystrokes::StartTargetOnce(const Settings& settings) {
   if (targetStarted_ || !settings.TargetSpecified || settings.TargetAppCommand.empty()) return;
   targetStarted_ = true;
-  const std::string& commandLine = settings.TargetAppCommand;
+  StartTarget(settings.TargetAppCommand);
+}
+
+// Starts the program and gives it time to come up; false (told) when it cannot start.
+bool WaylandKeystrokes::StartTarget(const std::string& commandLine) {
   const std::vector<std::string> words = SplitCommandLine(commandLine);
   std::string reason;
   if (words.empty()) {
@@ -90,10 +114,11 @@ void WaylandKeystrokes::StartTargetOnce(const Settings& settings) {
     reason = strerror_r(error, buffer, sizeof buffer);
   } else {
     WaitMilliseconds(clock_, events_, kStartedProgramSettleMs);
-    return;
+    return true;
   }
   prompt_.Show({texts_.Text(str::kCannotRunProgram) + " " + commandLine + "\r" + reason,
                 texts_.Text(str::kComfennoErrorTitle), PromptButtons::Ok, PromptIcon::Exclamation});
+  return false;
 }
 
 void WaylandKeystrokes::ReportUntypeable(unsigned char character) {

@@ -20,6 +20,7 @@
 #include "keys/dbus_remote_desktop.h"
 #include "keys/key_sender.h"
 #include "keys/keyboard_layout_name.h"
+#include "keys/window_focuser.h"
 #include "keys/xkb_keymap.h"
 
 namespace fenno {
@@ -32,6 +33,9 @@ struct WaylandKeystrokesSetup {
   // True while one of this program's windows has the focus: nothing is typed into it.
   std::function<bool()> ownWindowFocused;
   std::function<bool()> capsLockOn;
+  // Brings the target window to the front where the desktop allows it (KDE Plasma); without
+  // one the keystrokes go to whatever window has the focus.
+  std::shared_ptr<WindowFocuser> focuser;
 };
 
 class WaylandKeystrokes : public KeystrokeTarget {
@@ -41,11 +45,14 @@ class WaylandKeystrokes : public KeystrokeTarget {
 
   bool Activate(Settings& settings) override;
   void Type(std::string_view macroText, int32_t interCharDelay) override;
-  void Restore() override {}
+  // Minimises the target again if it was minimised and gives the focus back.
+  void Restore() override;
 
  private:
   bool PortalReady();
+  bool FocusTarget(Settings& settings);
   void StartTargetOnce(const Settings& settings);
+  bool StartTarget(const std::string& commandLine);
   void ReportUntypeable(unsigned char character);
   void Tell(const std::string& text);
 
@@ -62,6 +69,7 @@ class WaylandKeystrokes : public KeystrokeTarget {
   bool focusNoticeGiven_ = false;
   bool targetStarted_ = false;
   std::bitset<256> reportedCharacters_;
+  std::optional<FocusedTarget> focused_;
 };
 
 }  // namespace fenno

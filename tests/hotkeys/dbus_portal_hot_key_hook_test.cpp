@@ -25,9 +25,10 @@ class PortalHotKeyHookTest : public ::testing::Test {
   }
   void Watch(std::vector<int> codes) {
     hook->Watch(codes, [this](const HotKeyEvent& event) {
-      events.push_back(std::string(event.transition == KeyTransition::Press ? "press " : "release ") +
-                       std::to_string(event.virtualKey) + (event.shiftDown ? " shift" : "") +
-                       " mods=" + std::to_string(event.modifierState));
+      events.push_back(
+          std::string(event.transition == KeyTransition::Press ? "press " : "release ") +
+          std::to_string(event.virtualKey) + (event.shiftDown ? " shift" : "") +
+          " mods=" + std::to_string(event.modifierState));
       return true;
     });
   }

@@ -12,9 +12,10 @@ TEST(PortalShortcutsTest, CodesBecomeIdsAndTriggers) {
     int code;
     const char* trigger;
   } cases[] = {
-      {0x271, "CTRL+F2"},        {0x741, "CTRL+ALT+SHIFT+a"}, {0x130, "SHIFT+0"},
-      {0x460, "ALT+KP_0"},       {0x0D, "Return"},            {0x2BA, "CTRL+semicolon"},
-      {0x287, "CTRL+F24"},       {0x214, ""},  // Caps Lock cannot be a shortcut
+      {0x271, "CTRL+F2"},  {0x741, "CTRL+ALT+SHIFT+a"},
+      {0x130, "SHIFT+0"},  {0x460, "ALT+KP_0"},
+      {0x0D, "Return"},    {0x2BA, "CTRL+semicolon"},
+      {0x287, "CTRL+F24"}, {0x214, ""},  // Caps Lock cannot be a shortcut
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ShortcutTrigger(c.code), c.trigger) << c.code;

@@ -17,6 +17,20 @@ using testing::FakePortal;
 using testing::WaitUntil;
 using Calls = std::vector<std::string>;
 
+// Logs what is asked of the desktop's window activation.
+class RecordingFocuser : public WindowFocuser {
+ public:
+  std::optional<FocusedTarget> Focus(const std::string& titlePiece) override {
+    log.push_back("focus " + titlePiece);
+    return answer;
+  }
+  void GiveBack(const FocusedTarget& focused) override {
+    log.push_back("give back to " + focused.previous);
+  }
+  FocusedTarget answer;
+  Calls log;
+};
+
 class WaylandKeystrokesTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -27,10 +41,11 @@ class WaylandKeystrokesTest : public ::testing::Test {
     ASSERT_TRUE(portal->Serve());
   }
 
-  std::unique_ptr<WaylandKeystrokes> Keystrokes(const std::string& layout = "us") {
+  std::unique_ptr<WaylandKeystrokes> Keystrokes(const std::string& layout = "us",
+                                                std::shared_ptr<WindowFocuser> focuser = {}) {
     return std::make_unique<WaylandKeystrokes>(
-        WaylandKeystrokesSetup{bus->Connect(), store, "Comfenno", {layout, ""}, {}, {}}, clock,
-        events, prompt, strings);
+        WaylandKeystrokesSetup{bus->Connect(), store, "Comfenno", {layout, ""}, {}, {}, focuser},
+        clock, events, prompt, strings);
   }
   // Types one record and waits until the portal has seen `keyCalls` more calls.
   void TypeRecord(WaylandKeystrokes& keys, std::string_view text, const Calls& keyCalls) {
@@ -128,6 +143,23 @@ TEST_F(WaylandKeystrokesTest, AltGrDeadKeysAndCharactersTheLayoutLacks) {
   ASSERT_EQ(prompt.messages.size(), 2u);  // where readings go, then the character, once
   EXPECT_EQ(prompt.messages[1].text,
             strings.Format(str::kCharacterNotOnLayout, {"us", "\xC3\xA9"}));
+}
+
+TEST_F(WaylandKeystrokesTest, WithWindowActivationTheTargetIsFocusedAndTheFocusGivenBack) {
+  auto focuser = std::make_shared<RecordingFocuser>();
+  focuser->answer = {true, "w1", "w2", false};
+  settings.TargetAppTitle = " editor ";
+  auto keys = Keystrokes("us", focuser);
+  TypeRecord(*keys, "a", {"key 30 down", "key 30 up"});
+  EXPECT_EQ(focuser->log, (Calls{"focus EDITOR", "give back to w2"}));
+  EXPECT_TRUE(prompt.messages.empty());  // the focus notice is for desktops without activation
+
+  // The target is missing and its program cannot start: the record is not typed.
+  focuser->answer.found = false;
+  settings.TargetAppCommand = "/nonexistent/target-program";
+  EXPECT_FALSE(keys->Activate(settings));
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_NE(prompt.messages[0].text.find("/nonexistent/target-program"), std::string::npos);
 }
 
 }  // namespace
