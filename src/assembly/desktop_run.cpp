@@ -8,6 +8,7 @@
 #include "hotkeys/hot_keys.h"
 #include "hotkeys/hotkeys_text_ids.h"
 #include "hotkeys/x11_global_hot_keys.h"
+#include "keys/dbus_gnome_windows.h"
 #include "keys/dbus_kwin_windows.h"
 #include "keys/dbus_wayland_desktop.h"
 #include "keys/dbus_wayland_keystrokes.h"
@@ -149,6 +150,8 @@ std::unique_ptr<KeystrokeTarget> DesktopRun::MakeKeystrokes(const DesktopSession
                                nullptr};
   if (session.desktop == DesktopKind::Kde)
     setup.focuser = std::make_shared<KwinWindows>(bus, session.plasmaVersion);
+  else if (GnomeExtensionWindows::Available(bus))
+    setup.focuser = std::make_shared<GnomeExtensionWindows>(bus);
   return std::make_unique<WaylandKeystrokes>(std::move(setup), clock_, events_, prompt_, strings_);
 }
 

@@ -38,8 +38,8 @@ std::string_view KwinFocusScript(int plasmaVersion) {
 
 KwinWindows::KwinWindows(QDBusConnection bus, int plasmaVersion)
     : bus_(std::move(bus)), plasmaVersion_(plasmaVersion) {
-  registered_ = bus_.registerObject(Latin(kKwinReportPath), this,
-                                    QDBusConnection::ExportScriptableSlots);
+  registered_ =
+      bus_.registerObject(Latin(kKwinReportPath), this, QDBusConnection::ExportScriptableSlots);
 }
 
 KwinWindows::~KwinWindows() {
@@ -85,9 +85,8 @@ std::optional<QJsonObject> KwinWindows::RunScript(QJsonObject request) {
   if (!file.open() || file.write(script.toUtf8()) < 0 || !file.flush()) return std::nullopt;
 
   const QString plugin = Latin("fenno-focus-") + QString::number(serial_);
-  QDBusMessage load =
-      QDBusMessage::createMethodCall(kKwinService, kScriptingPath, kScriptingInterface,
-                                     Latin("loadScript"));
+  QDBusMessage load = QDBusMessage::createMethodCall(kKwinService, kScriptingPath,
+                                                     kScriptingInterface, Latin("loadScript"));
   load << file.fileName() << plugin;
   answer_.reset();
   bus_.send(load);

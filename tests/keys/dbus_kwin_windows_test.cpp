@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QJSEngine>
 
+#include "keys/dbus_gnome_windows.h"
 #include "support/dbus_session.h"
 
 namespace fenno {
@@ -141,6 +142,51 @@ TEST(KwinWindowsTest, TheTargetComesToTheFrontAndTheFocusGoesBackOnPlasma5And6) 
     EXPECT_EQ(kwin.calls[1], "start");
     EXPECT_EQ(kwin.calls[2], "unloadScript");
   }
+}
+
+// The GNOME Shell extension's service: it answers Focus as told and logs the calls.
+class FakeShellExtension : public QDBusVirtualObject {
+ public:
+  explicit FakeShellExtension(QDBusConnection connection) : connection_(std::move(connection)) {
+    connection_.registerVirtualObject(QStringLiteral("/org/fenno/Windows"), this);
+    connection_.registerService(QStringLiteral("org.fenno.Windows"));
+  }
+  QString introspect(const QString&) const override { return {}; }
+  bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+    std::string line = message.member().toStdString();
+    for (const QVariant& argument : message.arguments())
+      line += " " + argument.toString().toStdString();
+    calls.push_back(line);
+    connection.send(message.member() == "Focus" ? message.createReply({true, QStringLiteral("17"),
+                                                                       QStringLiteral("4"), true})
+                                                : message.createReply());
+    return true;
+  }
+  std::vector<std::string> calls;
+
+ private:
+  QDBusConnection connection_;
+};
+
+TEST(GnomeExtensionWindowsTest, FocusAndGiveBackGoToTheShellExtension) {
+  std::string why;
+  auto bus = testing::DbusSession::Start(&why);
+  if (!bus) GTEST_SKIP() << why;
+  const QDBusConnection client = bus->Connect();
+  EXPECT_FALSE(GnomeExtensionWindows::Available(client));
+  FakeShellExtension extension(bus->Connect());
+  EXPECT_TRUE(GnomeExtensionWindows::Available(client));
+
+  GnomeExtensionWindows windows(client);
+  const auto focused = windows.Focus("EDITOR");
+  ASSERT_TRUE(focused);
+  EXPECT_TRUE(focused->found);
+  EXPECT_EQ(focused->target, "17");
+  EXPECT_EQ(focused->previous, "4");
+  windows.GiveBack(*focused);
+  ASSERT_TRUE(WaitUntil([&] { return extension.calls.size() == 2; }));
+  EXPECT_EQ(extension.calls[0], "Focus EDITOR " + std::to_string(::getpid()));
+  EXPECT_EQ(extension.calls[1], "GiveBack 17 4 true");
 }
 
 }  // namespace
