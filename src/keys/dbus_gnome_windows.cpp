@@ -13,10 +13,9 @@ namespace fenno {
 namespace {
 
 QDBusMessage WindowsCall(const char* method) {
-  return QDBusMessage::createMethodCall(QString::fromLatin1(kGnomeWindowsService),
-                                        QStringLiteral("/org/fenno/Windows"),
-                                        QStringLiteral("org.fenno.Windows"),
-                                        QString::fromLatin1(method));
+  return QDBusMessage::createMethodCall(
+      QString::fromLatin1(kGnomeWindowsService), QStringLiteral("/org/fenno/Windows"),
+      QStringLiteral("org.fenno.Windows"), QString::fromLatin1(method));
 }
 
 }  // namespace

@@ -41,6 +41,8 @@ SessionClues ReadSessionClues(const QDBusConnection& bus) {
                      Environment("XDG_CURRENT_DESKTOP"),
                      Environment("KDE_SESSION_VERSION"),
                      {}};
+  // An X11 session needs nothing from the bus.
+  if (DetectDesktopSession(clues).display == DisplayServer::X11) return clues;
   if (const QDBusConnectionInterface* names = bus.isConnected() ? bus.interface() : nullptr)
     for (const char* name : {kGnomeShellBusName, kKwinBusName})
       if (names->isServiceRegistered(QString::fromLatin1(name))) clues.busNames.push_back(name);
