@@ -1,7 +1,9 @@
 #include "app/windows_runner.h"
 
 #include <QApplication>
+#include <QIcon>
 
+#include "base/qt_text.h"
 #include "base/string_table.h"
 #include "config/qt_user_store.h"
 #include "config/settings.h"
@@ -17,6 +19,9 @@ int RunWindows(const Edition& edition, const CommandLine& command, int argc, cha
   // The setup window hides while an engine runs: the program ends when the setup window
   // says so, not when the last window happens to close.
   QApplication::setQuitOnLastWindowClosed(false);
+  // The desktop entry and the icon that the desktop shows for the program's windows.
+  QGuiApplication::setDesktopFileName(QLatin1String("org.fenno.") + FromUtf8(edition.programName));
+  QApplication::setWindowIcon(QIcon::fromTheme(FromUtf8(edition.executableName)));
   const StringTable strings(edition.kind, LanguageFromEnvironment());
   PrepareUiLanguage(app, strings.language());
   const RegionalSettings regional = RegionalSettings::FromCurrentLocale();

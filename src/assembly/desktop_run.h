@@ -55,6 +55,8 @@ class DesktopRun {
   Engine& engine() { return assembly_->engine(); }
   bool IsOpen() const { return assembly_ != nullptr; }
   VirtualPort& virtualPort() { return virtualPort_; }
+  // The serial port or TCP connection; null in virtual mode and before Open.
+  const Port* devicePort() const { return devicePort_.get(); }
   LiveData& liveData() { return *liveData_; }
   const Clock& clock() const { return clock_; }
 

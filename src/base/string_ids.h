@@ -242,9 +242,15 @@ inline constexpr int kTimedCancel = 2805;
 // Translation table editor (TransTbl); its caption by table is 4037-4039, or the pre-input
 // menu text without its accelerator.
 inline constexpr int kTransTblCaption = 2901;
+inline constexpr int kTransTblValueHeader = 2902;
+inline constexpr int kTransTblCharHeader = 2903;
+inline constexpr int kTransTblControlCodeHeader = 2904;
+inline constexpr int kTransTblTranslationHeader = 2905;
 inline constexpr int kTransTblTranslate = 2906;
 inline constexpr int kTransTblOk = 2907;
 inline constexpr int kTransTblResetAll = 2908;
+inline constexpr int kTransTblTranslateTip = 2909;
+inline constexpr int kTransTblResetAllTip = 2910;
 
 // Engine window (Fenno) and its menus.
 inline constexpr int kEditMenu = 3002;

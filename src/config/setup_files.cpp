@@ -1,10 +1,25 @@
 #include "config/setup_files.h"
 
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "config/config_file.h"
 #include "config/setup_rules.h"
 #include "config/setup_text_ids.h"
 
 namespace fenno {
+
+DialogCheck CheckLogFolder(const std::string& path) {
+  std::string folder = std::filesystem::path(path).parent_path().string();
+  if (folder.empty()) folder = ".";
+  std::error_code error;
+  if (!std::filesystem::is_directory(folder, error))
+    return DialogCheck::Refuse(str::kLogFolderMissing, str::kLogFolderTitle, {}, {folder});
+  if (::access(folder.c_str(), W_OK | X_OK) != 0)
+    return DialogCheck::Refuse(str::kLogFolderNotWritable, str::kLogFolderTitle, {}, {folder});
+  return DialogCheck::Accept();
+}
 
 bool SetupFiles::AskToSave() {
   saveCancelled_ = false;
@@ -72,16 +87,27 @@ bool SetupFiles::SaveAs() {
   return true;
 }
 
+// A file in a folder that is missing or closed to the user would only fail at the first
+// record, in the middle of a run; it is named now and the dialog opens again on it.
 bool SetupFiles::ChooseLogFile() {
   FileRequest request;
   request.kind = FileRequest::Kind::Save;
   request.title = c_.strings.Text(str::kLogFileTitle);
   request.filter = c_.strings.Text(str::kLogFileFilter);
   request.initialPath = c_.settings.LogFilePath;
-  const std::optional<std::string> chosen = c_.prompt.ChooseFile(request);
-  if (!chosen || chosen->empty()) return false;
-  c_.working.ConfigModified |= StoreLogFileChoice(*chosen, c_.settings);
-  return true;
+  for (;;) {
+    const std::optional<std::string> chosen = c_.prompt.ChooseFile(request);
+    if (!chosen || chosen->empty()) return false;
+    const DialogCheck check = CheckLogFolder(*chosen);
+    if (check.Accepted()) {
+      c_.working.ConfigModified |= StoreLogFileChoice(*chosen, c_.settings);
+      return true;
+    }
+    c_.prompt.Beep();
+    c_.prompt.Show({c_.strings.Format(check.message, {check.arguments.front()}),
+                    c_.strings.Text(check.title), PromptButtons::Ok, PromptIcon::Exclamation});
+    request.initialPath = *chosen;
+  }
 }
 
 LoadOutcome SetupFiles::Load() {

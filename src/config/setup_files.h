@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "base/dialog_check.h"
 #include "base/prompt.h"
 #include "base/string_table.h"
 #include "config/config_load.h"
@@ -19,6 +20,10 @@
 #include "config/settings.h"
 
 namespace fenno {
+
+// A log file can be created only in a folder that exists and that the user may write to;
+// otherwise the message naming the folder.
+DialogCheck CheckLogFolder(const std::string& path);
 
 struct SetupFilesContext {
   const Edition& edition;
@@ -53,7 +58,8 @@ class SetupFiles {
   bool SaveAs();
 
   // Mode > Log to disk: the log file dialog; the chosen file and the log
-  // output method. False when cancelled.
+  // output method. A folder the file cannot be made in is told and the dialog opens
+  // again. False when cancelled.
   bool ChooseLogFile();
 
   // The load procedure on ConfigFileName; a named file that cannot be read is told.

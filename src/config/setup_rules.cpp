@@ -95,12 +95,14 @@ bool ConnectionSettingsComplete(const Settings& settings) {
   return LeadingNumber(settings.TcpRemotePort) != 0 && !settings.TcpRemoteHost.empty();
 }
 
-SetupMenuState SetupMenuStateOf(const Edition& edition, const Settings& settings) {
+SetupMenuState SetupMenuStateOf(const Edition& edition, const Settings& settings,
+                                bool terminalOpen) {
   SetupMenuState state;
   const bool canConnect = edition.IsSerial() || ConnectionSettingsComplete(settings);
   state.normalEnabled = canConnect;
   state.testEnabled = canConnect;
-  state.analyzeEnabled = canConnect;
+  state.analyzeEnabled = canConnect && !terminalOpen;
+  state.portSettingsEnabled = !terminalOpen;
   state.checkedOutputMethod = settings.OutputMethod;
   return state;
 }

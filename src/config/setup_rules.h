@@ -48,14 +48,17 @@ void TogglePreference(Preference preference, Settings& settings, WorkingValues& 
 // other than 0 and a remote host. A port counts by its leading number, as Val reads it.
 bool ConnectionSettingsComplete(const Settings& settings);
 
-// What the setup window's menus show when they open.
+// What the setup window's menus show when they open. While the terminal window has the
+// port open, the port's settings stay as they are and no second terminal opens.
 struct SetupMenuState {
   bool normalEnabled = true;                      // RunNormal
   bool testEnabled = true;                        // RunTest
   bool analyzeEnabled = true;                     // PortTest
+  bool portSettingsEnabled = true;                // PortSettings
   int16_t checkedOutputMethod = kSendKeystrokes;  // SendKeystrokes, UseDDE or SaveToFile
 };
-SetupMenuState SetupMenuStateOf(const Edition& edition, const Settings& settings);
+SetupMenuState SetupMenuStateOf(const Edition& edition, const Settings& settings,
+                                bool terminalOpen = false);
 
 // The output method chosen through the Mode menu; true (configuration modified) when it
 // was not chosen before.

@@ -17,5 +17,9 @@ inline constexpr int kConfigFileFilter = 10624;
 // The log file dialog of Mode > Log to disk.
 inline constexpr int kLogFileTitle = 10625;   // "Log Incoming Serial Data To File..."
 inline constexpr int kLogFileFilter = 10626;  // "Comfenno Log (*.log);;All Files (*)"
+// A log file chosen in a folder it cannot be written to (data in port.*.txt).
+inline constexpr int kLogFolderMissing = 11040;      // %1 folder
+inline constexpr int kLogFolderNotWritable = 11041;  // %1 folder
+inline constexpr int kLogFolderTitle = 11042;
 
 }  // namespace fenno::str

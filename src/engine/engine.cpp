@@ -112,23 +112,7 @@ void Engine::Start() {
 }
 
 void Engine::BuildPreTransferTable() {
-  for (int code = 0; code < kTableSize; ++code) {
-    switch (settings_.OutputMethod) {
-      case kSendKeystrokes: {
-        const std::string& entry = settings_.KeystrokeTranslation[code];
-        PreTransferTable[code] = entry == kNulEntry ? std::string(1, '\0') : entry;
-        break;
-      }
-      case kDdeServer:
-        PreTransferTable[code] =
-            std::string(1, settings_.DdeTranslation[static_cast<size_t>(code)]);
-        break;
-      default:
-        PreTransferTable[code] =
-            std::string(1, settings_.LogTranslation[static_cast<size_t>(code)]);
-        break;
-    }
-  }
+  PreTransferTable = PreTransferTableFor(settings_);
 }
 
 void Engine::Close() {

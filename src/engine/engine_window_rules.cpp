@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "base/string_ids.h"
 #include "engine/engine.h"
 
 namespace fenno {
@@ -84,35 +85,13 @@ LineButtons LineButtonsShown(const Edition& edition, int engineButtons) {
   return LineButtons{(engineButtons & 1) != 0, (engineButtons & 2) != 0};
 }
 
-std::string VirtualDisplayForm::Append(std::string_view bytes) {
-  std::string shown;
-  shown.reserve(bytes.size());
-  for (const char byte : bytes) {
-    const bool afterCr = lastWasCr_;
-    lastWasCr_ = byte == '\r';
-    if (byte == '\r') {
-      shown += '\n';
-    } else if (byte == '\n') {
-      if (!afterCr) shown += '\n';
-    } else if (byte == '\0') {
-      shown += '\xFF';
-    } else {
-      shown += byte;
-    }
-  }
-  return shown;
-}
-
-std::string VirtualSendBytes(std::string_view typed) {
-  std::string bytes;
-  bytes.reserve(typed.size());
-  for (const char c : typed) {
-    if (c == '\n')
-      bytes += "\r\n";
-    else
-      bytes += c;
-  }
-  return bytes;
+std::string CaptionWithConnection(std::string_view caption, int socketState,
+                                  std::string_view peerAddress, const StringTable& strings) {
+  std::string text(caption);
+  text += " - " + strings.Text(str::TcpStateName(socketState));
+  if (!peerAddress.empty())
+    text += " " + strings.Text(str::kTcpConnectedTo) + " " + std::string(peerAddress);
+  return text;
 }
 
 }  // namespace fenno

@@ -2,14 +2,14 @@
 
 // What the engine window decides, as plain functions the window only carries out: the
 // place it opens at and remembers, the tip of its notification-area icon, its menu
-// states, its line buttons, what minimising does, and how the virtual device shows what
-// the engine sends and turns what the user typed into device bytes.
+// states, its line buttons, and what minimising does.
 
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "base/string_table.h"
 #include "config/edition.h"
 #include "config/settings.h"
 #include "config/user_store.h"
@@ -58,6 +58,16 @@ void StoreEnginePosition(UserStore& store, const Edition& edition, std::string_v
                          ScreenPoint position);
 
 // ---------------------------------------------------------------------------------------
+// Connection
+
+// The TCP program's caption carries its connection: the engine's caption, " - " and the
+// socket state's text (0..9 as the terminal window numbers them), and while a peer is
+// connected to the server, "to" and the peer's address, so the user sees who feeds the
+// records. `peerAddress` is "" in client mode (the caption names the host already).
+std::string CaptionWithConnection(std::string_view caption, int socketState,
+                                  std::string_view peerAddress, const StringTable& strings);
+
+// ---------------------------------------------------------------------------------------
 // Notification area and window states
 
 // The icon's tip: the caption, at most 63 characters (whole UTF-8 characters).
@@ -98,25 +108,5 @@ struct LineButtons {
   bool operator==(const LineButtons&) const = default;
 };
 LineButtons LineButtonsShown(const Edition& edition, int engineButtons);
-
-// ---------------------------------------------------------------------------------------
-// Virtual device
-
-// Turns what the engine sends into the text the virtual device shows: NUL is shown as the
-// character of code 255 (same length), and CR LF, a lone CR or a lone LF each end a line
-// ("\n"). A CR at the end of one piece and an LF at the start of the next still end only
-// one line. Other bytes are shown as they are.
-class VirtualDisplayForm {
- public:
-  std::string Append(std::string_view bytes);
-
- private:
-  bool lastWasCr_ = false;
-};
-
-// What the Send button feeds the engine for the send box's text (8-bit characters, one
-// "\n" per line break the user typed): each line break becomes CR LF, as a device ends
-// its lines; every other character, control characters included, is sent as it is.
-std::string VirtualSendBytes(std::string_view typed);
 
 }  // namespace fenno

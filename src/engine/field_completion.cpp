@@ -67,13 +67,16 @@ std::string FieldCompletion::PatternFor(const std::string& fieldFormat) const {
   return fieldFormat;
 }
 
-void FieldCompletion::CompleteFields(FieldValueSlots& values) {
+void FieldCompletion::CompleteFields(FieldValueSlots& values,
+                                     std::array<bool, kFieldSlots>* failures) {
   for (int field = 1; field <= settings_.FieldCount; ++field) {
     Value& value = values[static_cast<size_t>(field)];
     Convert(field, value);
+    bool failed = false;
     if (!settings_.FieldMathExpr[field].empty())
-      evaluator_.Evaluate(settings_.FieldMathExpr[field], values, field);
-    ApplyFormat(field, value);
+      failed = !evaluator_.Evaluate(settings_.FieldMathExpr[field], values, field);
+    failed |= !ApplyFormat(field, value);
+    if (failures && failed) (*failures)[static_cast<size_t>(field)] = true;
     // Nothing to translate in a text through the identity table, as most fields are.
     if (!identityTable_ || !value.IsText()) Translate(value);
   }
@@ -88,12 +91,34 @@ void FieldCompletion::Convert(int field, Value& value) const {
   if (std::optional<Value> number = ConvertRadixField(value.ToText(), base)) value = *number;
 }
 
-void FieldCompletion::ApplyFormat(int field, Value& value) const {
+bool FieldCompletion::ApplyFormat(int field, Value& value) const {
   const std::string& format = settings_.FieldFormat[field];
-  if (format.empty()) return;
+  if (format.empty()) return true;
   // A pattern the formatter cannot apply leaves the value as it was.
-  if (std::optional<std::string> text = FormatValue(value, PatternFor(format), regional_))
-    value.AssignText(*text);
+  std::optional<std::string> text = FormatValue(value, PatternFor(format), regional_);
+  if (!text) return false;
+  value.AssignText(*text);
+  return true;
+}
+
+std::array<std::string, kTableSize> PreTransferTableFor(const Settings& settings) {
+  std::array<std::string, kTableSize> table;
+  for (int code = 0; code < kTableSize; ++code) {
+    switch (settings.OutputMethod) {
+      case kSendKeystrokes: {
+        const std::string& entry = settings.KeystrokeTranslation[code];
+        table[code] = entry == kNulEntry ? std::string(1, '\0') : entry;
+        break;
+      }
+      case kDdeServer:
+        table[code] = std::string(1, settings.DdeTranslation[static_cast<size_t>(code)]);
+        break;
+      default:
+        table[code] = std::string(1, settings.LogTranslation[static_cast<size_t>(code)]);
+        break;
+    }
+  }
+  return table;
 }
 
 void FieldCompletion::Translate(Value& value) const {

@@ -31,7 +31,9 @@ class FieldCompletion {
 
   // The pre-transfer table of the output method, built at activation.
   void SetPreTransferTable(const std::array<std::string, kTableSize>& table, bool dropNul);
-  void CompleteFields(FieldValueSlots& values);
+  // `failures`, when given, marks the fields whose expression or format failed (the field
+  // then holds what a failure leaves: the empty expression value, or the unformatted one).
+  void CompleteFields(FieldValueSlots& values, std::array<bool, kFieldSlots>* failures = nullptr);
 
   // The pattern a field format stands for: a display name of a named format in the user's
   // language is handed on as the named format's own name.
@@ -39,7 +41,8 @@ class FieldCompletion {
 
  private:
   void Convert(int field, Value& value) const;
-  void ApplyFormat(int field, Value& value) const;
+  // False when the format could not be applied.
+  bool ApplyFormat(int field, Value& value) const;
   void Translate(Value& value) const;
 
   const Settings& settings_;
@@ -49,6 +52,10 @@ class FieldCompletion {
   std::array<std::string, kTableSize> preTransfer_;
   bool identityTable_ = true;
 };
+
+// What the pre-transfer translation of the output method turns each byte into ("NUL" of
+// the keystroke table stands for the NUL character).
+std::array<std::string, kTableSize> PreTransferTableFor(const Settings& settings);
 
 // Formats one value with a pattern; nothing when the pattern cannot be applied.
 std::optional<std::string> FormatValue(const Value& value, std::string_view pattern,

@@ -16,9 +16,11 @@
 #include <cstdlib>
 #include <limits>
 #include <thread>
+#include <vector>
 
 #include "base/qt_text.h"
 #include "transport/port_names.h"
+#include "transport/port_text_ids.h"
 #include "transport/transport_text_ids.h"
 
 namespace fenno {
@@ -70,6 +72,28 @@ std::string CurrentUserName() {
   return name ? name : "$USER";
 }
 
+bool InSessionGroup(gid_t gid) {
+  if (::getegid() == gid) return true;
+  std::vector<gid_t> groups(static_cast<size_t>(std::max(::getgroups(0, nullptr), 0)));
+  const int count = ::getgroups(static_cast<int>(groups.size()), groups.data());
+  return std::find(groups.begin(), groups.begin() + std::max(count, 0), gid) !=
+         groups.begin() + std::max(count, 0);
+}
+
+// The groups the user database gives `user`, as the next login will have them.
+bool InUserGroups(const std::string& user, gid_t gid) {
+  const passwd* entry = ::getpwnam(user.c_str());
+  if (!entry) return false;
+  int count = 64;
+  std::vector<gid_t> groups(static_cast<size_t>(count));
+  if (::getgrouplist(user.c_str(), entry->pw_gid, groups.data(), &count) < 0) {
+    groups.resize(static_cast<size_t>(count));
+    if (::getgrouplist(user.c_str(), entry->pw_gid, groups.data(), &count) < 0) return false;
+  }
+  groups.resize(static_cast<size_t>(count));
+  return std::find(groups.begin(), groups.end(), gid) != groups.end();
+}
+
 }  // namespace
 
 bool IsPseudoTerminalDevice(int fd) {
@@ -80,13 +104,20 @@ bool IsPseudoTerminalDevice(int fd) {
          deviceMajor == kBsdPtySlaveMajor;
 }
 
+// A user added to the device's group keeps the old groups until the next login; adding the
+// user again would not help, so that case gets its own advice.
 std::string PermissionHintFor(const StringTable& strings, const std::string& devicePath) {
   struct stat info {};
   const bool groupMayUse = ::stat(devicePath.c_str(), &info) == 0 && info.st_gid != 0 &&
                            (info.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
   const group* owner = groupMayUse ? ::getgrgid(info.st_gid) : nullptr;
-  if (!owner) return strings.Format(str::kPermissionHintNoGroup, {devicePath});
-  return strings.Format(str::kPermissionHint, {devicePath, owner->gr_name, CurrentUserName()});
+  if (!owner || InSessionGroup(info.st_gid))
+    return strings.Format(str::kPermissionHintNoGroup, {devicePath});
+  const std::string user = CurrentUserName();
+  const std::string groupName = owner->gr_name;
+  if (InUserGroups(user, info.st_gid))
+    return strings.Format(str::kPermissionHintLoginAgain, {devicePath, groupName, user});
+  return strings.Format(str::kPermissionHint, {devicePath, groupName, user});
 }
 
 SerialPort::SerialPort(const PortContext& context, SerialPortOptions options)

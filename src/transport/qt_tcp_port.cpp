@@ -3,6 +3,7 @@
 #include <sys/socket.h>
 
 #include <QHostAddress>
+#include <QNetworkInterface>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -10,6 +11,8 @@
 #include <charconv>
 
 #include "base/qt_text.h"
+#include "transport/port_dialogs.h"
+#include "transport/port_text_ids.h"
 #include "transport/transport_text_ids.h"
 
 namespace fenno {
@@ -112,6 +115,8 @@ bool TcpPort::StartClient() {
 bool TcpPort::StartServer() {
   const std::optional<uint16_t> port = ConfiguredPort(context_.settings.TcpLocalPort);
   if (!port) return false;
+  allowedPeers_ =
+      PeerFilter::FromText(LoadAllowedPeers(context_.store, context_.edition.programName));
   server_ = std::make_unique<QTcpServer>();
   QObject::connect(server_.get(), &QTcpServer::newConnection, receiver_.get(),
                    [this] { OnNewPeers(); });
@@ -153,7 +158,23 @@ void TcpPort::OnConnectionEnded(QTcpSocket* socket) {
 }
 
 void TcpPort::OnNewPeers() {
-  while (server_ && server_->hasPendingConnections()) AdoptPeer(server_->nextPendingConnection());
+  while (server_ && server_->hasPendingConnections()) {
+    QTcpSocket* peer = server_->nextPendingConnection();
+    const std::string address = AddressText(peer->peerAddress());
+    if (allowedPeers_.Allows(address))
+      AdoptPeer(peer);
+    else
+      RefusePeer(peer, address);
+  }
+}
+
+// Closed before a byte is read; the current peer stays. The message comes once per
+// address, so a device that keeps calling does not bury the desktop in messages.
+void TcpPort::RefusePeer(QTcpSocket* peer, const std::string& address) {
+  peer->abort();
+  peer->deleteLater();
+  if (refusedPeers_.insert(address).second)
+    ShowMessage(context_.strings.Format(str::kPeerRefused, {address}));
 }
 
 void TcpPort::AdoptPeer(QTcpSocket* peer) {
@@ -366,6 +387,21 @@ void TcpPort::ShowMessage(const std::string& text) {
   message.title = std::string(context_.edition.programName);
   message.icon = PromptIcon::Exclamation;
   context_.prompt.Show(message);
+}
+
+std::string LocalNetworkAddress() {
+  std::string ipv6;
+  for (const QNetworkInterface& interface : QNetworkInterface::allInterfaces()) {
+    const auto flags = interface.flags();
+    if (!flags.testFlag(QNetworkInterface::IsUp) || flags.testFlag(QNetworkInterface::IsLoopBack))
+      continue;
+    for (const QNetworkAddressEntry& entry : interface.addressEntries()) {
+      const QHostAddress address = entry.ip();
+      if (address.protocol() == QAbstractSocket::IPv4Protocol) return AddressText(address);
+      if (ipv6.empty() && !address.isLinkLocal()) ipv6 = AddressText(address);
+    }
+  }
+  return ipv6;
 }
 
 }  // namespace fenno

@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
 #include "engine/port.h"
+#include "transport/peer_filter.h"
 #include "transport/port_context.h"
 #include "transport/receive_buffer.h"
 
@@ -57,7 +59,8 @@ struct TcpPortOptions {
 // The connection of the TCP program. As client (TcpMode 0) it connects to TcpRemoteHost and
 // TcpRemotePort and keeps trying again after every failure or close; as server (TcpMode 1)
 // it listens on TcpLocalPort and talks to one peer at a time, a new peer replacing the
-// current one. There are no serial lines: the line operations do nothing.
+// current one; a peer outside the user's allowed peers (port_dialogs.h) is closed at once
+// and leaves the current one alone. There are no serial lines: the line operations do nothing.
 class TcpPort : public LinelessPort {
  public:
   explicit TcpPort(const PortContext& context, TcpPortOptions options = {});
@@ -102,6 +105,7 @@ class TcpPort : public LinelessPort {
   void OnConnectionEnded(QTcpSocket* socket);
   void OnNewPeers();
   void AdoptPeer(QTcpSocket* peer);
+  void RefusePeer(QTcpSocket* peer, const std::string& address);
   void RetirePeer();
   void PullFromSocket();
   size_t TakeFromSocket(std::string& out, size_t maxBytes);
@@ -133,10 +137,17 @@ class TcpPort : public LinelessPort {
   uint16_t remotePort_ = 0;
   bool open_ = false;
   bool serverMode_ = false;
+  PeerFilter allowedPeers_;             // read at each Open
+  std::set<std::string> refusedPeers_;  // told once each
 };
 
 // The port number a port text stands for (decimal digits, blanks around them allowed), or
 // nothing when it is not a number from 1 to 65535.
 std::optional<uint16_t> TcpPortNumberOf(std::string_view text);
+
+// The machine's own address as a server would be reached at: the first IPv4 address of an
+// interface that is up and not the loopback, else such an IPv6 address that is not
+// link-local; "" when the machine has no network address.
+std::string LocalNetworkAddress();
 
 }  // namespace fenno

@@ -1,7 +1,8 @@
 #pragma once
 
 // The About box of both windows (setup window Help > About, engine window About and its
-// tray icon): the program's name, its version and one line on what it does.
+// tray icon): the program's name, its version, one line on what it does and the licences
+// of the libraries it uses.
 
 #include <QDialog>
 

@@ -18,11 +18,12 @@
 #include "dde/qt_clipboard.h"
 #include "engine/engine.h"
 #include "engine/engine_window_rules.h"
+#include "transport/qt_tcp_port.h"
 #include "ui/about_box.h"
 #include "ui/captions.h"
 #include "ui/engine_panel.h"
 #include "ui/engine_tray.h"
-#include "ui/virtual_device_window.h"
+#include "ui/terminal_window.h"
 
 namespace fenno {
 
@@ -39,12 +40,11 @@ EngineWindow::EngineWindow(const EngineWindowContext& context, ActivationMode mo
   options.clipboard = clipboard_.get();
   if (mode == ActivationMode::Virtual) {
     virtualDevice_ =
-        std::make_unique<VirtualDeviceWindow>(context.strings, [this](std::string_view bytes) {
+        std::make_unique<TerminalWindow>(context.strings, [this](std::string_view bytes) {
           if (run_) run_->virtualPort().SendToEngine(bytes);
         });
     virtualDevice_->setWindowIcon(icon);
-    connect(virtualDevice_.get(), &VirtualDeviceWindow::QuitRequested, this,
-            &EngineWindow::CloseSoon);
+    connect(virtualDevice_.get(), &TerminalWindow::QuitRequested, this, &EngineWindow::CloseSoon);
     options.virtualDisplay = [this](std::string_view bytes) {
       if (virtualDevice_) virtualDevice_->ShowDeviceOutput(bytes);
     };
@@ -82,7 +82,8 @@ void EngineWindow::Start() {
   started_ = true;
   RestorePosition();
   if (context_.settings.AlwaysOnTop) setWindowFlag(Qt::WindowStaysOnTopHint, true);
-  run_->Start();
+  // The connection can change between any two ticks; the caption follows it.
+  run_->Start([this] { ShowCaption(); });
   tray_->Show();
   if (context_.settings.MinimizeOnActivation)
     showMinimized();
@@ -199,6 +200,20 @@ void EngineWindow::OnDateTime(const std::string& text) {
 }
 
 void EngineWindow::OnCaption(const std::string& caption) {
+  engineCaption_ = caption;
+  ShowCaption();
+}
+
+void EngineWindow::ShowCaption() {
+  std::string caption = engineCaption_;
+  const auto* tcp = run_ ? dynamic_cast<const TcpPort*>(run_->devicePort()) : nullptr;
+  if (tcp) {
+    const bool server = context_.settings.TcpMode == 1;
+    caption = CaptionWithConnection(caption, tcp->SocketState(),
+                                    server ? tcp->PeerAddress() : std::string(), context_.strings);
+  }
+  if (caption == shownCaption_) return;
+  shownCaption_ = caption;
   setWindowTitle(FromUtf8(caption));
   tray_->SetCaption(caption);
 }

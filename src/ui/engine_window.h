@@ -28,7 +28,7 @@ class Engine;
 class AboutBox;
 class EnginePanel;
 class EngineTray;
-class VirtualDeviceWindow;
+class TerminalWindow;
 
 // What an engine window borrows from the program; everything outlives the window.
 struct EngineWindowContext {
@@ -61,7 +61,7 @@ class EngineWindow : public QMainWindow, private EngineObserver {
   // asked each time unless this is set (tests, and desktops that answer wrongly).
   void OverrideTrayAvailable(bool available) { trayOverride_ = available; }
   // Virtual mode: the virtual device window; null in the other modes.
-  VirtualDeviceWindow* virtualDevice() const { return virtualDevice_.get(); }
+  TerminalWindow* virtualDevice() const { return virtualDevice_.get(); }
 
  signals:
   // The window has closed and the engine with it (Quit, the window's close button,
@@ -82,6 +82,8 @@ class EngineWindow : public QMainWindow, private EngineObserver {
   void OnRecordNumber(const std::string& text) override;
   void OnDateTime(const std::string& text) override;
   void OnCaption(const std::string& caption) override;
+  // The engine's caption, with the TCP program's connection and peer after it.
+  void ShowCaption();
   void OnMenuState() override;
   void OnShowWindowNormal() override;
   void OnMinimizeWindow() override;
@@ -105,8 +107,10 @@ class EngineWindow : public QMainWindow, private EngineObserver {
   EngineWindowContext context_;
   ActivationMode mode_;
   std::unique_ptr<Clipboard> clipboard_;
-  std::unique_ptr<VirtualDeviceWindow> virtualDevice_;
+  std::unique_ptr<TerminalWindow> virtualDevice_;
   std::unique_ptr<DesktopRun> run_;
+  std::string engineCaption_;
+  std::string shownCaption_;
   EngineMenus menus_;
   EnginePanel* panel_ = nullptr;
   EngineTray* tray_ = nullptr;

@@ -9,14 +9,26 @@
 #include "base/qt_text.h"
 #include "base/string_ids.h"
 #include "config/command_line.h"
+#include "transport/qt_device_port.h"
+#include "transport/qt_tcp_port.h"
 #include "ui/about_box.h"
+#include "ui/app_select_dialog.h"
 #include "ui/captions.h"
+#include "ui/connection_dialog.h"
+#include "ui/date_time_format_dialog.h"
 #include "ui/dde_parms_dialog.h"
 #include "ui/dde_topic_dialog.h"
+#include "ui/desktop_probe.h"
 #include "ui/engine_window.h"
 #include "ui/form_helpers.h"
 #include "ui/help_pages.h"
+#include "ui/hot_key_dialog.h"
+#include "ui/key_picker_dialog.h"
+#include "ui/record_chain.h"
+#include "ui/port_setup_dialog.h"
+#include "ui/send_string_dialog.h"
 #include "ui/setup_window_text_ids.h"
+#include "ui/translation_editor.h"
 
 namespace fenno {
 namespace {
@@ -110,7 +122,10 @@ void SetupWindow::BuildMenus() {
         // Choosing the item chooses keystroke output before its dialog opens.
         c_.working.ConfigModified |= ChooseOutputMethod(kSendKeystrokes, c_.settings);
         Refresh();
-        NotYet(*outputMethodItems_[kSendKeystrokes]);
+        DesktopProbe desktop;
+        AppSelectDialog dialog(c_.settings, c_.working, c_.prompt, c_.strings, desktop.Windows(),
+                               this);
+        dialog.exec();
       });
   outputMethodItems_[kDdeServer] = AddItem(*mode, str::kMenuUseDde, "UseDDE",
                                            [this] { OpenDdeParms(DdeParmsMode::CommandTarget); });
@@ -121,18 +136,35 @@ void SetupWindow::BuildMenus() {
   for (QAction* item : outputMethodItems_) item->setCheckable(true);
 
   QMenu* port = AddMenu(str::kMenuPort, "PortPullDown");
-  AddLaterItem(*port, str::kMenuPortSettings, "PortSettings");
-  portTest_ = AddLaterItem(*port, str::kMenuPortTest, "PortTest");
+  portSettings_ =
+      AddItem(*port, str::kMenuPortSettings, "PortSettings", [this] { OpenPortSettings(); });
+  portTest_ = AddItem(*port, str::kMenuPortTest, "PortTest", &SetupWindow::OpenTerminal);
   port->addSeparator();
 
   QMenu* define = AddMenu(str::kMenuDefine, "DefinePullDown");
-  AddLaterItem(*define, str::kMenuDefineRecords, "DefineRecords");
+  AddItem(*define, str::kMenuDefineRecords, "DefineRecords", [this] {
+    RunRecordDialogs({c_.settings, c_.working, c_.prompt, c_.strings}, c_.regional, this);
+    Refresh();
+  });
   define->addSeparator();
-  AddLaterItem(*define, str::kMenuPreInTrans, "PreInTrans");
-  AddLaterItem(*define, str::kMenuDefineTranslate, "DefineTranslate");
+  AddItem(*define, str::kMenuPreInTrans, "PreInTrans",
+          [this] { OpenTranslationEditor(TranslationTable::PreInput); });
+  AddItem(*define, str::kMenuDefineTranslate, "DefineTranslate",
+          [this] { OpenTranslationEditor(PreTransferTable(c_.settings)); });
   define->addSeparator();
-  AddLaterItem(*define, str::kMenuGetOutStrings, "GetOutStrings");
-  AddLaterItem(*define, str::kMenuHotKeyActions, "MHKActions");
+  AddItem(*define, str::kMenuGetOutStrings, "GetOutStrings", [this] {
+    SendStringDialog dialog(c_.settings, c_.working, c_.prompt, c_.strings, this);
+    dialog.exec();
+  });
+  AddItem(*define, str::kMenuHotKeyActions, "MHKActions", [this] {
+    // An engine grabs its hot keys when it starts; the setup window is hidden while one
+    // runs, so the next activation grabs what is stored here.
+    DesktopProbe desktop;
+    HotKeyDialog dialog(c_.edition, c_.settings, c_.working, c_.prompt, c_.strings,
+                        desktop.KeyCheck(), this);
+    dialog.UseKeycodeMap(desktop.KeycodeToVirtualKey());
+    dialog.exec();
+  });
   define->addSeparator();
   AddItem(*define, str::kMenuDdeSource, "DDESource",
           [this] { OpenDdeParms(DdeParmsMode::CommandLink); });
@@ -157,6 +189,12 @@ void SetupWindow::BuildMenus() {
                             [this, which = preference.preference] {
                               TogglePreference(which, c_.settings, c_.working);
                               Refresh();
+                              // Switching the clock on asks for its format.
+                              if (which == Preference::ShowDateTime && c_.settings.ShowDateTime) {
+                                DateTimeFormatDialog dialog(c_.settings, c_.working, c_.regional,
+                                                            c_.prompt, c_.strings, this);
+                                dialog.exec();
+                              }
                             });
     item->setCheckable(true);
     preferenceItems_.emplace_back(preference.preference, item);
@@ -201,12 +239,13 @@ void SetupWindow::Refresh() {
   FitTitle(*this);
   for (const auto& [preference, item] : preferenceItems_)
     item->setChecked(PreferenceChecked(preference, c_.settings));
-  const SetupMenuState state = SetupMenuStateOf(c_.edition, c_.settings);
+  const SetupMenuState state = SetupMenuStateOf(c_.edition, c_.settings, !terminal_.isNull());
   for (size_t method = 0; method < outputMethodItems_.size(); ++method)
     outputMethodItems_[method]->setChecked(static_cast<int>(method) == state.checkedOutputMethod);
   runNormal_->setEnabled(state.normalEnabled);
   runTest_->setEnabled(state.testEnabled);
   portTest_->setEnabled(state.analyzeEnabled);
+  portSettings_->setEnabled(state.portSettingsEnabled);
   RefreshRecentItems();
 }
 
@@ -225,12 +264,57 @@ void SetupWindow::NotYet(const QAction& item) {
        std::string(c_.edition.programName), PromptButtons::Ok, PromptIcon::Information});
 }
 
+void SetupWindow::OpenTranslationEditor(TranslationTable table) {
+  // The keystroke table's entries come from the key picker; cancelling it keeps the entry.
+  const KeystrokePicker pickKeystroke = [this](QWidget& parent) {
+    return AskKeystroke(c_.strings, &parent).value_or(std::string());
+  };
+  TranslationEditor editor(table, c_.settings, c_.working, c_.strings, pickKeystroke, this);
+  editor.exec();
+  Refresh();
+}
+
 void SetupWindow::OpenDdeParms(DdeParmsMode mode) {
   DdeParmsDialog dialog(mode, c_.settings, c_.working, c_.strings, this);
   dialog.exec();
   // The DDE server item chooses its output method once its dialog has closed.
   if (mode == DdeParmsMode::CommandTarget)
     c_.working.ConfigModified |= ChooseOutputMethod(kDdeServer, c_.settings);
+  Refresh();
+}
+
+void SetupWindow::OpenTerminal() {
+  if (terminal_ || engine_) return;
+  std::unique_ptr<Port> port =
+      MakeDevicePort(PortContext{c_.settings, c_.edition, c_.store, c_.prompt, c_.strings});
+  // A device that fails has told why.
+  if (!port->Open()) return;
+  auto* terminal = new TerminalWindow(
+      TerminalContext{c_.edition, c_.settings, c_.working, c_.prompt, c_.strings}, std::move(port),
+      this);
+  terminal->setAttribute(Qt::WA_DeleteOnClose);
+  connect(terminal, &TerminalWindow::Closed, this, [this] {
+    terminal_.clear();
+    Refresh();
+  });
+  terminal_ = terminal;
+  terminal->show();
+}
+
+// Port > Settings: the serial port dialog, or the TCP program's connection dialog, which
+// offers the server only when the machine has an address to be reached at.
+void SetupWindow::OpenPortSettings() {
+  if (c_.edition.IsSerial()) {
+    PortSetupDialog dialog(
+        PortSetupContext{c_.edition, c_.settings, c_.working, c_.store, c_.prompt, c_.strings},
+        this);
+    dialog.exec();
+  } else {
+    ConnectionDialog dialog(ConnectionDialogContext{c_.edition, c_.settings, c_.working, c_.store,
+                                                    c_.prompt, c_.strings, LocalNetworkAddress()},
+                            this);
+    dialog.exec();
+  }
   Refresh();
 }
 
@@ -251,6 +335,8 @@ std::optional<int> SetupWindow::StartUp(const std::string& configPath) {
 
 bool SetupWindow::Activate(ActivationMode mode) {
   if (engine_ || mode == ActivationMode::Inactive) return false;
+  // The engine takes the port: the terminal gives it back first.
+  if (terminal_) terminal_->close();
   const SetupMenuState state = SetupMenuStateOf(c_.edition, c_.settings);
   if ((mode == ActivationMode::Normal && !state.normalEnabled) ||
       (mode == ActivationMode::Test && !state.testEnabled))

@@ -22,11 +22,13 @@
 #include "config/settings.h"
 #include "config/setup_files.h"
 #include "config/setup_rules.h"
+#include "config/translation_dialogs.h"
 #include "config/user_store.h"
 #include "dde/dde_dialogs.h"
 #include "engine/engine_control.h"
 #include "engine/regional.h"
 #include "ui/engine_window.h"
+#include "ui/terminal_window.h"
 
 class QMenu;
 
@@ -57,6 +59,8 @@ class SetupWindow final : public QMainWindow {
   bool Activate(ActivationMode mode);
   ActivationMode activationMode() const { return mode_; }
   EngineWindow* engineWindow() const { return engine_.data(); }
+  // The port analyzer while it is open (Port > Analyze), null otherwise.
+  TerminalWindow* terminalWindow() const { return terminal_.data(); }
   const RecentFiles& recentFiles() const { return recentFiles_; }
 
   // Caption, check marks, enabled items and recent-file items from the settings.
@@ -81,12 +85,16 @@ class SetupWindow final : public QMainWindow {
   void RefreshRecentItems();
   void NotYet(const QAction& item);
   void OpenDdeParms(DdeParmsMode mode);
+  void OpenTerminal();
+  void OpenPortSettings();
+  void OpenTranslationEditor(TranslationTable table);
   void OnEngineClosed();
 
   SetupContext c_;
   RecentFiles recentFiles_;
   SetupFiles files_;
   QPointer<EngineWindow> engine_;
+  QPointer<TerminalWindow> terminal_;
   ActivationMode mode_ = ActivationMode::Inactive;
   // Closing the window ends the program only once start-up has loaded the first
   // configuration, and not while a normal activation runs.
@@ -100,6 +108,7 @@ class SetupWindow final : public QMainWindow {
   std::array<QAction*, 3> outputMethodItems_{};  // by OutputMethod
   QAction* runNormal_ = nullptr;
   QAction* runTest_ = nullptr;
+  QAction* portSettings_ = nullptr;
   QAction* portTest_ = nullptr;
   int menuBarWidth_ = 0;
 };

@@ -1,11 +1,13 @@
 #include "config/setup_files.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
 #include "config/config_file.h"
 #include "config/config_samples.h"
+#include "config/setup_text_ids.h"
 #include "support/recording_prompt.h"
 
 namespace fenno {
@@ -121,4 +123,30 @@ TEST_F(SetupFilesTest, SaveAsAddsTheExtensionAndAFailedWriteChangesNothing) {
 }
 
 }  // namespace
+// (The setup window's test takes a file in a good folder.)
+TEST_F(SetupFilesTest, LogFileInAFolderItCannotBeMadeInIsToldAndChosenAgain) {
+  const std::string closed = folder_.File("closed");
+  std::filesystem::create_directory(closed);
+  std::filesystem::permissions(
+      closed, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  std::vector<std::pair<std::string, int>> rows = {
+      {folder_.File("missing/data.log"), str::kLogFolderMissing}};
+  if (::access(closed.c_str(), W_OK) != 0)  // root writes anywhere
+    rows.emplace_back(closed + "/data.log", str::kLogFolderNotWritable);
+  for (const auto& [chosen, message] : rows) {
+    prompt_ = RecordingPrompt();
+    prompt_.ScriptFile(chosen);
+    prompt_.ScriptFile(std::nullopt);  // the dialog again: cancelled
+    EXPECT_FALSE(files_.ChooseLogFile());
+    ASSERT_EQ(prompt_.messages.size(), 1u);
+    const std::string folder = std::filesystem::path(chosen).parent_path().string();
+    EXPECT_EQ(prompt_.messages[0].text, strings_.Format(message, {folder}));
+    ASSERT_EQ(prompt_.fileRequests.size(), 2u);
+    EXPECT_EQ(prompt_.fileRequests[1].initialPath, chosen);
+    EXPECT_NE(settings_.OutputMethod, kLogToDisk);
+    EXPECT_FALSE(working_.ConfigModified);
+  }
+  std::filesystem::permissions(closed, std::filesystem::perms::owner_all);
+}
+
 }  // namespace fenno

@@ -84,6 +84,10 @@ TEST(SetupRulesTest, NetfennoActivatesOnlyWithCompleteConnectionSettings) {
     EXPECT_EQ(state.normalEnabled && state.testEnabled && state.analyzeEnabled, row.enabled)
         << row.mode << " " << row.host << " " << row.remotePort << " " << row.localPort;
     EXPECT_TRUE(SetupMenuStateOf(ComfennoEdition(), settings).normalEnabled);
+    // An open terminal holds the port: its settings and a second terminal wait.
+    const SetupMenuState busy = SetupMenuStateOf(NetfennoEdition(), settings, true);
+    EXPECT_FALSE(busy.analyzeEnabled || busy.portSettingsEnabled);
+    EXPECT_EQ(busy.normalEnabled, row.enabled);
   }
 }
 

@@ -86,35 +86,5 @@ TEST(EngineButtons, LineButtonsFollowTheBitsInTheSerialProgramOnly) {
   EXPECT_EQ(LineButtonsShown(NetfennoEdition(), 3), (LineButtons{false, false}));
 }
 
-// --- Virtual device ---------------------------------------------------------------------
-
-TEST(VirtualDevice, ShownTextMarksNulAndEndsEachLineOnce) {
-  struct Row {
-    std::vector<std::string> pieces;
-    std::string shown;
-  };
-  const Row rows[] = {
-      {{std::string("A\0B", 3)},
-       "A\xFF"
-       "B"},
-      {{"12.5\r\n13.0\r\n"}, "12.5\n13.0\n"},
-      {{"12.5\r", "\n13.0"}, "12.5\n13.0"},  // CR LF split between two writes
-      {{"a\r\rb\n\nc"}, "a\n\nb\n\nc"},
-      {{"\x01\x1b\xfe"}, "\x01\x1b\xfe"},
-  };
-  for (const Row& row : rows) {
-    VirtualDisplayForm form;
-    std::string shown;
-    for (const std::string& piece : row.pieces) shown += form.Append(piece);
-    EXPECT_EQ(shown, row.shown) << ::testing::PrintToString(row.pieces);
-  }
-}
-
-TEST(VirtualDevice, SentTextEndsTypedLinesWithCrLfAndKeepsControlCharacters) {
-  EXPECT_EQ(VirtualSendBytes("12.5\n"), "12.5\r\n");
-  EXPECT_EQ(VirtualSendBytes("a\tb\x01\xff"), "a\tb\x01\xff");
-  EXPECT_EQ(VirtualSendBytes(std::string("\0x", 2)), std::string("\0x", 2));
-}
-
 }  // namespace
 }  // namespace fenno

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "base/string_table.h"
+#include "hotkeys/hot_key_dialogs.h"
 #include "hotkeys/hot_key_table.h"
 
 namespace fenno {
@@ -84,6 +85,34 @@ TEST(HotKeyTable, ActionNamesFollowTheProgramsNumbering) {
   ASSERT_EQ(netNames.size(), 8u);
   EXPECT_EQ(comNames[10], "Reset Comfenno");
   EXPECT_EQ(netNames[4], "Reset Netfenno");
+}
+
+// A key the table has for another acting entry, or the layout lacks, is refused; "None"
+// and keys of entries without an action are free.
+TEST(HotKeyTable, ChoosingAKeyRefusesTakenAndMissingKeys) {
+  HotKeyTable table;
+  table[0] = {625, 1, ""};  // CTRL+F2, Transmit String
+  table[1] = {113, 0, ""};  // F2 without an action
+  const auto noF5 = [](int key) { return key != 116; };
+  const struct {
+    size_t entry;
+    int code;
+    std::string field;
+    std::vector<std::string> arguments;
+  } cases[] = {
+      {2, 625, "HKKey", {"CTRL+F2", "1"}},
+      {0, 625, "", {}},           // its own key again
+      {2, 113, "", {}},           // the entry with it has no action
+      {2, 256 + 113, "", {}},     // SHIFT+F2 is another combination
+      {2, 116, "HKKey", {"F5"}},  // not on the layout
+      {2, 2 * 256, "", {}},       // "None" clears
+  };
+  for (const auto& c : cases) {
+    const DialogCheck check = CheckHotKeyChoice(table, c.entry, c.code, noF5);
+    EXPECT_EQ(check.field, c.field) << c.code;
+    EXPECT_EQ(check.arguments, c.arguments) << c.code;
+  }
+  EXPECT_TRUE(CheckHotKeyChoice(table, 2, 116).Accepted());  // no layout to ask
 }
 
 }  // namespace

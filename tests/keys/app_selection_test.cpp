@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "keys/app_select_dialogs.h"
+#include "keys/command_words.h"
+#include "keys/fake_keys.h"
+
 namespace fenno {
 namespace {
 
@@ -42,6 +46,34 @@ INSTANTIATE_TEST_SUITE_P(
         SelectionCase{
             {"Ledger", "ledger", "99999999999"}, true, "Ledger", "ledger", 2147483647, true},
         SelectionCase{{"", "ledger", "5"}, true, "", "ledger", 5, true}));
+
+TEST(CheckAppSelection, RefusesLineBreaksInTitleAndCommand) {
+  EXPECT_TRUE(CheckAppSelection({"Ledger", "ledger --new", "5"}).Accepted());
+  EXPECT_EQ(CheckAppSelection({"Led\nger", "ledger", "5"}).field, "AppName");
+  EXPECT_EQ(CheckAppSelection({"Ledger", "ledger\r", "5"}).field, "AppCmd");
+}
+
+// A chosen program is one word of the command line, whatever its path holds.
+TEST(CommandLineOfProgram, ThePathSurvivesSplitting) {
+  for (const std::string path :
+       {"/usr/bin/ledger", "/opt/My Apps/ledger", "/tmp/it's \"x\"", "/a\\b", "/tab\there"}) {
+    const std::vector<std::string> words = SplitCommandLine(CommandLineOfProgram(path));
+    ASSERT_EQ(words.size(), 1u) << path;
+    EXPECT_EQ(words[0], path);
+  }
+  EXPECT_EQ(CommandLineOfProgram("/usr/bin/ledger"), "/usr/bin/ledger");
+}
+
+TEST(OpenWindowTitles, OthersWindowsWithTitlesTopmostFirstEachOnce) {
+  testing::FakeWindowSystem windows;
+  windows.windows = {{1, "Stock Ledger - Main"},
+                     {2, "Setup", false, /*own=*/true},
+                     {3, ""},
+                     {4, "Terminal"},
+                     {5, "Stock Ledger - Main"}};
+  EXPECT_EQ(OpenWindowTitles(windows),
+            (std::vector<std::string>{"Stock Ledger - Main", "Terminal"}));
+}
 
 }  // namespace
 }  // namespace fenno

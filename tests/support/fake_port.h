@@ -47,7 +47,7 @@ class FakePort : public Port {
   void SetRts(bool on) override { operations.push_back(on ? "rts on" : "rts off"); }
   void PulseDtr() override { operations.push_back("dtr pulse"); }
   void SetBreak(bool on) override { operations.push_back(on ? "break on" : "break off"); }
-  uint32_t ModemStatus() override { return 0; }
+  uint32_t ModemStatus() override { return modemStatus; }
   uint32_t ConnectionNumber() const override { return connectionNumber; }
   bool SetBaudRate(int32_t rate) override { return Record("baud " + std::to_string(rate)); }
   bool SetParity(int code) override { return Record("parity " + std::to_string(code)); }
@@ -62,6 +62,7 @@ class FakePort : public Port {
   bool open = false;
   int opens = 0;
   uint32_t connectionNumber = 0;
+  uint32_t modemStatus = 0;  // ModemStatusBits
 
  private:
   bool Record(std::string operation) {

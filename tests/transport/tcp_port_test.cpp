@@ -13,6 +13,8 @@
 #include <memory>
 #include <thread>
 
+#include "transport/port_dialogs.h"
+#include "transport/port_text_ids.h"
 #include "transport/qt_tcp_port.h"
 #include "transport/transport_test_support.h"
 
@@ -380,6 +382,33 @@ TEST_F(TcpPortTest, AFloodStaysBoundedEndsEachReadingTurnAndArrivesWholeAndInOrd
   EXPECT_EQ(reader.received, kTotal);
   EXPECT_EQ(reader.misplaced, 0u);
   EXPECT_LE(largestTurn, held + limits.readBudget);
+}
+
+TEST_F(TcpPortTest, APeerOutsideTheAllowedPeersIsClosedAtOnceAndToldOnce) {
+  StoreAllowedPeers("10.0.0.0/8, fd00::/8", fixture_.store, NetfennoEdition().programName);
+  const uint16_t localPort = FreeLoopbackPort();
+  auto port = ServerOn(localPort);
+  ASSERT_TRUE(port->Open());
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    QTcpSocket refused;
+    refused.connectToHost(QHostAddress::LocalHost, localPort);
+    refused.write("not for you\r");
+    ASSERT_TRUE(WaitUntil([&] { return refused.state() == QAbstractSocket::UnconnectedState; }));
+    EXPECT_EQ(port->SocketState(), kSocketListening);
+  }
+  ASSERT_EQ(prompt().messages.size(), 1u) << "once per address";
+  EXPECT_EQ(prompt().messages[0].text, fixture_.strings.Format(str::kPeerRefused, {"127.0.0.1"}));
+  std::string received;
+  EXPECT_EQ(port->Read(received, 100), 0u);
+
+  // The list is read at each Open.
+  StoreAllowedPeers("10.0.0.0/8, 127.0.0.1", fixture_.store, NetfennoEdition().programName);
+  ASSERT_TRUE(port->Open());
+  QTcpSocket allowed;
+  allowed.connectToHost(QHostAddress::LocalHost, localPort);
+  ASSERT_TRUE(WaitUntil([&] { return port->IsConnected(); }));
+  allowed.write("welcome\r");
+  EXPECT_EQ(ReadThrough(*port, 8), "welcome\r");
 }
 
 TEST_F(TcpPortTest, AnUnusablePortNumberIsReportedAndNothingOpens) {

@@ -11,13 +11,18 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QWindow>
+#include <cstdlib>
 
 #include "engine/engine.h"
 #include "support/dbus_session.h"
 #include "support/recording_prompt.h"
+#include "support/test_files.h"
 #include "support/wait.h"
-#include "ui/virtual_device_window.h"
+#include "ui/raw_string_edit.h"
+#include "ui/terminal_window.h"
 
 namespace fenno {
 namespace {
@@ -44,10 +49,9 @@ class EngineWindowTest : public ::testing::Test {
     working.PortName = "COM1";
   }
 
-  EngineWindow& Start() {
+  EngineWindow& Start(ActivationMode mode = ActivationMode::Virtual) {
     window = std::make_unique<EngineWindow>(
-        EngineWindowContext{edition_, settings, working, prompt, strings, regional, store},
-        ActivationMode::Virtual);
+        EngineWindowContext{edition_, settings, working, prompt, strings, regional, store}, mode);
     QObject::connect(window.get(), &EngineWindow::Closed, [this] { ++closed; });
     QObject::connect(window.get(), &EngineWindow::ReturnToSetupRequested, [this] { ++returned; });
     window->Start();
@@ -91,13 +95,13 @@ TEST_F(EngineWindowTest, ARecordSentFromTheVirtualDeviceFillsTheBoxesAndCopiesAs
   EXPECT_EQ(window->findChild<QLineEdit*>(QStringLiteral("fieldBox6")), nullptr);
   EXPECT_TRUE(window->virtualDevice()->isVisible());
 
-  Find<QPlainTextEdit>("sendBox")->setPlainText(QStringLiteral("1.5,2,3,4,5\n"));
-  Find<QPushButton>("sendButton")->click();
+  Find<RawStringEdit>("OutputBuffer")->SetBytes("1.5,2,3,4,5\r\n");
+  Find<QPushButton>("SendButton")->click();
   ASSERT_TRUE(WaitUntil([&] { return Text("recordNumberBox") == QStringLiteral("1"); }));
   EXPECT_EQ(Text("fieldBox1"), QStringLiteral("1.5"));
   EXPECT_EQ(Text("fieldBox5"), QStringLiteral("5"));
   // The acknowledgement goes back to the device; its NUL shows as the character 255.
-  auto* shown = Find<QPlainTextEdit>("inputBuffer");
+  auto* shown = Find<QPlainTextEdit>("Buffer");
   ASSERT_TRUE(WaitUntil([&] { return !shown->toPlainText().isEmpty(); }));
   EXPECT_EQ(shown->toPlainText(), QStringLiteral("ACK\u00FF"));
   EXPECT_EQ(shown->textCursor().position(), 4);
@@ -134,7 +138,7 @@ TEST_F(EngineWindowTest, AnOutputButtonSendsOnlyWhenReleasedOverItself) {
 
   Click(button, inside, inside);
   EXPECT_EQ(engine.QueuedOutputSize(), before + 4);
-  auto* shown = Find<QPlainTextEdit>("inputBuffer");
+  auto* shown = Find<QPlainTextEdit>("Buffer");
   ASSERT_TRUE(WaitUntil([&] { return shown->toPlainText() == QStringLiteral("ping"); }));
 }
 
@@ -210,6 +214,32 @@ TEST_F(NetfennoEngineWindowTest, ResetReturnsToTheSetupWindow) {
   ASSERT_TRUE(WaitUntil([&] { return closed == 1; }));
   EXPECT_EQ(returned, 1);
   EXPECT_FALSE(window->isVisible());
+}
+
+// Whoever feeds the records of a listening server is named in the caption.
+TEST_F(NetfennoEngineWindowTest, TheCaptionNamesTheConnectedPeer) {
+  testing::ScratchFolder config;  // the run's own per-user store
+  ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+  QTcpServer probe;
+  ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+  const uint16_t port = probe.serverPort();
+  probe.close();
+  settings.TcpMode = 1;
+  settings.TcpLocalPort = std::to_string(port);
+  working.PortName = "lab";
+  Start(ActivationMode::Normal);
+  ASSERT_TRUE(WaitUntil([&] { return window->windowTitle().endsWith(QLatin1String("Listening")); }))
+      << window->windowTitle().toStdString();
+
+  QTcpSocket peer;
+  peer.connectToHost(QHostAddress::LocalHost, port);
+  EXPECT_TRUE(WaitUntil([&] {
+    return window->windowTitle().endsWith(QLatin1String(" - Connected to 127.0.0.1"));
+  })) << window->windowTitle().toStdString();
+  peer.disconnectFromHost();
+  EXPECT_TRUE(
+      WaitUntil([&] { return window->windowTitle().endsWith(QLatin1String("Listening")); }));
+  window->close();
 }
 
 }  // namespace

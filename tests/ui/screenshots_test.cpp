@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTranslator>
 #include <QWindow>
@@ -22,13 +23,28 @@
 #include <functional>
 
 #include "config/config_samples.h"
+#include "support/fake_port.h"
 #include "support/recording_prompt.h"
 #include "support/wait.h"
 #include "support/x11_session.h"
 #include "ui/about_box.h"
+#include "ui/app_select_dialog.h"
+#include "ui/ascii_chart_dialog.h"
+#include "ui/connection_dialog.h"
+#include "ui/date_time_format_dialog.h"
 #include "ui/dde_parms_dialog.h"
 #include "ui/dde_topic_dialog.h"
+#include "ui/hot_key_dialog.h"
+#include "ui/key_picker_dialog.h"
+#include "ui/port_setup_dialog.h"
+#include "ui/raw_string_edit.h"
+#include "ui/record_chain.h"
+#include "ui/record_defs_dialog.h"
+#include "ui/record_preview_pane.h"
+#include "ui/send_string_dialog.h"
 #include "ui/setup_window.h"
+#include "ui/terminal_window.h"
+#include "ui/translation_editor.h"
 #include "ui/ui_language.h"
 
 namespace fenno {
@@ -76,10 +92,78 @@ std::unique_ptr<QWidget> RunningEngine(ShotContext& c) {
   return window;
 }
 
+// One dialog of the record chain.
+WindowFactory RecordStep(RecordDialog which) {
+  return [which](ShotContext& c) -> std::unique_ptr<QWidget> {
+    return NewRecordDialog(which, {c.settings, c.working, c.prompt, c.strings}, c.regional,
+                           nullptr);
+  };
+}
+
+// The field editor of a balance's three delimited fields, its preview filled.
+std::unique_ptr<QWidget> BalanceFieldEditor(ShotContext& c) {
+  c.settings.OutputMethod = kLogToDisk;
+  c.settings.RecordStructure = kDelimitedFields;
+  c.settings.FieldCount = 3;
+  c.settings.FieldFilter[3] = "N";
+  c.settings.FieldFormat[3] = "0.000";
+  c.settings.FieldMathExpr[1] = "field(";  // a failing expression marks its column
+  auto editor = std::make_unique<RecDefsDialog>(
+      RecordDialogContext{c.settings, c.working, c.prompt, c.strings}, c.regional);
+  editor->findChild<QPlainTextEdit*>(QStringLiteral("PreviewSample"))
+      ->setPlainText(QStringLiteral("ST,GS,+0012.345 g\nST,NT,+0000.5 g\nUS,GS,-0003.120 g\n"));
+  editor->preview()->Refresh();
+  return editor;
+}
+
+// Fixed-length records of 12 bytes: the length box and the running total.
+std::unique_ptr<QWidget> FixedFieldEditor(ShotContext& c) {
+  c.settings.EndOfRecordEvent = kEndByteCount;
+  c.settings.RecordStructure = kFixedLengthFields;
+  c.settings.RecordLength = 12;
+  c.settings.FieldCount = 40;
+  c.settings.FieldLength[1] = 5;
+  return RecordStep(RecordDialog::RecDefs)(c);
+}
+
+// The port analyzer after two readings of a balance, one of them selected.
+std::unique_ptr<QWidget> AnalyzingTerminal(ShotContext& c) {
+  auto port = std::make_unique<testing::FakePort>();
+  port->lines = c.edition.IsSerial();
+  port->Open();
+  port->Arrive("N000001   +100.125 g\r\nN000002   +100.250 g\r\n");
+  auto window = std::make_unique<TerminalWindow>(
+      TerminalContext{c.edition, c.settings, c.working, c.prompt, c.strings}, std::move(port));
+  window->Tick();
+  window->panel().sendBox().SetBytes("?\r");
+  return window;
+}
+
+// Port > Settings: the serial port dialog, or the TCP program's connection dialog as a
+// server with allowed peers.
+std::unique_ptr<QWidget> PortSettings(ShotContext& c) {
+  if (c.edition.IsSerial())
+    return std::make_unique<PortSetupDialog>(
+        PortSetupContext{c.edition, c.settings, c.working, c.store, c.prompt, c.strings});
+  c.settings.TcpMode = 1;
+  c.settings.TcpLocalPort = "4001";
+  c.store.Set(std::string(c.edition.programName), "Connection", "AllowedPeers",
+              "192.168.1.0/24, 10.0.0.5");
+  return std::make_unique<ConnectionDialog>(ConnectionDialogContext{
+      c.edition, c.settings, c.working, c.store, c.prompt, c.strings, "192.168.1.20"});
+}
+
 const std::vector<std::pair<const char*, WindowFactory>>& Windows() {
   static const std::vector<std::pair<const char*, WindowFactory>> windows = {
       {"setup", SetupWithRecentFiles},
       {"engine", RunningEngine},
+      {"terminal", AnalyzingTerminal},
+      {"virtual-device",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         auto window = std::make_unique<TerminalWindow>(c.strings, [](std::string_view) {});
+         window->ShowDeviceOutput(std::string("ACK\0\r\n", 6));
+         return window;
+       }},
       {"about",
        [](ShotContext& c) -> std::unique_ptr<QWidget> {
          return std::make_unique<AboutBox>(c.edition, c.strings);
@@ -93,6 +177,62 @@ const std::vector<std::pair<const char*, WindowFactory>>& Windows() {
          return std::make_unique<DdeParmsDialog>(DdeParmsMode::BufferLink, c.settings, c.working,
                                                  c.strings);
        }},
+      {"port-settings", PortSettings},
+      {"ascii-chart",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         return std::make_unique<AsciiChartDialog>(true, c.strings);
+       }},
+      {"translation-keystroke",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         return std::make_unique<TranslationEditor>(TranslationTable::Keystroke, c.settings,
+                                                    c.working, c.strings, KeystrokePicker());
+       }},
+      {"translation-pre-input",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         c.settings.PreInputTranslation[0] = kIgnoreEntry;
+         return std::make_unique<TranslationEditor>(TranslationTable::PreInput, c.settings,
+                                                    c.working, c.strings, KeystrokePicker());
+       }},
+      {"date-time-format",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         c.settings.DateTimeFormat = "yyyy-mm-dd hh:nn:ss";
+         return std::make_unique<DateTimeFormatDialog>(c.settings, c.working, c.regional, c.prompt,
+                                                       c.strings);
+       }},
+      {"output-strings",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         c.settings.AckString = "\x06\r";
+         return std::make_unique<SendStringDialog>(c.settings, c.working, c.prompt, c.strings);
+       }},
+      {"hot-keys",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         c.settings.HotKeyCode[0] = 2 * 256 + 113;  // CTRL+F2 sends a string
+         c.settings.HotKeyAction[0] = 1;
+         c.settings.HotKeyString[0] = "T\r";
+         return std::make_unique<HotKeyDialog>(c.edition, c.settings, c.working, c.prompt,
+                                               c.strings);
+       }},
+      {"app-select",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         c.settings.TargetAppTitle = "Ledger";
+         return std::make_unique<AppSelectDialog>(c.settings, c.working, c.prompt, c.strings,
+                                                  nullptr);
+       }},
+      {"keystroke-picker",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         return std::make_unique<KeyPickerDialog>(KeyPickerDialog::Kind::Keystroke, c.strings);
+       }},
+      {"hot-key-picker",
+       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+         return std::make_unique<KeyPickerDialog>(KeyPickerDialog::Kind::HotKey, c.strings);
+       }},
+      {"record-events", RecordStep(RecordDialog::RecType)},
+      {"record-length", RecordStep(RecordDialog::Fixed)},
+      {"record-gap", RecordStep(RecordDialog::Timed)},
+      {"record-structure", RecordStep(RecordDialog::RecStructure)},
+      {"record-delimiter", RecordStep(RecordDialog::Delim)},
+      {"record-fields", BalanceFieldEditor},
+      {"record-fields-fixed", FixedFieldEditor},
   };
   return windows;
 }
@@ -124,7 +264,10 @@ void CheckWidgets(QWidget& window, const std::string& where) {
       clipped = button->width() < button->sizeHint().width();
     }
     if (clipped) Fail(where, "clipped", text);
-    if (IsBareNumber(text) || IsBareNumber(widget->toolTip())) Fail(where, "a number", text);
+    // A baud rate is a number of its own, not a caption left unapplied.
+    const bool ownNumber = widget->property("ownNumber").toBool();
+    if ((!ownNumber && IsBareNumber(text)) || IsBareNumber(widget->toolTip()))
+      Fail(where, "a number", text);
   }
 }
 

@@ -7,12 +7,18 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
+#include <QTimer>
 #include <cstdlib>
+#include <filesystem>
 
 #include "config/config_file.h"
 #include "config/config_samples.h"
 #include "support/recording_prompt.h"
+#include "ui/help_pages.h"
 
 namespace fenno {
 namespace {
@@ -141,6 +147,30 @@ TEST_F(SetupWindowTest, PreferenceItemsShowAndToggleTheirSettings) {
   EXPECT_TRUE(working_.ConfigModified);
 }
 
+// Switching the clock on asks for its format; the pre-transfer item edits the table of the
+// output method.
+TEST_F(SetupWindowTest, DefineAndClockItemsOpenTheirDialogs) {
+  const auto answerModal = [](QString& title) {
+    QTimer::singleShot(0, [&title] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      title = dialog->windowTitle();
+      qobject_cast<QDialog*>(dialog)->reject();
+    });
+  };
+  QString title;
+  answerModal(title);
+  Item("DateTime").trigger();
+  EXPECT_EQ(title, QStringLiteral("Date/Time Format"));
+  EXPECT_TRUE(settings_.ShowDateTime);
+  title.clear();
+  Item("DateTime").trigger();  // off: no dialog
+  EXPECT_TRUE(title.isEmpty());
+  settings_.OutputMethod = kLogToDisk;
+  answerModal(title);
+  Item("DefineTranslate").trigger();
+  EXPECT_EQ(title, QStringLiteral("Translation Table - Log To Disk Mode"));
+}
+
 TEST_F(NetfennoSetupWindowTest, NormalModeAsksToSaveAndItsEngineEndsTheProgram) {
   OpenMenu("Run");
   EXPECT_FALSE(Item("RunNormal").isEnabled());  // no connection settings yet
@@ -162,6 +192,24 @@ TEST_F(NetfennoSetupWindowTest, NormalModeAsksToSaveAndItsEngineEndsTheProgram) 
   EXPECT_EQ(programEnds_, 1);
 }
 
+TEST_F(NetfennoSetupWindowTest, AnalyzeOpensTheTerminalWhichHoldsThePortUntilAnActivation) {
+  Connectable();
+  OpenMenu("PortPullDown");
+  Item("PortTest").trigger();
+  ASSERT_NE(window_->terminalWindow(), nullptr);
+  OpenMenu("PortPullDown");
+  EXPECT_FALSE(Item("PortTest").isEnabled());
+  EXPECT_FALSE(Item("PortSettings").isEnabled());
+
+  ASSERT_TRUE(window_->Activate(ActivationMode::Test));  // the terminal closes first
+  AfterEvents();
+  EXPECT_EQ(window_->terminalWindow(), nullptr);
+  window_->engineWindow()->close();
+  AfterEvents();
+  OpenMenu("PortPullDown");
+  EXPECT_TRUE(Item("PortTest").isEnabled() && Item("PortSettings").isEnabled());
+}
+
 TEST_F(NetfennoSetupWindowTest, ResetReturnsToTheSetupWindowInEveryMode) {
   Connectable();
   for (ActivationMode mode :
@@ -175,5 +223,53 @@ TEST_F(NetfennoSetupWindowTest, ResetReturnsToTheSetupWindowInEveryMode) {
   EXPECT_EQ(programEnds_, 0);
 }
 
+// Port > Settings is the connection dialog in the TCP program; what it stores decides
+// whether the Activate menu may connect.
+TEST_F(NetfennoSetupWindowTest, PortSettingsEnableActivationOnceTheConnectionIsComplete) {
+  OpenMenu("Run");
+  EXPECT_FALSE(Item("RunNormal").isEnabled());
+  QTimer::singleShot(0, [] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->objectName(), QLatin1String("PortSetup"));
+    dialog->findChild<QLineEdit*>(QLatin1String("hostEdit"))->setText(QLatin1String("10.0.0.5"));
+    dialog->findChild<QLineEdit*>(QLatin1String("portEdit"))->setText(QLatin1String("502"));
+    dialog->findChild<QPushButton*>(QLatin1String("okButton"))->click();
+  });
+  Item("PortSettings").trigger();
+  EXPECT_EQ(settings_.TcpRemoteHost, "10.0.0.5");
+  EXPECT_TRUE(working_.ConfigModified);
+  OpenMenu("Run");
+  EXPECT_TRUE(Item("RunNormal").isEnabled());
+  EXPECT_TRUE(Item("RunVirtual").isEnabled());
+}
+
+TEST_F(SetupWindowTest, LogToDiskNamesAFolderItCannotWriteAndChecksOnlyItself) {
+  prompt_.ScriptFile(folder_.File("missing/data.log"));
+  prompt_.ScriptFile(folder_.File("data.log"));
+  Item("SaveToFile").trigger();
+  ASSERT_EQ(prompt_.messages.size(), 1u);
+  EXPECT_NE(prompt_.messages[0].text.find(folder_.File("missing")), std::string::npos);
+  EXPECT_EQ(settings_.LogFilePath, folder_.File("data.log"));
+  OpenMenu("XferMethod");
+  EXPECT_TRUE(Item("SaveToFile").isChecked());
+  EXPECT_FALSE(Item("SendKeystrokes").isChecked());
+  EXPECT_FALSE(Item("UseDDE").isChecked());
+}
+
 }  // namespace
+// The Help menu finds its pages beside the built program as beside the installed one, in the
+// user's language where there is one and in English otherwise.
+TEST(HelpPages, ComeFromBesideTheProgramInTheUsersLanguageOrInEnglish) {
+  const std::string help =
+      (std::filesystem::path(std::getenv("COMFENNO_BIN")).parent_path() / kHelpFolderFromProgram)
+          .string();
+  EXPECT_TRUE(
+      FindHelpPage(help, kQuickStartPage, Language::German).ends_with("/de/quick-start.html"));
+  EXPECT_TRUE(FindHelpPage(help, kHelpIndexPage, Language::Japanese).ends_with("/ja/index.html"));
+  EXPECT_TRUE(FindHelpPage(help, "ports", Language::German).ends_with("/en/ports.html"));
+  EXPECT_EQ(FindHelpPage(help, "no-such-page", Language::English), "");
+  EXPECT_EQ(FindHelpPage(help + "/missing", kHelpIndexPage, Language::English), "");
+}
+
 }  // namespace fenno

@@ -1,0 +1,206 @@
+// The rules of the record dialog chain: bounds, the chain between the dialogs, the
+// delimiter list, and the field editor's working copy with its length bookkeeping.
+
+#include "config/record_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include "base/string_ids.h"
+
+namespace fenno {
+namespace {
+
+struct BoundCase {
+  const char* name;
+  DialogCheck (*check)(std::string_view);
+  const char* digits;
+  int message;  // 0: accepted
+  const char* field;
+};
+
+DialogCheck DelimiterCount(std::string_view digits) {
+  return CheckDelimiter({',', std::string(digits)});
+}
+
+TEST(RecordDialogs, NumberBoxesAcceptTheirRangeOnly) {
+  const BoundCase cases[] = {
+      {"length 0", CheckRecordLength, "0", str::kRecordLengthRange, "RecordLength"},
+      {"length empty", CheckRecordLength, "", str::kRecordLengthRange, "RecordLength"},
+      {"length 1", CheckRecordLength, "1", 0, ""},
+      {"length 32766", CheckRecordLength, "32766", 0, ""},
+      {"length 32767", CheckRecordLength, "32767", str::kRecordLengthRange, "RecordLength"},
+      {"length that would wrap", CheckRecordLength, "4294967297", str::kRecordLengthRange,
+       "RecordLength"},
+      {"gap 0", CheckTimeGap, "0", str::kTimeGapRange, "ClockTicks"},
+      {"gap 1", CheckTimeGap, "1", 0, ""},
+      {"gap 255", CheckTimeGap, "255", 0, ""},
+      {"gap 256", CheckTimeGap, "256", str::kTimeGapRange, "ClockTicks"},
+      {"fields 1", DelimiterCount, "1", str::kFieldCountRange, "Text1"},
+      {"fields 2", DelimiterCount, "2", 0, ""},
+      {"fields 40", DelimiterCount, "40", 0, ""},
+      {"fields 41", DelimiterCount, "41", str::kFieldCountRange, "Text1"},
+      {"field length 32766", CheckFieldLengthEntry, "32766", 0, ""},
+      {"field length 32767", CheckFieldLengthEntry, "32767", str::kFieldLengthRange, "FieldLength"},
+  };
+  for (const BoundCase& c : cases) {
+    const DialogCheck check = c.check(c.digits);
+    EXPECT_EQ(check.message, c.message) << c.name;
+    EXPECT_EQ(check.field, c.field) << c.name;
+  }
+}
+
+TEST(RecordDialogs, SpecialEventsNeedTheirCharacters) {
+  EXPECT_EQ(CheckRecordEvents({kStartSpecial, kEndCarriageReturn, "", ""}).title,
+            str::kInvalidStartEventTitle);
+  EXPECT_EQ(CheckRecordEvents({kStartAny, kEndSpecial, "", ""}).field, "Text2");
+  EXPECT_EQ(CheckRecordEvents({kStartAny, kEndSpecial, "", ""}).title, str::kInvalidEndEventTitle);
+  EXPECT_TRUE(
+      CheckRecordEvents({kStartSpecial, kEndSpecial, std::string(1, '\0'), "\x03"}).Accepted());
+}
+
+// Which dialog follows which, and what the earlier steps commit on the way.
+TEST(RecordDialogs, ChainFollowsTheEventsAndTheStructure) {
+  Settings settings;
+  settings.RecordStructure = kDelimitedFields;
+  settings.FieldCount = 3;
+  EXPECT_TRUE(StoreRecordEvents({kStartAny, kEndByteCount, "", ""}, settings));
+  EXPECT_EQ(settings.RecordStructure, kFixedLengthFields);  // whatever was chosen before
+  EXPECT_EQ(settings.FieldCount, 40);
+  EXPECT_EQ(NextRecordDialog(RecordDialog::RecType, settings), RecordDialog::Fixed);
+  EXPECT_EQ(NextRecordDialog(RecordDialog::Fixed, settings), RecordDialog::RecDefs);
+  EXPECT_FALSE(StoreRecordEvents({kStartAny, kEndByteCount, "", ""}, settings));
+
+  StoreRecordEvents({kStartAny, kEndTimeGap, "", ""}, settings);
+  EXPECT_EQ(NextRecordDialog(RecordDialog::RecType, settings), RecordDialog::Timed);
+  EXPECT_EQ(NextRecordDialog(RecordDialog::Timed, settings), RecordDialog::RecStructure);
+  StoreRecordEvents({kStartAny, kEndSpecial, "", "\x03"}, settings);
+  EXPECT_EQ(NextRecordDialog(RecordDialog::RecType, settings), RecordDialog::RecStructure);
+
+  settings.FieldLength[5] = 7;
+  StoreRecordStructure(kSingleField, settings);
+  EXPECT_EQ(settings.FieldCount, 1);
+  EXPECT_EQ(settings.FieldLength[5], 0);
+  EXPECT_EQ(NextRecordDialog(RecordDialog::RecStructure, settings), RecordDialog::RecDefs);
+  StoreRecordStructure(kDelimitedFields, settings);
+  EXPECT_EQ(NextRecordDialog(RecordDialog::RecStructure, settings), RecordDialog::Delim);
+  EXPECT_EQ(NextRecordDialog(RecordDialog::Delim, settings), RecordDialog::RecDefs);
+  EXPECT_EQ(NextRecordDialog(RecordDialog::RecDefs, settings), RecordDialog::End);
+
+  EXPECT_TRUE(StoreDelimiter({';', "4"}, settings));
+  EXPECT_EQ(settings.Delimiter, ';');
+  EXPECT_EQ(settings.FieldCount, 4);
+  EXPECT_FALSE(StoreDelimiter({';', "4"}, settings));
+}
+
+TEST(RecordDialogs, DelimiterListNamesEveryCode) {
+  EXPECT_EQ(DelimiterListItem(0), " 0\t    NUL  ");
+  EXPECT_EQ(DelimiterListItem(9), " 9\t    TAB");
+  EXPECT_EQ(DelimiterListItem(32), " 32\t    SPACE");
+  EXPECT_EQ(DelimiterListItem(44), " 44\t,   COMMA");
+  EXPECT_EQ(DelimiterListItem(3), " 3  \t\x03   ETX");
+  EXPECT_EQ(DelimiterListItem(59), " 59  \t;");
+  EXPECT_EQ(DelimiterListItem(255), " 255  \t\xff");
+}
+
+struct FixedCase {
+  const char* name;
+  int16_t endEvent;
+  int16_t recordLength;
+  std::vector<int32_t> lengths;
+  int message;         // 0: accepted
+  int16_t fieldCount;  // after OK
+};
+
+TEST(RecordDialogs, FixedLengthsMustAddUpAndStayContiguous) {
+  const FixedCase cases[] = {
+      {"sum short of the record", kEndByteCount, 10, {4, 5}, str::kFieldLengthSum, 0},
+      {"sum equal to the record", kEndByteCount, 10, {4, 6}, 0, 2},
+      {"ended by CR, third left empty", kEndCarriageReturn, 0, {3, 3}, 0, 2},
+      {"no first length", kEndCarriageReturn, 0, {}, str::kFieldLengthRange, 0},
+  };
+  for (const FixedCase& c : cases) {
+    Settings settings;
+    settings.RecordStructure = kFixedLengthFields;
+    settings.EndOfRecordEvent = c.endEvent;
+    settings.RecordLength = c.recordLength;
+    settings.FieldCount = 40;
+    RecordDefinitions defs = LoadRecordDefinitions(settings);
+    for (size_t i = 0; i < c.lengths.size(); ++i) defs.fields[i + 1].length = c.lengths[i];
+    const RecordDefinitionsCheck check = CheckRecordDefinitions(defs, settings);
+    EXPECT_EQ(check.check.message, c.message) << c.name;
+    if (c.message != 0) {
+      EXPECT_EQ(check.check.field, "FieldLength") << c.name;
+      continue;
+    }
+    EXPECT_TRUE(StoreRecordDefinitions(defs, settings)) << c.name;
+    EXPECT_EQ(settings.FieldCount, c.fieldCount) << c.name;
+  }
+}
+
+TEST(RecordDialogs, NextNeedsALengthAndRoomInTheRecord) {
+  Settings settings;
+  settings.RecordStructure = kFixedLengthFields;
+  settings.EndOfRecordEvent = kEndByteCount;
+  settings.RecordLength = 10;
+  settings.FieldCount = 40;
+  RecordDefinitions defs = LoadRecordDefinitions(settings);
+  EXPECT_EQ(CheckNextField(defs, settings).message, str::kFieldLengthRange);
+  EXPECT_FALSE(PreviousEnabled(defs));
+  defs.fields[1].length = 10;
+  EXPECT_TRUE(CheckNextField(defs, settings).Accepted());
+  EXPECT_FALSE(NextEnabled(defs, settings));  // the record is full
+  defs.fields[1].length = 4;
+  EXPECT_TRUE(NextEnabled(defs, settings));
+  defs.fields[1].length = 32766;
+  defs.fields[2].length = 32766;
+  EXPECT_EQ(BytesDefined(defs), 32767);
+
+  settings.RecordStructure = kDelimitedFields;
+  settings.EndOfRecordEvent = kEndCarriageReturn;
+  settings.FieldCount = 3;
+  defs.current = 3;
+  EXPECT_TRUE(CheckNextField(defs, settings).Accepted());  // no lengths in delimited records
+  EXPECT_FALSE(NextEnabled(defs, settings));
+}
+
+// The editor works on a copy: filter letters by list position, single-line texts, and
+// a change only when a value differs.
+TEST(RecordDialogs, FieldEditorCommitsItsCopy) {
+  Settings settings;
+  settings.FieldCount = 3;
+  settings.RecordStructure = kDelimitedFields;
+  settings.FieldFilter[2] = "X";  // an unknown letter reads as no filter
+  RecordDefinitions defs = LoadRecordDefinitions(settings);
+  EXPECT_EQ(defs.fields[2].filter, 'C');
+  Settings untouched = settings;
+  EXPECT_FALSE(StoreRecordDefinitions(defs, untouched));  // opening and OK change nothing
+
+  for (int index = 0; index < 6; ++index) EXPECT_EQ(FilterIndex(FilterLetter(index)), index);
+  defs.fields[3].filter = FilterLetter(2);
+  defs.fields[3].format = "0.000";
+  defs.fields[3].expression = "FIELD(3)*2\r";
+  const RecordDefinitionsCheck refused = CheckRecordDefinitions(defs, settings);
+  EXPECT_EQ(refused.check.message, kTextHasLineBreak);
+  EXPECT_EQ(refused.check.field, "FieldExpression");
+  EXPECT_EQ(refused.field, 3);
+
+  defs.fields[3].expression = "FIELD(3)*2";
+  defs.preamble = "{HOME}";
+  EXPECT_TRUE(CheckRecordDefinitions(defs, settings).check.Accepted());
+  Settings before = settings;
+  EXPECT_TRUE(StoreRecordDefinitions(defs, settings));
+  EXPECT_EQ(settings.FieldFilter[3], "N");
+  EXPECT_EQ(settings.FieldFormat[3], "0.000");
+  EXPECT_EQ(settings.RecordPreamble, "{HOME}");
+  EXPECT_EQ(settings.FieldCount, 3);  // delimited records keep their count
+  EXPECT_FALSE(StoreRecordDefinitions(defs, settings));
+  EXPECT_EQ(before.FieldFormat[3], "");
+
+  defs.preamble = "a\nb";
+  const RecordDefinitionsCheck preamble = CheckRecordDefinitions(defs, settings);
+  EXPECT_EQ(preamble.check.field, "PreambleMacro");
+  EXPECT_EQ(preamble.field, 1);
+}
+
+}  // namespace
+}  // namespace fenno

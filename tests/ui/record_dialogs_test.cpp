@@ -1,0 +1,248 @@
+// The record dialogs on the offscreen platform: OK, Cancel and the focus on a refusal,
+// and one configuration built through the whole chain. Their rules have their own tests
+// (tests/config/record_dialogs_test.cpp).
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTimer>
+
+#include "base/string_ids.h"
+#include "config/config_file.h"
+#include "support/engine_rig.h"
+#include "support/recording_prompt.h"
+#include "support/test_files.h"
+#include "support/wait.h"
+#include "ui/raw_string_edit.h"
+#include "ui/record_chain.h"
+
+namespace fenno {
+namespace {
+
+class RecordDialogsTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<QDialog> Open(RecordDialog which) {
+    std::unique_ptr<QDialog> dialog = NewRecordDialog(which, context_, regional_, nullptr);
+    dialog->show();
+    return dialog;
+  }
+  template <class T>
+  static T& Child(QDialog& dialog, const char* name) {
+    T* child = dialog.findChild<T*>(QLatin1String(name));
+    EXPECT_NE(child, nullptr) << name;
+    return *child;
+  }
+  static void Ok(QDialog& dialog) { Child<QPushButton>(dialog, "okButton").click(); }
+  static void Type(QDialog& dialog, const char* box, const char* text) {
+    auto& edit = Child<QLineEdit>(dialog, box);
+    edit.selectAll();
+    edit.insert(QString::fromLatin1(text));
+  }
+  // The last message shown: its text and title, and where the focus went.
+  void ExpectRefused(QDialog& dialog, int message, const char* field) {
+    ASSERT_FALSE(prompt_.messages.empty());
+    EXPECT_EQ(prompt_.messages.back().text, strings_.Text(message));
+    ASSERT_NE(dialog.focusWidget(), nullptr);
+    EXPECT_EQ(dialog.focusWidget()->objectName().toStdString(), field);
+    EXPECT_TRUE(dialog.isVisible());
+  }
+
+  StringTable strings_{ComfennoEdition().kind, Language::English};
+  RegionalSettings regional_ = RegionalSettings::English();
+  testing::RecordingPrompt prompt_;
+  Settings settings_ = Settings::Defaults(ComfennoEdition(), "/home/ann");
+  WorkingValues working_;
+  RecordDialogContext context_{settings_, working_, prompt_, strings_};
+};
+
+TEST_F(RecordDialogsTest, RefusalsFocusTheFieldAndCommitNothing) {
+  const Settings before = settings_;
+  auto recType = Open(RecordDialog::RecType);
+  Child<QRadioButton>(*recType, "StartOfRec3").setChecked(true);
+  Ok(*recType);
+  ExpectRefused(*recType, str::kSpecialCharMissing, "Text1");
+  EXPECT_EQ(prompt_.messages.back().title, strings_.Text(str::kInvalidStartEventTitle));
+
+  auto fixed = Open(RecordDialog::Fixed);
+  Type(*fixed, "RecordLength", "32767");
+  Ok(*fixed);
+  ExpectRefused(*fixed, str::kRecordLengthRange, "RecordLength");
+
+  auto timed = Open(RecordDialog::Timed);
+  Type(*timed, "ClockTicks", "256");
+  Ok(*timed);
+  ExpectRefused(*timed, str::kTimeGapRange, "ClockTicks");
+
+  auto delim = Open(RecordDialog::Delim);
+  Type(*delim, "Text1", "41");
+  Ok(*delim);
+  ExpectRefused(*delim, str::kFieldCountRange, "Text1");
+
+  EXPECT_EQ(ConfigFileBytes(settings_, ComfennoEdition()),
+            ConfigFileBytes(before, ComfennoEdition()));
+  EXPECT_FALSE(working_.ConfigModified);
+  EXPECT_EQ(prompt_.beeps, 4);
+}
+
+// The chart's character goes to the box that had the focus last, and OK stores it.
+TEST_F(RecordDialogsTest, AsciiChartFillsTheCharacterBoxLastFocused) {
+  auto recType = Open(RecordDialog::RecType);
+  recType->activateWindow();
+  auto& endChars = Child<RawStringEdit>(*recType, "Text2");
+  endChars.setFocus();
+  QApplication::processEvents();
+  QTimer::singleShot(0, [] {
+    auto* chart = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(chart, nullptr);
+    chart->findChild<QTableWidget*>(QStringLiteral("ChartList"))->setCurrentCell(3, 0);
+    chart->accept();
+  });
+  Child<QPushButton>(*recType, "Command1").click();
+  Child<QRadioButton>(*recType, "RecTypeSel3").setChecked(true);
+  Ok(*recType);
+  EXPECT_EQ(settings_.EndOfRecordChars, "\x03");
+  EXPECT_EQ(settings_.StartOfRecordChars, "");
+}
+
+// In keystroke mode the key list inserts a key name into the macro box last focused.
+TEST_F(RecordDialogsTest, KeyListInsertsIntoThePostamble) {
+  auto recDefs = Open(RecordDialog::RecDefs);
+  recDefs->activateWindow();
+  Child<RawStringEdit>(*recDefs, "FieldMacro").setFocus();
+  QApplication::processEvents();
+  QTimer::singleShot(0, [] {
+    auto* picker = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(picker, nullptr);
+    picker->findChild<QListWidget*>(QStringLiteral("KeyList"))->setCurrentRow(0);
+    picker->accept();
+  });
+  Child<QPushButton>(*recDefs, "KeyButton").click();
+  const std::string inserted = Child<RawStringEdit>(*recDefs, "FieldMacro").Bytes();
+  EXPECT_FALSE(inserted.empty());
+  Ok(*recDefs);
+  EXPECT_EQ(settings_.FieldPostamble[1], inserted);
+  EXPECT_EQ(settings_.RecordPreamble, "");
+}
+
+TEST_F(RecordDialogsTest, FixedLengthsThatDoNotAddUpAreRefused) {
+  settings_.EndOfRecordEvent = kEndByteCount;
+  settings_.RecordStructure = kFixedLengthFields;
+  settings_.RecordLength = 10;
+  settings_.FieldCount = 40;
+  auto recDefs = Open(RecordDialog::RecDefs);
+  Type(*recDefs, "FieldLength", "4");
+  Child<QPushButton>(*recDefs, "NextButton").click();
+  Type(*recDefs, "FieldLength", "5");
+  Ok(*recDefs);
+  ExpectRefused(*recDefs, str::kFieldLengthSum, "FieldLength");
+  EXPECT_EQ(settings_.FieldLength[1], 0);
+
+  Type(*recDefs, "FieldLength", "6");
+  Ok(*recDefs);
+  EXPECT_FALSE(recDefs->isVisible());
+  EXPECT_EQ(settings_.FieldCount, 2);
+  EXPECT_TRUE(working_.ConfigModified);
+}
+
+// Cancel in the field editor keeps what the delimiter dialog committed.
+TEST_F(RecordDialogsTest, CancelKeepsWhatEarlierDialogsCommitted) {
+  auto delim = Open(RecordDialog::Delim);
+  Child<QListWidget>(*delim, "DelimList").setCurrentRow(';');
+  Type(*delim, "Text1", "3");
+  Ok(*delim);
+  EXPECT_EQ(settings_.Delimiter, ';');
+  EXPECT_TRUE(working_.ConfigModified);
+
+  auto recDefs = Open(RecordDialog::RecDefs);
+  Type(*recDefs, "FieldExpression", "field(1)*2");
+  Child<QPushButton>(*recDefs, "cancelButton").click();
+  EXPECT_EQ(settings_.Delimiter, ';');
+  EXPECT_EQ(settings_.FieldCount, 3);
+  EXPECT_EQ(settings_.FieldMathExpr[1], "");
+}
+
+// A sample file's bytes go in as they are (CR alone ends records here); an unreadable
+// file is reported and the preview stays.
+TEST_F(RecordDialogsTest, PreviewReadsASampleFileChosenThroughThePrompt) {
+  testing::ScratchFolder folder;
+  prompt_.ScriptFile(folder.Write("sample.bin", std::string("1\r2\r\0\r", 6)));
+  prompt_.ScriptFile(folder.File("missing.bin"));
+  settings_.OutputMethod = kLogToDisk;  // the log keeps every byte
+  auto recDefs = Open(RecordDialog::RecDefs);
+  auto& open = Child<QPushButton>(*recDefs, "PreviewOpenSample");
+  auto& table = Child<QTableWidget>(*recDefs, "PreviewTable");
+  open.click();
+  ASSERT_TRUE(testing::WaitUntil([&] { return table.rowCount() == 3; }));
+  EXPECT_EQ(table.item(2, 0)->text().toStdString(), "<NUL><CR>");  // control characters visible
+  open.click();
+  ASSERT_EQ(prompt_.messages.size(), 1u);
+  EXPECT_EQ(table.rowCount(), 3);
+}
+
+// A balance sending "ST,GS,+0012.345 g" CR LF: three delimited fields with the weight
+// numeric and formatted, set up through the dialogs, previewed, saved, read back and run.
+TEST_F(RecordDialogsTest, BalanceConfigurationBuiltThroughTheChain) {
+  settings_.OutputMethod = kLogToDisk;
+  std::vector<std::string> shown;
+  std::vector<std::string> previewCells;
+  // Acts in each dialog of the chain as it comes up, as the user would.
+  const auto act = [&](QDialog& dialog) {
+    const std::string name = dialog.objectName().toStdString();
+    if (name == "RecStructure") Child<QRadioButton>(dialog, "Option2").setChecked(true);
+    if (name == "Delim") Type(dialog, "Text1", "3");
+    if (name == "RecDefs") {
+      for (int field = 1; field <= 2; ++field) {
+        Child<RawStringEdit>(dialog, "FieldMacro").InsertBytes(",");
+        Child<QPushButton>(dialog, "NextButton").click();
+      }
+      EXPECT_FALSE(Child<QPushButton>(dialog, "NextButton").isEnabled());
+      Child<QComboBox>(dialog, "FilterTypes").setCurrentIndex(2);
+      Child<QComboBox>(dialog, "lstFieldFormat").setEditText(QStringLiteral("0.000"));
+      Child<QPlainTextEdit>(dialog, "PreviewSample")
+          .setPlainText(QStringLiteral("ST,GS,+0012.345 g\nST,NT,+0000.5 g\n"));
+      auto& table = Child<QTableWidget>(dialog, "PreviewTable");
+      const auto cell = [&table](int row, int column) {
+        const QTableWidgetItem* item = table.item(row, column);
+        return item ? item->text().toStdString() : std::string();
+      };
+      EXPECT_TRUE(testing::WaitUntil([&] { return cell(1, 2) == "0.500"; }));
+      for (int column = 0; column < table.columnCount(); ++column)
+        previewCells.push_back(cell(0, column));
+    }
+    Ok(dialog);
+  };
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog || (!shown.empty() && shown.back() == dialog->objectName().toStdString())) return;
+    shown.push_back(dialog->objectName().toStdString());
+    act(*dialog);
+  });
+  watch.start(0);
+  RunRecordDialogs(context_, regional_, nullptr);
+  watch.stop();
+  EXPECT_EQ(shown, (std::vector<std::string>{"RecType", "RecStructure", "Delim", "RecDefs"}));
+  EXPECT_EQ(previewCells, (std::vector<std::string>{"ST", "GS", "12.345"}));
+  EXPECT_TRUE(working_.ConfigModified);
+
+  testing::ScratchFolder folder;
+  const std::string path = folder.File("balance.DE3");
+  ASSERT_TRUE(WriteConfigFile(path, settings_, ComfennoEdition(), strings_, prompt_));
+  testing::EngineRig rig;
+  ASSERT_EQ(ReadConfigFile(path, rig.settings, ComfennoEdition()), ReadResult::Ok);
+  rig.settings.LogFilePath = folder.File("balance.log");
+  rig.Start(ActivationMode::Virtual);
+  rig.Feed("ST,GS,+0012.345 g\r\n");
+  rig.Close();
+  EXPECT_EQ(testing::ReadWholeFile(rig.settings.LogFilePath), "ST,GS,12.345\r\n");
+}
+
+}  // namespace
+}  // namespace fenno
