@@ -32,6 +32,16 @@ void PortalRequester::CloseSession(const QString& session) {
       Latin(kPortalService), session, Latin("org.freedesktop.portal.Session"), Latin("Close")));
 }
 
+void PortalRequester::WatchSessionClosed(const QString& session, std::function<void()> onClosed) {
+  onSessionClosed_ = std::move(onClosed);
+  bus_.connect(Latin(kPortalService), session, Latin("org.freedesktop.portal.Session"),
+               Latin("Closed"), this, SLOT(OnSessionClosed(QVariantMap)));
+}
+
+void PortalRequester::OnSessionClosed(const QVariantMap&) {
+  if (onSessionClosed_) onSessionClosed_();
+}
+
 uint PortalRequester::Version(const char* interface) {
   QDBusMessage get =
       QDBusMessage::createMethodCall(Latin(kPortalService), Latin(kPortalPath),

@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QObject>
 #include <QVariantMap>
+#include <functional>
 #include <optional>
 
 namespace fenno {
@@ -36,9 +37,12 @@ class PortalRequester : public QObject {
   QDBusMessage Call(const QDBusMessage& call);
   // Asks a session to close; nothing waits for it.
   void CloseSession(const QString& session);
+  // Runs `onClosed` when the desktop ends the session (the user withdrew the permission).
+  void WatchSessionClosed(const QString& session, std::function<void()> onClosed);
 
  private slots:
   void OnResponse(uint response, const QVariantMap& results);
+  void OnSessionClosed(const QVariantMap& details);
 
  private:
   QString RequestPath(const QString& token) const;
@@ -49,6 +53,7 @@ class PortalRequester : public QObject {
   std::optional<uint> response_;
   QVariantMap results_;
   QEventLoop* responseLoop_ = nullptr;
+  std::function<void()> onSessionClosed_;
 };
 
 }  // namespace fenno

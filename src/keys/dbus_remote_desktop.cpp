@@ -66,6 +66,10 @@ RemoteDesktopPortal::Outcome RemoteDesktopPortal::Open() {
   if (started->contains(Latin("devices")) &&
       !(started->value(Latin("devices")).toUInt() & kKeyboardDevice))
     return Outcome::Declined;
+  requester_.WatchSessionClosed(session_, [this] {
+    outcome_ = Outcome::Ended;
+    session_.clear();
+  });
   return Outcome::Started;
 }
 

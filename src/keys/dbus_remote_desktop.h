@@ -22,7 +22,7 @@ inline constexpr char kRestoreTokenKey[] = "RemoteDesktopRestoreToken";
 
 class RemoteDesktopPortal {
  public:
-  enum class Outcome { Started, Declined, Unavailable };
+  enum class Outcome { Started, Declined, Unavailable, Ended };
   // How long the user may take to answer the consent question.
   static constexpr int kConsentTimeoutMs = 5 * 60 * 1000;
 
@@ -32,7 +32,7 @@ class RemoteDesktopPortal {
   RemoteDesktopPortal& operator=(const RemoteDesktopPortal&) = delete;
 
   // Starts the session the first time; later calls answer the first outcome, so the user
-  // is asked at most once per run.
+  // is asked at most once per run, or Ended once the desktop has closed the session.
   Outcome Start();
   // Linux input key code pressed (true) or released.
   void NotifyKeycode(unsigned keycode, bool press);

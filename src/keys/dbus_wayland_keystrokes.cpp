@@ -88,9 +88,10 @@ bool WaylandKeystrokes::PortalReady() {
   }
   if (!portalReported_) {
     portalReported_ = true;
-    Tell(texts_.Text(outcome == RemoteDesktopPortal::Outcome::Declined
-                         ? str::kKeyboardConsentDeclined
-                         : str::kNoRemoteDesktopPortal));
+    Tell(texts_.Text(
+        outcome == RemoteDesktopPortal::Outcome::Declined ? str::kKeyboardConsentDeclined
+        : outcome == RemoteDesktopPortal::Outcome::Ended  ? str::kKeyboardPermissionEnded
+                                                          : str::kNoRemoteDesktopPortal));
   }
   return false;
 }

@@ -12,6 +12,7 @@ inline constexpr int kCharacterNotOnLayout = 11403;  // %1 = layout, %2 = the ch
 inline constexpr int kFocusedWindowOnly = 11404;
 inline constexpr int kLayoutNotCompiled = 11405;  // %1 = layout, %2 = reason
 inline constexpr int kNoGlobalShortcutsPortal = 11406;
+inline constexpr int kKeyboardPermissionEnded = 11407;
 // --command: sending one command to the running program.
 inline constexpr int kNoSessionBusForCommand = 11410;
 inline constexpr int kSeveralEnginesRun = 11411;  // %1 = their bus names

@@ -98,6 +98,13 @@ TEST_F(WaylandKeystrokesTest, ConsentIsAskedOnceAndItsTokenServesTheNextRunOnce)
   EXPECT_EQ(Calls(portal->calls.begin(), portal->calls.begin() + 3),
             (Calls{"CreateSession", "SelectDevices types=1 persist=2 token=t1", "Start"}));
   EXPECT_EQ(Token(), "t2");
+
+  // The user withdraws the permission: records fail from then on, told once.
+  portal->EndSession();
+  ASSERT_TRUE(WaitUntil([&] { return !keys->Activate(settings); }));
+  EXPECT_FALSE(keys->Activate(settings));
+  EXPECT_EQ(prompt.messages.back().text, strings.Text(str::kKeyboardPermissionEnded));
+  EXPECT_EQ(prompt.messages.size(), 3u);  // each run's focus notice, then this
 }
 
 TEST_F(WaylandKeystrokesTest, DeclinedConsentIsToldOnceAndNoRecordIsTyped) {

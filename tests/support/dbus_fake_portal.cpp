@@ -112,6 +112,13 @@ bool FakePortal::HandleShortcuts(const QDBusMessage& message, const QDBusConnect
   return true;
 }
 
+void FakePortal::EndSession() {
+  QDBusMessage signal = QDBusMessage::createSignal(
+      kSessionPath, QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Closed"));
+  signal << QVariantMap();
+  connection_.send(signal);
+}
+
 void FakePortal::Shortcut(const std::string& id, bool press) {
   QDBusMessage signal =
       QDBusMessage::createSignal(kPath, kShortcutsInterface, press ? "Activated" : "Deactivated");

@@ -23,6 +23,8 @@ class FakePortal : public QDBusVirtualObject {
   std::string nextRestoreToken;  // given with the Start answer when not empty
   bool acceptKeysyms = true;
   uint shortcutsVersion = 1;  // 0: the desktop has no global shortcuts
+  // The desktop ends the remote desktop session (the user withdrew the permission).
+  void EndSession();
   // Sends Activated (press) or Deactivated for a bound shortcut.
   void Shortcut(const std::string& id, bool press);
   std::vector<std::string> calls;
