@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_sender.h"
 #include "app/headless_runner.h"
 #include "app/windows_runner.h"
 #include "config/command_line.h"
@@ -35,6 +36,9 @@ int RunProgram(const Edition& edition, int argc, char** argv) {
       return kExitUsage;
     case CommandLine::Action::PrintConfig:
       return RunPrintConfig(edition, command.configPath);
+    case CommandLine::Action::SendCommand:
+      return SendCommandToRunningProgram(edition, command.commandText, command.configPath, argc,
+                                         argv);
     case CommandLine::Action::RunHeadless:
       return RunHeadless(edition, command, argc, argv);
     case CommandLine::Action::RunWindows:

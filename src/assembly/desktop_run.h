@@ -18,11 +18,11 @@
 #include "engine/engine_assembly.h"
 #include "engine/qt_event_pump.h"
 #include "engine/virtual_port.h"
+#include "keys/desktop_session.h"
 
 namespace fenno {
 
 class Clipboard;
-class DesktopKeystrokes;
 class LiveData;
 
 struct DesktopRunOptions {
@@ -64,6 +64,8 @@ class DesktopRun {
   class LiveDataPart;
   class HotKeysPart;
 
+  std::unique_ptr<KeystrokeTarget> MakeKeystrokes(const DesktopSession& session);
+
   const Edition& edition_;
   Settings& settings_;
   WorkingValues& working_;
@@ -77,7 +79,7 @@ class DesktopRun {
   IniUserStore store_;
   VirtualPort virtualPort_;
   std::unique_ptr<Port> devicePort_;
-  std::unique_ptr<DesktopKeystrokes> keystrokes_;
+  std::unique_ptr<KeystrokeTarget> keystrokes_;
   std::unique_ptr<LiveData> liveData_;
   std::unique_ptr<LiveDataPart> liveDataPart_;
   std::unique_ptr<HotKeysPart> hotKeysPart_;

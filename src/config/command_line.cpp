@@ -1,5 +1,7 @@
 #include "config/command_line.h"
 
+#include <optional>
+
 namespace fenno {
 namespace {
 
@@ -17,7 +19,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   bool headless = false;
   bool printConfig = false;
   std::vector<std::string> paths;
-  for (const std::string& arg : args) {
+  std::optional<std::string> commandText;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
       result.action = CommandLine::Action::ShowHelp;
       return result;
@@ -32,7 +36,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       result.virtualMode = true;
     else if (arg == "--print-config")
       printConfig = true;
-    else if (arg == "/K" || arg == "/k")
+    else if (arg == "--command") {
+      if (i + 1 == args.size()) return UsageError("--command needs a command");
+      commandText = args[++i];
+    } else if (arg == "/K" || arg == "/k")
       continue;
     else if (arg.size() > 1 && arg[0] == '-' && arg != "--")
       return UsageError("unknown option " + arg);
@@ -42,7 +49,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   if (paths.size() > 1) return UsageError("more than one configuration file given");
   if (!paths.empty()) result.configPath = paths.front();
 
-  if (printConfig) {
+  if (commandText) {
+    if (headless || printConfig || result.virtualMode)
+      return UsageError("--command cannot be combined with other options");
+    result.commandText = *commandText;
+    result.action = CommandLine::Action::SendCommand;
+  } else if (printConfig) {
     if (headless || result.virtualMode)
       return UsageError("--print-config cannot be combined with --headless or --virtual");
     if (result.configPath.empty()) return UsageError("--print-config needs a configuration file");
@@ -66,6 +78,9 @@ std::string UsageText(const Edition& edition) {
          "       " +
          name +
          " --print-config CONFIG\n"
+         "       " +
+         name +
+         " --command COMMAND [TOPIC]\n"
          "\n"
          "Reads lines from an instrument on a " +
          std::string(edition.IsSerial() ? "serial port" : "TCP connection") +
@@ -78,11 +93,15 @@ std::string UsageText(const Edition& edition) {
          "  --headless        run the engine without windows; messages go to standard error\n"
          "  --virtual         with --headless: the device is standard input and output\n"
          "  --print-config    print every setting of CONFIG as Name = value\n"
+         "  --command         send COMMAND (\"{PUSH(Tare)}\") to the running program over the\n"
+         "                    session bus and say whether it was accepted; TOPIC chooses\n"
+         "                    among several running engines\n"
          "  --help            show this text\n"
          "  --version         show the version\n"
          "\n"
          "Exit status: 0 normal end, 1 configuration missing or invalid, 2 usage error,\n"
-         "3 the port could not be opened.\n";
+         "3 the port could not be opened; with --command: 0 accepted, 4 refused, 5 no running\n"
+         "program answered.\n";
 }
 
 }  // namespace fenno

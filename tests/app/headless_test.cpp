@@ -13,11 +13,13 @@
 #include <regex>
 
 #include "base/string_table.h"
+#include "config/command_line.h"
 #include "config/config_file.h"
 #include "dde/dbus_advise.h"
 #include "dde/dbus_text.h"
 #include "examples/example_configs.h"
 #include "support/child_process.h"
+#include "support/dbus_fake_portal.h"
 #include "support/dbus_session.h"
 #include "support/recording_prompt.h"
 
@@ -416,7 +418,36 @@ TEST_F(HeadlessLiveDataTest, VirtualDeviceRecordsBecomeItemsAndCommandsReachTheD
               "(true,)\n");
     EXPECT_TRUE(WaitUntil([&] { return program->Output() == "hi\r\ngdbus"; }));
   }
+  // The command line of desktops without global hot keys.
+  const std::string send = std::string(std::getenv("COMFENNO_BIN")) + " --command ";
+  EXPECT_EQ(Shell(send + "'{SEND(x)}'", &status), "Accepted: {SEND(x)}\n");
+  EXPECT_EQ(status, kExitOk);
+  EXPECT_EQ(Shell(send + "'{nonsense}' COM1", &status).rfind("Refused: {nonsense}", 0), 0u);
+  EXPECT_EQ(status, kExitCommandRefused);
+  EXPECT_NE(Shell(send + "'{SEND(x)}' COM2", &status).find("No running Comfenno"),
+            std::string::npos);
+  EXPECT_EQ(status, kExitNoRunningProgram);
   ExitByCommand(*program);
+}
+
+// On a Wayland desktop records are typed through the desktop portal, into the focus.
+TEST_F(HeadlessLiveDataTest, OnAWaylandDesktopRecordsAreTypedThroughThePortal) {
+  FakePortal portal(bus->Connect());
+  ASSERT_TRUE(portal.Serve());
+  settings.OutputMethod = kSendKeystrokes;
+  auto program = Start("wayland", {"--virtual"},
+                       {{"DBUS_SESSION_BUS_ADDRESS", bus->Address()},
+                        {"XDG_SESSION_TYPE", "wayland"},
+                        {"XKB_DEFAULT_LAYOUT", "de"}});
+  program->Send("z\r");
+  program->CloseInput();
+  ASSERT_TRUE(WaitUntil([&] { return portal.calls.size() >= 5; })) << program->Errors();
+  EXPECT_EQ(std::vector<std::string>(portal.calls.begin(), portal.calls.begin() + 5),
+            (std::vector<std::string>{"CreateSession", "SelectDevices types=1 persist=2", "Start",
+                                      "key 21 down", "key 21 up"}));  // z is on the Y key
+  ASSERT_TRUE(program->WaitForExit());
+  EXPECT_NE(program->Errors().find("readings go to the window that has the focus"),
+            std::string::npos);
 }
 
 // The Python example of the documentation reads a field and sends a command.

@@ -21,6 +21,12 @@ TEST(CommandLineParsing, Modes) {
   EXPECT_EQ(ParseCommandLine({"--print-config", "x"}).action, Action::PrintConfig);
   EXPECT_EQ(ParseCommandLine({"x", "--help"}).action, Action::ShowHelp);
   EXPECT_EQ(ParseCommandLine({"--version"}).action, Action::ShowVersion);
+
+  // The command text may look like an option; what follows it is the topic.
+  const CommandLine command = ParseCommandLine({"--command", "-{PUSH(Tare)}", "COM1"});
+  EXPECT_EQ(command.action, Action::SendCommand);
+  EXPECT_EQ(command.commandText, "-{PUSH(Tare)}");
+  EXPECT_EQ(command.configPath, "COM1");
 }
 
 TEST(CommandLineParsing, OldSwitchIsIgnoredAndPathKeepsItsCase) {
@@ -35,6 +41,8 @@ TEST(CommandLineParsing, UsageErrors) {
   EXPECT_EQ(ParseCommandLine({"--print-config"}).action, Action::UsageError);
   EXPECT_EQ(ParseCommandLine({"a", "b"}).action, Action::UsageError);
   EXPECT_EQ(ParseCommandLine({"--bogus"}).action, Action::UsageError);
+  EXPECT_EQ(ParseCommandLine({"--command"}).action, Action::UsageError);
+  EXPECT_EQ(ParseCommandLine({"--headless", "--command", "{RESET}"}).action, Action::UsageError);
 }
 
 }  // namespace
