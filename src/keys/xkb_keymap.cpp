@@ -8,6 +8,7 @@
 
 #include "keys/key_sink.h"
 #include "keys/virtual_keys.h"
+#include "keys/x11_key_symbols.h"
 
 namespace fenno {
 namespace {
@@ -16,52 +17,9 @@ namespace {
 constexpr unsigned kEvdevOffset = 8;
 constexpr unsigned kRightAltKeycode = 108;  // X key code of the right Alt (AltGr) key
 
-constexpr std::pair<int, xkb_keysym_t> kNamedKeys[] = {
-    {vk::kBackspace, XKB_KEY_BackSpace},
-    {vk::kTab, XKB_KEY_Tab},
-    {vk::kClear, XKB_KEY_Clear},
-    {vk::kEnter, XKB_KEY_Return},
-    {vk::kShift, XKB_KEY_Shift_L},
-    {vk::kControl, XKB_KEY_Control_L},
-    {vk::kAlt, XKB_KEY_Alt_L},
-    {vk::kPause, XKB_KEY_Pause},
-    {vk::kCapsLock, XKB_KEY_Caps_Lock},
-    {vk::kEscape, XKB_KEY_Escape},
-    {vk::kSpace, XKB_KEY_space},
-    {vk::kPageUp, XKB_KEY_Prior},
-    {vk::kPageDown, XKB_KEY_Next},
-    {vk::kEnd, XKB_KEY_End},
-    {vk::kHome, XKB_KEY_Home},
-    {vk::kLeft, XKB_KEY_Left},
-    {vk::kUp, XKB_KEY_Up},
-    {vk::kRight, XKB_KEY_Right},
-    {vk::kDown, XKB_KEY_Down},
-    {vk::kPrintScreen, XKB_KEY_Print},
-    {vk::kInsert, XKB_KEY_Insert},
-    {vk::kDelete, XKB_KEY_Delete},
-    {vk::kHelp, XKB_KEY_Help},
-    {vk::kMultiply, XKB_KEY_KP_Multiply},
-    {vk::kAdd, XKB_KEY_KP_Add},
-    {vk::kSeparator, XKB_KEY_KP_Separator},
-    {vk::kSubtract, XKB_KEY_KP_Subtract},
-    {vk::kDecimal, XKB_KEY_KP_Decimal},
-    {vk::kDivide, XKB_KEY_KP_Divide},
-    {vk::kNumLock, XKB_KEY_Num_Lock},
-    {vk::kScrollLock, XKB_KEY_Scroll_Lock},
-};
-
-// Punctuation keys by what they type unshifted on a US layout.
-constexpr std::pair<int, char> kPunctuationKeys[] = {
-    {vk::kSemicolon, ';'},    {vk::kEquals, '='},      {vk::kComma, ','},
-    {vk::kMinus, '-'},        {vk::kPeriod, '.'},      {vk::kSlash, '/'},
-    {vk::kGrave, '`'},        {vk::kBracketLeft, '['}, {vk::kBackslash, '\\'},
-    {vk::kBracketRight, ']'}, {vk::kApostrophe, '\''},
-};
-
-// Virtual keys given to the other keys that type characters.
-constexpr int kSpareVks[] = {0xE2, 0xDF, 0xE1, 0xE3, 0xE4, 0xE6, 0xE9, 0xEA, 0xEB, 0xEC,
-                             0xED, 0xEE, 0xEF, 0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xC1,
-                             0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8, 0xC9, 0xCA, 0xCB};
+using key_symbols::kNamedKeys;
+using key_symbols::kPunctuationKeys;
+using key_symbols::kSpareVks;
 
 // The modifier combinations tried, the plainest first.
 struct Level {
