@@ -317,14 +317,6 @@ TEST_F(EngineTest, ResetWhileSuspendedResumesAndRestartsTheCounter) {
   EXPECT_TRUE(engine().Suspended());
 }
 
-TEST_F(EngineTest, CaptionsInVirtualMode) {
-  Start(ActivationMode::Virtual);
-  EXPECT_EQ(engine().Caption(), "Comfenno - COM1 Virtual Device");
-  engine().ToggleSuspend();
-  EXPECT_EQ(engine().Caption(), "Comfenno - COM1 (S) (Virtual Device)");
-  EXPECT_EQ(engine().SuspendMenuCaption(), "Re&sume Comfenno");
-}
-
 TEST_F(EngineTest, ExitIsRequestedOnTheSecondTickButNotWhileSuspended) {
   Start();
   engine().ToggleSuspend();
