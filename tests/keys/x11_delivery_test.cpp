@@ -2,9 +2,11 @@
 // with a window manager (and one case without).
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -89,6 +91,7 @@ class X11DeliveryTest : public ::testing::Test {
   void TearDown() override {
     desktop_.reset();
     for (const pid_t pid : launched_) session_->Terminate(pid);
+    for (const pid_t pid : detached_) ::kill(pid, SIGTERM);
     if (session_) session_->SetKeyboardLayout("us");
     std::filesystem::remove_all(folder_);
   }
@@ -114,7 +117,7 @@ class X11DeliveryTest : public ::testing::Test {
   X11Session* session_ = nullptr;
   std::filesystem::path folder_;
   std::unique_ptr<Desktop> desktop_;
-  std::vector<pid_t> launched_;
+  std::vector<pid_t> launched_, detached_;
   static inline int runs_ = 0;
 };
 
@@ -190,6 +193,50 @@ TEST_F(X11DeliveryTest, AGermanLayoutTypesTheSameText) {
       << ReadWholeFile(ledger.file);
 }
 
+TEST_F(X11DeliveryTest, StartsAMissingTargetProgramAndLearnsItsTitle) {
+  StartRecorder("Notes");
+  const std::string file = FileFor("started");
+  desktop_->settings.TargetAppTitle = "";
+  desktop_->settings.TargetAppCommand = std::string(FENNO_KEY_RECORDER) +
+                                        " --record-title 'Started Recorder' --record-to '" + file +
+                                        "'";
+
+  ASSERT_TRUE(desktop_->delivery.Activate(desktop_->settings));
+  EXPECT_EQ(desktop_->settings.TargetAppTitle, "STARTED RECORDER");
+  desktop_->delivery.Type("ok{ENTER}", 0);
+  desktop_->delivery.Restore();
+  const Window started = session_->WaitForWindow("Started Recorder");
+  ASSERT_NE(started, None);
+  XWindowAttributes unused{};
+  XGetWindowAttributes(session_->display(), started, &unused);
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, remaining = 0;
+  unsigned char* pid = nullptr;
+  XGetWindowProperty(session_->display(), started,
+                     XInternAtom(session_->display(), "_NET_WM_PID", False), 0, 1, False,
+                     XA_CARDINAL, &type, &format, &count, &remaining, &pid);
+  if (pid) {
+    detached_.push_back(static_cast<pid_t>(*reinterpret_cast<unsigned long*>(pid)));
+    XFree(pid);
+  }
+  EXPECT_TRUE(Receives(Recorder{started, file}, "ok{ENTER}")) << ReadWholeFile(file);
+  EXPECT_TRUE(desktop_->prompt.messages.empty());
+}
+
+TEST_F(X11DeliveryTest, ACommandLineThatCannotStartIsReportedAndTheRecordDropped) {
+  const Recorder notes = StartRecorder("Notes");
+  desktop_->settings.TargetAppTitle = "no such window";
+  desktop_->settings.TargetAppCommand = "/nonexistent/ledger --new";
+  EXPECT_FALSE(desktop_->Deliver("1{ENTER}"));
+  ASSERT_EQ(desktop_->prompt.messages.size(), 1u);
+  EXPECT_EQ(desktop_->prompt.messages[0].text,
+            "Cannot Run Program: /nonexistent/ledger --new\rNo such file or directory");
+  desktop_->settings.TargetSpecified = false;
+  ASSERT_TRUE(desktop_->Deliver("2"));
+  EXPECT_TRUE(Receives(notes, "2")) << ReadWholeFile(notes.file);
+}
+
 TEST_F(X11DeliveryTest, NothingIsTypedWhileOneOfThisProgramsWindowsIsInFront) {
   const Recorder notes = StartRecorder("Notes");
   Display* own = XOpenDisplay(session_->DisplayName().c_str());
@@ -217,6 +264,18 @@ TEST_F(X11DeliveryTest, NothingIsTypedWhileOneOfThisProgramsWindowsIsInFront) {
   EXPECT_TRUE(Receives(notes, "z")) << ReadWholeFile(notes.file);
   XDestroyWindow(own, window);
   XCloseDisplay(own);
+}
+
+TEST_F(X11DeliveryTest, EventsKeepRunningWhileARecordIsTyped) {
+  const Recorder notes = StartRecorder("Notes");
+  int ticks = 0;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+  timer.start(10);
+  desktop_->settings.TargetSpecified = false;
+  ASSERT_TRUE(desktop_->Deliver("a{DELAY 300}b", 5));
+  EXPECT_GT(ticks, 0);
+  EXPECT_TRUE(Receives(notes, "ab"));
 }
 
 TEST(X11WithoutWindowManager, FindsActivatesAndTypesIntoAWindowByTitle) {
