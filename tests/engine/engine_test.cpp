@@ -215,7 +215,6 @@ TEST_F(EngineTest, RetryWritesTheSameRecordOnceThePathWorks) {
   Tick();
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0].buttons, PromptButtons::RetryCancel);
-  EXPECT_EQ(prompt.messages[0].title, "Comfenno - COM1 ERROR!");
   EXPECT_EQ(
       prompt.messages[0].text.rfind("File I/O Error Writing To: " + settings.LogFilePath + "\r", 0),
       0u);
