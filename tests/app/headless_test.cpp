@@ -15,6 +15,8 @@
 #include "base/string_table.h"
 #include "config/command_line.h"
 #include "config/config_file.h"
+#include "config/config_samples.h"
+#include "config/print_config.h"
 #include "dde/dbus_advise.h"
 #include "dde/dbus_text.h"
 #include "examples/example_configs.h"
@@ -191,27 +193,6 @@ TEST_F(HeadlessTest, ExitStatusesForBadConfigurationsUsageAndMissingPorts) {
   EXPECT_NE(missing->Errors().find("COM5 Device Not Available."), std::string::npos)
       << missing->Errors();
   EXPECT_NE(missing->Errors().find("does not exist"), std::string::npos);
-
-  // A TCP port another program listens on, and one that is no port at all.
-  UseEdition(NetfennoEdition());
-  const int other = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  socklen_t size = sizeof address;
-  ASSERT_EQ(::bind(other, reinterpret_cast<sockaddr*>(&address), size), 0);
-  ASSERT_EQ(::listen(other, 1), 0);
-  ASSERT_EQ(::getsockname(other, reinterpret_cast<sockaddr*>(&address), &size), 0);
-  settings.TcpMode = 1;
-  for (const auto& [port, says] :
-       {std::pair{std::to_string(ntohs(address.sin_port)), "is already in use by another program"},
-        std::pair{std::string("70000"), "\"70000\" is not a valid TCP port number"}}) {
-    settings.TcpLocalPort = port;
-    auto program = Start("server");
-    ASSERT_TRUE(program->WaitForExit());
-    EXPECT_EQ(program->ExitCode(), 3);
-    EXPECT_NE(program->Errors().find(says), std::string::npos) << program->Errors();
-  }
-  ::close(other);
 }
 
 TEST_F(HeadlessTest, TerminationWhileALogWriteIsRetriedEndsTheProgramAndSaysWhatWasLost) {
@@ -234,6 +215,47 @@ TEST(ExampleConfigs, CommittedFilesAreWhatTheWriterProduces) {
         WriteConfig(folder.File(example.fileName), example.settings, *example.edition);
     EXPECT_EQ(ReadWholeFile(path), ReadWholeFile(SourceDir() + "/examples/" + example.fileName))
         << example.fileName << " is out of date: run write_examples examples";
+  }
+}
+
+// --print-config lists a readable file, says when it is old, and refuses the others.
+TEST(PrintConfigProgram, PrintsReadableFilesAndRefusesOthers) {
+  for (const Edition* edition : {&ComfennoEdition(), &NetfennoEdition()}) {
+    const Edition& other = edition->hasTcpSettings ? ComfennoEdition() : NetfennoEdition();
+    const Settings rich = RichSettings(*edition);
+    const Settings defaults = Settings::Defaults(*edition, "/home/ann");
+    const std::string bytes = ConfigFileBytes(defaults, *edition);
+    ScratchFolder folder;
+    const struct {
+      std::string path;
+      int status;
+      std::string out, err;
+    } cases[] = {
+        {folder.Write("rich.cfg", ConfigFileBytes(rich, *edition)), 0, PrintConfig(rich, *edition),
+         ""},
+        {folder.Write("old.cfg", OldLayoutFile(defaults, *edition)), 0, "InterCharDelay = 1\n",
+         "created with a previous version"},
+        {folder.File("missing.cfg"), 1, "", "cannot be opened"},
+        {folder.Write("other.cfg", ConfigFileBytes(Settings::Defaults(other, "/"), other)), 1, "",
+         "is not a valid configuration file"},
+        {folder.Write("cut.cfg", bytes.substr(0, 5000)), 1, "",
+         "is not a valid configuration file"},
+    };
+    for (const auto& c : cases) {
+      ChildProcess run({std::getenv(edition->IsSerial() ? "COMFENNO_BIN" : "NETFENNO_BIN"),
+                        "--print-config", c.path},
+                       folder.File("run"));
+      ASSERT_TRUE(run.WaitForExit());
+      EXPECT_EQ(run.ExitCode(), c.status) << c.path;
+      // An old file's listing is checked by its end only.
+      EXPECT_TRUE(c.status == 0 && !c.err.empty() ? run.Output().ends_with(c.out)
+                                                  : run.Output() == c.out)
+          << c.path;
+      EXPECT_TRUE(c.err.empty() ? run.Errors().empty()
+                                : run.Errors().find(c.err) != std::string::npos)
+          << run.Errors();
+      EXPECT_TRUE(c.status == 0 || run.Errors().find(c.path) != std::string::npos) << run.Errors();
+    }
   }
 }
 
@@ -357,15 +379,14 @@ class HeadlessLiveDataTest : public HeadlessTest {
     return answer.arguments().value(0).toBool();
   }
   // A shell command on the test's bus; its output (and error output).
-  std::string Shell(const std::string& command, int* status = nullptr) {
+  std::string Shell(const std::string& command) {
     std::string output;
     FILE* pipe = ::popen(
         ("DBUS_SESSION_BUS_ADDRESS='" + bus->Address() + "' " + command + " 2>&1").c_str(), "r");
     char buffer[4096];
     for (size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
       output.append(buffer, n);
-    const int raw = pipe ? ::pclose(pipe) : -1;
-    if (status) *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    if (pipe) ::pclose(pipe);
     return output;
   }
   // Ends the program by the exit command, which is answered first.
@@ -405,19 +426,7 @@ TEST_F(HeadlessLiveDataTest, VirtualDeviceRecordsBecomeItemsAndCommandsReachTheD
   EXPECT_EQ(Execute(QStringLiteral("{CONFIG(/x.DE3)}")), false);  // not on the virtual device
   EXPECT_EQ(Execute(QStringLiteral("{COPYFIELD(1)}")), false);    // no clipboard headless
 
-  // With gdbus, as docs/live-data.md shows.
   int status = -1;
-  const std::string gdbus = Shell(
-      "gdbus call --session --dest dde.Comfenno.COM1 --object-path / "
-      "--method dde.Conversation.Request 'Field(1)'",
-      &status);
-  if (status != 127) {
-    EXPECT_EQ(gdbus, "('13',)\n");
-    EXPECT_EQ(Shell("gdbus call --session --dest dde.Comfenno.COM1 --object-path / "
-                    "--method dde.Conversation.Execute '{SEND(gdbus)}'"),
-              "(true,)\n");
-    EXPECT_TRUE(WaitUntil([&] { return program->Output() == "hi\r\ngdbus"; }));
-  }
   // The command line of desktops without global hot keys.
   const std::string send = std::string(std::getenv("COMFENNO_BIN")) + " --command ";
   EXPECT_EQ(Shell(send + "'{SEND(x)}'", &status), "Accepted: {SEND(x)}\n");
@@ -450,7 +459,6 @@ TEST_F(HeadlessLiveDataTest, OnAWaylandDesktopRecordsAreTypedThroughThePortal) {
             std::string::npos);
 }
 
-// The Python example of the documentation reads a field and sends a command.
 // A run that starts suspended outlives its input: it says so once and ends after a resume.
 TEST_F(HeadlessLiveDataTest, InputThatEndsWhileSuspendedWaitsForAResume) {
   settings.StartSuspended = true;
@@ -469,6 +477,7 @@ TEST_F(HeadlessLiveDataTest, InputThatEndsWhileSuspendedWaitsForAResume) {
   EXPECT_EQ(Log(), "71\r\r\n");  // two fields, logged back to back
 }
 
+// The Python example of the documentation reads a field and sends a command.
 TEST_F(HeadlessLiveDataTest, ThePythonExampleOfTheDocumentationWorks) {
   const std::string doc = ReadWholeFile(SourceDir() + "/docs/live-data.md");
   const std::string fence = "```python\n";

@@ -1,20 +1,12 @@
 #include "config/print_config.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <sstream>
 #include <vector>
 
-#include "config/config_file.h"
-#include "config/config_samples.h"
-
 namespace fenno {
 namespace {
-
-using testing::ReadWholeFile;
-using testing::ScratchFolder;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -67,80 +59,6 @@ TEST(PrintConfig, NetfennoListsItsConnectionInsteadOfTheSerialLine) {
       (std::vector<std::string>{"PortIndex = 0", "TcpMode = 0", "TcpRemoteHost = \"10.0.0.5\"",
                                 "TcpRemotePort = \"\"", "TcpLocalPort = \"\""}));
   EXPECT_EQ(listing.find("BaudIndex"), std::string::npos);
-}
-
-// Runs a built program with --print-config and collects what it wrote.
-struct ProgramRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-ProgramRun RunProgram(const char* variable, const std::string& file, const ScratchFolder& folder) {
-  const char* program = std::getenv(variable);
-  ProgramRun run;
-  if (!program) return run;
-  const std::string command = "LANGUAGE= LC_ALL=C '" + std::string(program) + "' --print-config '" +
-                              file + "' >'" + folder.File("out") + "' 2>'" + folder.File("err") +
-                              "'";
-  const int raw = std::system(command.c_str());
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.out = ReadWholeFile(folder.File("out"));
-  run.err = ReadWholeFile(folder.File("err"));
-  return run;
-}
-
-class PrintConfigProgram : public ::testing::TestWithParam<const Edition*> {
- protected:
-  void SetUp() override {
-    variable_ = GetParam()->hasTcpSettings ? "NETFENNO_BIN" : "COMFENNO_BIN";
-    if (!std::getenv(variable_)) GTEST_SKIP() << variable_ << " is not set";
-  }
-  const Edition& edition() const { return *GetParam(); }
-  ProgramRun PrintConfigOf(const std::string& path) { return RunProgram(variable_, path, folder_); }
-
-  const char* variable_ = nullptr;
-  ScratchFolder folder_;
-};
-
-INSTANTIATE_TEST_SUITE_P(BothPrograms, PrintConfigProgram,
-                         ::testing::Values(&ComfennoEdition(), &NetfennoEdition()),
-                         [](const auto& p) { return std::string(p.param->programName); });
-
-TEST_P(PrintConfigProgram, PrintsAReadableFile) {
-  const Settings s = testing::RichSettings(edition());
-  const std::string path = folder_.Write("rich.cfg", ConfigFileBytes(s, edition()));
-  const ProgramRun run = PrintConfigOf(path);
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, PrintConfig(s, edition()));
-  EXPECT_EQ(run.err, "");
-}
-
-TEST_P(PrintConfigProgram, PrintsAnOldFileAndSaysItIsOld) {
-  const Settings s = Settings::Defaults(edition(), "/home/ann");
-  const std::string path = folder_.Write("old.cfg", testing::OldLayoutFile(s, edition()));
-  const ProgramRun run = PrintConfigOf(path);
-  EXPECT_EQ(run.status, 0);
-  EXPECT_NE(run.out.find("InterCharDelay = 1"), std::string::npos);
-  EXPECT_NE(run.err.find("created with a previous version"), std::string::npos);
-}
-
-TEST_P(PrintConfigProgram, RefusesMissingAndInvalidFiles) {
-  const Edition& other = edition().hasTcpSettings ? ComfennoEdition() : NetfennoEdition();
-  const Settings s = Settings::Defaults(other, "/home/ann");
-  const std::string bytes = ConfigFileBytes(Settings::Defaults(edition(), "/"), edition());
-  const std::pair<std::string, std::string> cases[] = {
-      {folder_.File("missing.cfg"), "cannot be opened"},
-      {folder_.Write("other.cfg", ConfigFileBytes(s, other)), "is not a valid configuration file"},
-      {folder_.Write("cut.cfg", bytes.substr(0, 5000)), "is not a valid configuration file"},
-  };
-  for (const auto& [path, message] : cases) {
-    const ProgramRun run = PrintConfigOf(path);
-    EXPECT_EQ(run.status, 1) << path;
-    EXPECT_EQ(run.out, "") << path;
-    EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find(path), std::string::npos) << run.err;
-  }
 }
 
 }  // namespace

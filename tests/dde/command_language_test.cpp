@@ -129,6 +129,15 @@ TEST_F(CommandLanguageTest, SendCommandsTakeTheirArgumentAsSent) {
       {"{SENDOUT(65 66)}", true, "AB", ""},
       {"{SENDOUT(300)}", true, ",", ""},
       {"{SENDOUT('a'b)}", true, "a", ""},
+      {"{SENDOUT(1'2'3)}", true,
+       "\x01"
+       "2\x03",
+       ""},
+      {"{SENDOUT('a''b')}", true, "ab", ""},
+      {"{SENDOUT(65;;;66)}", true, "AB", ""},
+      {"{SENDOUT('')}", true, "", ""},
+      {"{SENDOUT(0)}", true, std::string(1, '\0'), ""},
+      {"{SENDOUT(99999999999999999999999)}", true, "\xff", ""},
       {"{SENDOUT()}", false, "", ""},
       {"{SENDCODE(13)}", true, "\r", ""},
       {"{SENDCODE(&H41)}", true, "A", ""},
@@ -142,26 +151,6 @@ TEST_F(CommandLanguageTest, SendCommandsTakeTheirArgumentAsSent) {
       {"{SENDDATE(yyyy-mm-dd hh:nn:ss)}", true, "2026-12-05 14:03:09", ""},
       {"{SENDDATE(\"unclosed)}", false, "", ""},
   });
-}
-
-TEST(OutputStringNotation, QuotesCodesAndSeparators) {
-  const std::vector<std::pair<std::string, std::string>> cases = {
-      {"'AB'13,10", "AB\r\n"},
-      {"65 66", "AB"},
-      {"300", ","},
-      {"'A", "A"},
-      {"1'2'3",
-       "\x01"
-       "2\x03"},
-      {"'a''b'", "ab"},
-      {"65;;;66", "AB"},
-      {"", ""},
-      {"''", ""},
-      {"0", std::string(1, '\0')},
-      {"99999999999999999999999", std::string(1, '\xff')},
-  };
-  for (const auto& [notation, bytes] : cases)
-    EXPECT_EQ(DecodeOutputString(notation), bytes) << notation;
 }
 
 TEST_F(CommandLanguageTest, TimerCommands) {

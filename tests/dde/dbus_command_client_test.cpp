@@ -31,17 +31,6 @@ class DbusCommandClientTest : public LiveEngineTest {
   bool Connected() const { return live->Client()->IsConnected(); }
 };
 
-TEST_F(DbusCommandClientTest, TheTargetGetsThePreambleAndPostamblePerRecord) {
-  auto target = Service("dde.Target.Sys");
-  settings.RecordStructure = kDelimitedFields;
-  settings.FieldCount = 3;
-  settings.FieldPostamble[3] = "[RUN(\"Fetch\")]";
-  StartEngine();
-  Feed("1,2,3\r4,5,6\r");
-  EXPECT_EQ(target->executed, (std::vector<std::string>{"[pre]", "[post]", "[RUN(\"Fetch\")]",
-                                                        "[pre]", "[post]", "[RUN(\"Fetch\")]"}));
-}
-
 TEST_F(DbusCommandClientTest, AnAbsentTargetCostsNothingAndIsLookedForAgainEachRecord) {
   StartEngine();
   Feed("1\r");

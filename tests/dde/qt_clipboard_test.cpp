@@ -120,13 +120,6 @@ TEST_F(QtClipboardTest, CopyPutsTheLinkFormatAndThePlainTextForOtherPrograms) {
 
   EXPECT_EQ(ReadClipboardAs(xServer->display(), kLinkMimeType), "Comfenno|COM1!Field(1)");
   EXPECT_EQ(ReadClipboardAs(xServer->display(), "UTF8_STRING"), "12.5\xc2\xb0");
-
-  engine.recordNumber = "17";
-  ASSERT_TRUE(commands->Execute("{COPYRECNUM}"));
-  EXPECT_EQ(ReadClipboardAs(xServer->display(), kLinkMimeType), "Comfenno|COM1!RecordNumber");
-  ASSERT_TRUE(menu->CopyItem("DateTime", "05.12.2026"));  // Edit > Copy on the clock box
-  EXPECT_EQ(ReadClipboardAs(xServer->display(), kLinkMimeType), "Comfenno|COM1!DateTime");
-  EXPECT_EQ(ReadClipboardAs(xServer->display(), "UTF8_STRING"), "05.12.2026");
 }
 
 TEST_F(QtClipboardTest, PasteReadsTheLinkBack) {

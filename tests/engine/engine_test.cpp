@@ -215,7 +215,6 @@ TEST_F(EngineTest, RetryWritesTheSameRecordOnceThePathWorks) {
   Tick();
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0].buttons, PromptButtons::RetryCancel);
-  EXPECT_EQ(prompt.messages[0].title, "Comfenno - COM1 ERROR!");
   EXPECT_EQ(
       prompt.messages[0].text.rfind("File I/O Error Writing To: " + settings.LogFilePath + "\r", 0),
       0u);
@@ -315,14 +314,6 @@ TEST_F(EngineTest, ResetWhileSuspendedResumesAndRestartsTheCounter) {
   settings.StartSuspended = true;
   engine().Reset();
   EXPECT_TRUE(engine().Suspended());
-}
-
-TEST_F(EngineTest, CaptionsInVirtualMode) {
-  Start(ActivationMode::Virtual);
-  EXPECT_EQ(engine().Caption(), "Comfenno - COM1 Virtual Device");
-  engine().ToggleSuspend();
-  EXPECT_EQ(engine().Caption(), "Comfenno - COM1 (S) (Virtual Device)");
-  EXPECT_EQ(engine().SuspendMenuCaption(), "Re&sume Comfenno");
 }
 
 TEST_F(EngineTest, ExitIsRequestedOnTheSecondTickButNotWhileSuspended) {

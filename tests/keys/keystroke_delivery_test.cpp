@@ -9,7 +9,6 @@
 #include "base/string_table.h"
 #include "config/settings.h"
 #include "keys/fake_keys.h"
-#include "keys/keys_text_ids.h"
 #include "support/recording_prompt.h"
 
 namespace fenno {
@@ -139,8 +138,6 @@ TEST_F(DeliveryTest, ACommandThatCannotStartIsReportedForEveryRecordAndTheRecord
   ASSERT_EQ(prompt.messages.size(), 2u);
   EXPECT_EQ(prompt.messages[0].text,
             std::string("Cannot Run Program: /opt/none/ledger\r") + std::strerror(ENOENT));
-  EXPECT_EQ(prompt.messages[0].title, "Comfenno Error");
-  EXPECT_EQ(prompt.messages[0].icon, PromptIcon::Exclamation);
   EXPECT_EQ(windows.foreground, kEditor);
 }
 
@@ -161,9 +158,6 @@ TEST_F(DeliveryTest, ACommandLineOfBlanksIsReportedWithoutStartingAnything) {
   EXPECT_TRUE(windows.startedCommands.empty());
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0].text, "Cannot Run Program:   \rThe command line names no program.");
-  // The TCP program's table keeps the serial program's name in this title.
-  EXPECT_EQ(StringTable(EditionKind::Netfenno, Language::English).Text(str::kComfennoErrorTitle),
-            "Comfenno Error");
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "base/clock.h"
 #include "base/string_table.h"
@@ -37,6 +36,7 @@
 namespace fenno {
 namespace {
 
+using testing::ReadWholeFile;
 using testing::RecordingPrompt;
 using testing::WaitUntil;
 using testing::X11Session;
@@ -44,10 +44,6 @@ using testing::X11Session;
 // One X server with openbox for the whole test program.
 [[maybe_unused]] auto* const environment =
     ::testing::AddGlobalTestEnvironment(new testing::X11TestEnvironment);
-
-std::string ReadFile(const std::filesystem::path& path) {
-  return testing::ReadWholeFile(path);
-}
 
 // The backends under test on one display, driven as the engine drives them.
 struct Desktop {
@@ -111,7 +107,7 @@ class X11DeliveryTest : public ::testing::Test {
   }
 
   bool Receives(const Recorder& recorder, const std::string& text) {
-    return WaitUntil([&] { return ReadFile(recorder.file) == text; });
+    return WaitUntil([&] { return ReadWholeFile(recorder.file) == text; });
   }
 
   bool IsActive(const Recorder& recorder) {
@@ -134,11 +130,11 @@ TEST_F(X11DeliveryTest, TypesARecordIntoTheTopmostWindowWhoseTitleMatchesAndGive
   // Preamble "{TAB}", fields 12.5 and 3 (CR translated to {ENTER}), postambles and keys.
   ASSERT_TRUE(desktop_->Deliver("No{TAB}12.5{TAB}3{ENTER}+(abc){LEFT 3}x{DELAY 200}y~"));
   EXPECT_TRUE(Receives(ledger, "No{TAB}12.5{TAB}3{ENTER}ABC{LEFT}{LEFT}{LEFT}xy{ENTER}"))
-      << ReadFile(ledger.file);
+      << ReadWholeFile(ledger.file);
   EXPECT_EQ(desktop_->settings.TargetAppTitle, "LEDGER");
   EXPECT_TRUE(IsActive(notes));
-  EXPECT_EQ(ReadFile(archive.file), "");
-  EXPECT_EQ(ReadFile(notes.file), "");
+  EXPECT_EQ(ReadWholeFile(archive.file), "");
+  EXPECT_EQ(ReadWholeFile(notes.file), "");
 }
 
 TEST_F(X11DeliveryTest, AMinimisedTargetIsRestoredTypedIntoAndMinimisedAgain) {
@@ -150,7 +146,7 @@ TEST_F(X11DeliveryTest, AMinimisedTargetIsRestoredTypedIntoAndMinimisedAgain) {
   desktop_->settings.TargetAppTitle = "balance";
 
   ASSERT_TRUE(desktop_->Deliver("42{ENTER}"));
-  EXPECT_TRUE(Receives(ledger, "42{ENTER}")) << ReadFile(ledger.file);
+  EXPECT_TRUE(Receives(ledger, "42{ENTER}")) << ReadWholeFile(ledger.file);
   EXPECT_TRUE(WaitUntil([&] { return session_->IsIconic(ledger.window); }));
   EXPECT_TRUE(IsActive(notes));
 }
@@ -170,7 +166,7 @@ TEST_F(X11DeliveryTest, CharactersWithoutAKeyCapsLockAndHeldModifiersDoNotGarble
   EXPECT_TRUE(Receives(ledger,
                        "a\xC2\xB5\xC3\xA9 caf\xC3\xA9 5\xC2\xB0"
                        "C{ENTER}"))
-      << ReadFile(ledger.file);
+      << ReadWholeFile(ledger.file);
   char keys[32] = {};
   XQueryKeymap(probe, keys);
   EXPECT_TRUE(keys[shift / 8] & (1 << (shift % 8))) << "the held Shift key is down again";
@@ -186,7 +182,7 @@ TEST_F(X11DeliveryTest, AGermanLayoutTypesTheSameText) {
   const Recorder ledger = StartRecorder("Ledger");
   desktop_->settings.TargetSpecified = false;
   ASSERT_TRUE(desktop_->Deliver("zy{ENTER}"));
-  ASSERT_TRUE(Receives(ledger, "zy{ENTER}")) << ReadFile(ledger.file);
+  ASSERT_TRUE(Receives(ledger, "zy{ENTER}")) << ReadWholeFile(ledger.file);
 
   ASSERT_TRUE(session_->SetKeyboardLayout("de"));
   const std::string macro = "zy@{{}\xFC\xDF+(abc)<>|\\12.5{ENTER}";
@@ -194,7 +190,7 @@ TEST_F(X11DeliveryTest, AGermanLayoutTypesTheSameText) {
   EXPECT_TRUE(Receives(ledger,
                        "zy{ENTER}zy@{\xC3\xBC\xC3\x9F"
                        "ABC<>|\\12.5{ENTER}"))
-      << ReadFile(ledger.file);
+      << ReadWholeFile(ledger.file);
 }
 
 TEST_F(X11DeliveryTest, StartsAMissingTargetProgramAndLearnsItsTitle) {
@@ -224,7 +220,7 @@ TEST_F(X11DeliveryTest, StartsAMissingTargetProgramAndLearnsItsTitle) {
     detached_.push_back(static_cast<pid_t>(*reinterpret_cast<unsigned long*>(pid)));
     XFree(pid);
   }
-  EXPECT_TRUE(Receives(Recorder{started, file}, "ok{ENTER}")) << ReadFile(file);
+  EXPECT_TRUE(Receives(Recorder{started, file}, "ok{ENTER}")) << ReadWholeFile(file);
   EXPECT_TRUE(desktop_->prompt.messages.empty());
 }
 
@@ -238,7 +234,7 @@ TEST_F(X11DeliveryTest, ACommandLineThatCannotStartIsReportedAndTheRecordDropped
             "Cannot Run Program: /nonexistent/ledger --new\rNo such file or directory");
   desktop_->settings.TargetSpecified = false;
   ASSERT_TRUE(desktop_->Deliver("2"));
-  EXPECT_TRUE(Receives(notes, "2")) << ReadFile(notes.file);
+  EXPECT_TRUE(Receives(notes, "2")) << ReadWholeFile(notes.file);
 }
 
 TEST_F(X11DeliveryTest, NothingIsTypedWhileOneOfThisProgramsWindowsIsInFront) {
@@ -265,7 +261,7 @@ TEST_F(X11DeliveryTest, NothingIsTypedWhileOneOfThisProgramsWindowsIsInFront) {
 
   desktop_->settings.TargetAppTitle = "notes";
   ASSERT_TRUE(desktop_->Deliver("z"));
-  EXPECT_TRUE(Receives(notes, "z")) << ReadFile(notes.file);
+  EXPECT_TRUE(Receives(notes, "z")) << ReadWholeFile(notes.file);
   XDestroyWindow(own, window);
   XCloseDisplay(own);
 }
@@ -309,10 +305,10 @@ TEST(X11WithoutWindowManager, FindsActivatesAndTypesIntoAWindowByTitle) {
     ASSERT_TRUE(desktop.Deliver("3{TAB}"));
   }
   EXPECT_TRUE(WaitUntil([&] {
-    return ReadFile((folder / "Ledger.txt").string()) == "12.5{ENTER}";
-  })) << ReadFile((folder / "Ledger.txt").string());
-  EXPECT_TRUE(WaitUntil([&] { return ReadFile((folder / "Notes.txt").string()) == "3{TAB}"; }))
-      << ReadFile((folder / "Notes.txt").string());
+    return ReadWholeFile((folder / "Ledger.txt").string()) == "12.5{ENTER}";
+  })) << ReadWholeFile((folder / "Ledger.txt").string());
+  EXPECT_TRUE(WaitUntil([&] { return ReadWholeFile((folder / "Notes.txt").string()) == "3{TAB}"; }))
+      << ReadWholeFile((folder / "Notes.txt").string());
   session.reset();
   std::filesystem::remove_all(folder);
 }
@@ -335,8 +331,9 @@ TEST_F(X11DeliveryTest, TheHeadlessProgramTypesEachRecordIntoTheTargetAndGivesTh
                               std::getenv("COMFENNO_BIN") + "' --headless --virtual '" + config +
                               "' < '" + input + "' > /dev/null";
   EXPECT_EQ(std::system(command.c_str()), 0);
-  EXPECT_TRUE(Receives(ledger, "12.5{ENTER}{TAB}+7 (kg){ENTER}{TAB}")) << ReadFile(ledger.file);
-  EXPECT_TRUE(ReadFile(notes.file).empty()) << ReadFile(notes.file);
+  EXPECT_TRUE(Receives(ledger, "12.5{ENTER}{TAB}+7 (kg){ENTER}{TAB}"))
+      << ReadWholeFile(ledger.file);
+  EXPECT_TRUE(ReadWholeFile(notes.file).empty()) << ReadWholeFile(notes.file);
   EXPECT_TRUE(IsActive(notes));
 }
 

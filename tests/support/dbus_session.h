@@ -30,11 +30,6 @@ class DbusSession {
   const std::string& Address() const { return address_; }
   // A new connection to this bus (each has its own unique name), closed with the session.
   QDBusConnection Connect();
-  // Closes a connection made by Connect(): the bus sees its names go away.
-  void Disconnect(const QDBusConnection& connection);
-  // This process's environment with DBUS_SESSION_BUS_ADDRESS pointing at this bus, for
-  // programs the test starts.
-  std::vector<std::string> Environment() const;
   // True when `name` has an owner on this bus.
   bool HasOwner(const std::string& name);
 

@@ -175,19 +175,24 @@ TEST_F(TcpPortTest, ClientKeepsTryingAndSendsWhatWaitedInOnePieceOnceConnected) 
   EXPECT_TRUE(prompt().messages.empty()) << "failed attempts show nothing";
 }
 
-// The client calls again after the peer closes; what came before the close is kept, and the
-// connection number moves on exactly between the two connections' bytes.
+// The client calls again after the peer closes, also while the reader is behind: what came
+// before the close is kept, beyond the receive limit too, and the connection number moves on
+// exactly between the two connections' bytes.
 TEST_F(TcpPortTest, ClientReconnectsAndTheConnectionNumberMovesOnBetweenTheBytes) {
   QTcpServer device;
   ASSERT_TRUE(device.listen(QHostAddress::LocalHost, 0));
-  auto port = ClientOf(device.serverPort());
+  TcpPortOptions options{kShortReconnect};
+  options.receiveLimit = 16;
+  auto port = ClientOf(device.serverPort(), options);
   ASSERT_TRUE(port->Open());
   std::unique_ptr<QTcpSocket> first = AcceptClient(device, *port);
   ASSERT_NE(first, nullptr);
   const uint32_t before = port->ConnectionNumber();
-  first->write("12.");  // cut off in the middle of a record
+  std::string records;
+  for (int i = 0; i < 20; ++i) records += "record " + std::to_string(i) + "\r\n";
+  records += "12.";  // cut off in the middle of a record
+  first->write(records.data(), static_cast<qint64>(records.size()));
   first->disconnectFromHost();
-  ASSERT_TRUE(WaitUntil([&] { return !port->IsConnected(); }));
   std::unique_ptr<QTcpSocket> second = AcceptClient(device, *port);
   ASSERT_NE(second, nullptr);
   second->write("13.5\r");
@@ -195,29 +200,10 @@ TEST_F(TcpPortTest, ClientReconnectsAndTheConnectionNumberMovesOnBetweenTheBytes
   RunEventRounds(10);
 
   std::string taken;
-  EXPECT_EQ(port->Read(taken, 1000), 3u);
-  EXPECT_EQ(taken, "12.") << "the ended connection's bytes come on their own";
-  EXPECT_NE(port->ConnectionNumber(), before);
+  while (taken.size() < records.size() && port->Read(taken, 7) > 0)
+    EXPECT_EQ(port->ConnectionNumber() == before, taken.size() < records.size());
+  EXPECT_EQ(taken, records) << "the ended connection's bytes come on their own";
   EXPECT_EQ(ReadThrough(*port, 5), "13.5\r");
-}
-
-TEST_F(TcpPortTest, WhatThePeerSentBeforeClosingSurvivesTheReconnectWhileTheReaderIsBehind) {
-  QTcpServer device;
-  ASSERT_TRUE(device.listen(QHostAddress::LocalHost, 0));
-  TcpPortOptions options{kShortReconnect};
-  options.receiveLimit = 16;
-  auto port = ClientOf(device.serverPort(), options);
-  ASSERT_TRUE(port->Open());
-  std::unique_ptr<QTcpSocket> first(NextPeer(device));
-  ASSERT_NE(first, nullptr);
-  std::string records;
-  for (int i = 0; i < 20; ++i) records += "record " + std::to_string(i) + "\r\n";
-  first->write(records.data(), static_cast<qint64>(records.size()));
-  first->disconnectFromHost();
-
-  std::unique_ptr<QTcpSocket> second = AcceptClient(device, *port);
-  ASSERT_NE(second, nullptr);
-  EXPECT_EQ(ReadThrough(*port, records.size()), records);
 }
 
 TEST_F(TcpPortTest, ServerTalksToTheNewestPeerListensAgainAfterACloseAndPurges) {
@@ -426,7 +412,6 @@ TEST_F(TcpPortTest, AnUnusablePortNumberIsReportedAndNothingOpens) {
       EXPECT_EQ(port.SocketState(), kSocketClosed);
       ASSERT_EQ(prompt().messages.size(), 1u);
       EXPECT_NE(prompt().messages[0].text.find("not a valid TCP port number"), std::string::npos);
-      EXPECT_EQ(prompt().messages[0].title, "Netfenno");
     }
   }
 }
