@@ -378,15 +378,16 @@ class HeadlessLiveDataTest : public HeadlessTest {
     if (answer.type() != QDBusMessage::ReplyMessage) return std::nullopt;
     return answer.arguments().value(0).toBool();
   }
-  // A shell command on the test's bus; its output (and error output).
-  std::string Shell(const std::string& command) {
+  // A shell command on the test's bus; its output (and error output) and exit status.
+  std::string Shell(const std::string& command, int* status = nullptr) {
     std::string output;
     FILE* pipe = ::popen(
         ("DBUS_SESSION_BUS_ADDRESS='" + bus->Address() + "' " + command + " 2>&1").c_str(), "r");
     char buffer[4096];
     for (size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
       output.append(buffer, n);
-    if (pipe) ::pclose(pipe);
+    const int raw = pipe ? ::pclose(pipe) : -1;
+    if (status) *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     return output;
   }
   // Ends the program by the exit command, which is answered first.
