@@ -75,9 +75,10 @@ AppSelectDialog::AppSelectDialog(Settings& settings, WorkingValues& working, Pro
     if (index > 0) title_->setText(windowList_->itemText(index));
   });
   connect(browse, &QPushButton::clicked, this, &AppSelectDialog::Browse);
-  // The title is kept trimmed, as it is compared later.
-  connect(title_, &QLineEdit::editingFinished, this,
-          [this] { title_->setText(title_->text().trimmed()); });
+  // The title is kept trimmed, as it is compared later. The box alone is the context: it
+  // may lose the focus while the dialog is being destroyed.
+  connect(title_, &QLineEdit::editingFinished, title_,
+          [title = title_] { title->setText(title->text().trimmed()); });
 
   const AppSelection shown = LoadAppSelection(settings);
   title_->setText(FromBytes(shown.title));
