@@ -36,7 +36,6 @@ TEST(PortDialogsTest, NumberBoxesRefuseWhatIsTyped) {
 }
 
 TEST(PortDialogsTest, PortSetupRefusesBufferSizesOutOfRangeAndStoresChanges) {
-  const StringTable strings(EditionKind::Comfenno, Language::English);
   struct Row {
     std::string input;
     std::string output;
@@ -54,10 +53,6 @@ TEST(PortDialogsTest, PortSetupRefusesBufferSizesOutOfRangeAndStoresChanges) {
     values.outputBufferText = row.output;
     const DialogCheck check = CheckPortSetup(values);
     EXPECT_EQ(check.field, row.field);
-    if (!row.field.empty()) {
-      EXPECT_EQ(strings.Text(check.message), "Buffer Size Must Be Between 128 and 131072");
-      EXPECT_EQ(strings.Text(check.title), "Invalid Input");
-    }
   }
 
   PortSetupValues values = LoadPortSetup(settings);

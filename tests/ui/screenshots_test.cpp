@@ -153,59 +153,61 @@ std::unique_ptr<QWidget> PortSettings(ShotContext& c) {
       c.edition, c.settings, c.working, c.store, c.prompt, c.strings, "192.168.1.20"});
 }
 
+// A dialog on the context's settings and working values, then the rest of its arguments.
+template <class Dialog, class... Rest>
+std::unique_ptr<QWidget> New(ShotContext& c, Rest&&... rest) {
+  return std::make_unique<Dialog>(c.settings, c.working, std::forward<Rest>(rest)...);
+}
+
+WindowFactory Translations(TranslationTable table) {
+  return [table](ShotContext& c) {
+    return std::make_unique<TranslationEditor>(table, c.settings, c.working, c.strings,
+                                               KeystrokePicker());
+  };
+}
+
+WindowFactory Picker(KeyPickerDialog::Kind kind) {
+  return [kind](auto& c) { return std::make_unique<KeyPickerDialog>(kind, c.strings); };
+}
+
 const std::vector<std::pair<const char*, WindowFactory>>& Windows() {
   static const std::vector<std::pair<const char*, WindowFactory>> windows = {
       {"setup", SetupWithRecentFiles},
       {"engine", RunningEngine},
       {"terminal", AnalyzingTerminal},
       {"virtual-device",
-       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+       [](ShotContext& c) {
          auto window = std::make_unique<TerminalWindow>(c.strings, [](std::string_view) {});
          window->ShowDeviceOutput(std::string("ACK\0\r\n", 6));
          return window;
        }},
-      {"about",
-       [](ShotContext& c) -> std::unique_ptr<QWidget> {
-         return std::make_unique<AboutBox>(c.edition, c.strings);
-       }},
-      {"dde-topic",
-       [](ShotContext& c) -> std::unique_ptr<QWidget> {
-         return std::make_unique<DdeTopicDialog>(c.settings, c.working, c.prompt, c.strings);
-       }},
+      {"about", [](auto& c) { return std::make_unique<AboutBox>(c.edition, c.strings); }},
+      {"dde-topic", [](auto& c) { return New<DdeTopicDialog>(c, c.prompt, c.strings); }},
       {"dde-link",
-       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+       [](auto& c) {
          return std::make_unique<DdeParmsDialog>(DdeParmsMode::BufferLink, c.settings, c.working,
                                                  c.strings);
        }},
       {"port-settings", PortSettings},
-      {"ascii-chart",
-       [](ShotContext& c) -> std::unique_ptr<QWidget> {
-         return std::make_unique<AsciiChartDialog>(true, c.strings);
-       }},
-      {"translation-keystroke",
-       [](ShotContext& c) -> std::unique_ptr<QWidget> {
-         return std::make_unique<TranslationEditor>(TranslationTable::Keystroke, c.settings,
-                                                    c.working, c.strings, KeystrokePicker());
-       }},
+      {"ascii-chart", [](auto& c) { return std::make_unique<AsciiChartDialog>(true, c.strings); }},
+      {"translation-keystroke", Translations(TranslationTable::Keystroke)},
       {"translation-pre-input",
-       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+       [](ShotContext& c) {
          c.settings.PreInputTranslation[0] = kIgnoreEntry;
-         return std::make_unique<TranslationEditor>(TranslationTable::PreInput, c.settings,
-                                                    c.working, c.strings, KeystrokePicker());
+         return Translations(TranslationTable::PreInput)(c);
        }},
       {"date-time-format",
-       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+       [](ShotContext& c) {
          c.settings.DateTimeFormat = "yyyy-mm-dd hh:nn:ss";
-         return std::make_unique<DateTimeFormatDialog>(c.settings, c.working, c.regional, c.prompt,
-                                                       c.strings);
+         return New<DateTimeFormatDialog>(c, c.regional, c.prompt, c.strings);
        }},
       {"output-strings",
-       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+       [](ShotContext& c) {
          c.settings.AckString = "\x06\r";
-         return std::make_unique<SendStringDialog>(c.settings, c.working, c.prompt, c.strings);
+         return New<SendStringDialog>(c, c.prompt, c.strings);
        }},
       {"hot-keys",
-       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+       [](ShotContext& c) {
          c.settings.HotKeyCode[0] = 2 * 256 + 113;  // CTRL+F2 sends a string
          c.settings.HotKeyAction[0] = 1;
          c.settings.HotKeyString[0] = "T\r";
@@ -213,19 +215,12 @@ const std::vector<std::pair<const char*, WindowFactory>>& Windows() {
                                                c.strings);
        }},
       {"app-select",
-       [](ShotContext& c) -> std::unique_ptr<QWidget> {
+       [](ShotContext& c) {
          c.settings.TargetAppTitle = "Ledger";
-         return std::make_unique<AppSelectDialog>(c.settings, c.working, c.prompt, c.strings,
-                                                  nullptr);
+         return New<AppSelectDialog>(c, c.prompt, c.strings, nullptr);
        }},
-      {"keystroke-picker",
-       [](ShotContext& c) -> std::unique_ptr<QWidget> {
-         return std::make_unique<KeyPickerDialog>(KeyPickerDialog::Kind::Keystroke, c.strings);
-       }},
-      {"hot-key-picker",
-       [](ShotContext& c) -> std::unique_ptr<QWidget> {
-         return std::make_unique<KeyPickerDialog>(KeyPickerDialog::Kind::HotKey, c.strings);
-       }},
+      {"keystroke-picker", Picker(KeyPickerDialog::Kind::Keystroke)},
+      {"hot-key-picker", Picker(KeyPickerDialog::Kind::HotKey)},
       {"record-events", RecordStep(RecordDialog::RecType)},
       {"record-length", RecordStep(RecordDialog::Fixed)},
       {"record-gap", RecordStep(RecordDialog::Timed)},
