@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/qt_widgets.h"
 #include "support/recording_prompt.h"
 #include "support/test_files.h"
 #include "transport/port_names.h"
@@ -23,14 +24,8 @@
 namespace fenno {
 namespace {
 
+using testing::Child;
 using testing::RecordingPrompt;
-
-template <class Widget>
-Widget& Child(QWidget& dialog, const char* name) {
-  auto* child = dialog.findChild<Widget*>(QLatin1String(name));
-  EXPECT_NE(child, nullptr) << name;
-  return *child;
-}
 
 // What a user's typing does: the text changes, then the box tells it was edited.
 void Type(QLineEdit& box, const char* text) {

@@ -17,6 +17,7 @@
 #include "base/string_ids.h"
 #include "config/config_file.h"
 #include "support/engine_rig.h"
+#include "support/qt_widgets.h"
 #include "support/recording_prompt.h"
 #include "support/test_files.h"
 #include "support/wait.h"
@@ -26,18 +27,14 @@
 namespace fenno {
 namespace {
 
+using testing::Child;
+
 class RecordDialogsTest : public ::testing::Test {
  protected:
   std::unique_ptr<QDialog> Open(RecordDialog which) {
     std::unique_ptr<QDialog> dialog = NewRecordDialog(which, context_, regional_, nullptr);
     dialog->show();
     return dialog;
-  }
-  template <class T>
-  static T& Child(QDialog& dialog, const char* name) {
-    T* child = dialog.findChild<T*>(QLatin1String(name));
-    EXPECT_NE(child, nullptr) << name;
-    return *child;
   }
   static void Ok(QDialog& dialog) { Child<QPushButton>(dialog, "okButton").click(); }
   static void Type(QDialog& dialog, const char* box, const char* text) {
@@ -90,44 +87,44 @@ TEST_F(RecordDialogsTest, RefusalsFocusTheFieldAndCommitNothing) {
   EXPECT_EQ(prompt_.beeps, 4);
 }
 
-// The chart's character goes to the box that had the focus last, and OK stores it.
-TEST_F(RecordDialogsTest, AsciiChartFillsTheCharacterBoxLastFocused) {
-  auto recType = Open(RecordDialog::RecType);
-  recType->activateWindow();
-  auto& endChars = Child<RawStringEdit>(*recType, "Text2");
-  endChars.setFocus();
-  QApplication::processEvents();
-  QTimer::singleShot(0, [] {
-    auto* chart = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    ASSERT_NE(chart, nullptr);
-    chart->findChild<QTableWidget*>(QStringLiteral("ChartList"))->setCurrentCell(3, 0);
-    chart->accept();
-  });
-  Child<QPushButton>(*recType, "Command1").click();
-  Child<QRadioButton>(*recType, "RecTypeSel3").setChecked(true);
-  Ok(*recType);
-  EXPECT_EQ(settings_.EndOfRecordChars, "\x03");
-  EXPECT_EQ(settings_.StartOfRecordChars, "");
-}
-
-// In keystroke mode the key list inserts a key name into the macro box last focused.
-TEST_F(RecordDialogsTest, KeyListInsertsIntoThePostamble) {
-  auto recDefs = Open(RecordDialog::RecDefs);
-  recDefs->activateWindow();
-  Child<RawStringEdit>(*recDefs, "FieldMacro").setFocus();
-  QApplication::processEvents();
-  QTimer::singleShot(0, [] {
-    auto* picker = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    ASSERT_NE(picker, nullptr);
-    picker->findChild<QListWidget*>(QStringLiteral("KeyList"))->setCurrentRow(0);
-    picker->accept();
-  });
-  Child<QPushButton>(*recDefs, "KeyButton").click();
-  const std::string inserted = Child<RawStringEdit>(*recDefs, "FieldMacro").Bytes();
-  EXPECT_FALSE(inserted.empty());
-  Ok(*recDefs);
-  EXPECT_EQ(settings_.FieldPostamble[1], inserted);
-  EXPECT_EQ(settings_.RecordPreamble, "");
+// The chart's character and the key list's key name go into the box that had the focus
+// last, and OK stores them there only.
+TEST_F(RecordDialogsTest, PickersInsertIntoTheBoxLastFocused) {
+  const struct {
+    RecordDialog which;
+    const char* box;
+    const char* button;
+    const std::string& stored;
+    const std::string& other;
+  } cases[] = {
+      {RecordDialog::RecType, "Text2", "Command1", settings_.EndOfRecordChars,
+       settings_.StartOfRecordChars},
+      {RecordDialog::RecDefs, "FieldMacro", "KeyButton", settings_.FieldPostamble[1],
+       settings_.RecordPreamble},
+  };
+  for (const auto& c : cases) {
+    auto dialog = Open(c.which);
+    dialog->activateWindow();
+    Child<RawStringEdit>(*dialog, c.box).setFocus();
+    QApplication::processEvents();
+    testing::OnModal([](QDialog& picker) {
+      if (auto* chart = picker.findChild<QTableWidget*>(QStringLiteral("ChartList")))
+        chart->setCurrentCell(3, 0);
+      else
+        Child<QListWidget>(picker, "KeyList").setCurrentRow(0);
+      picker.accept();
+    });
+    Child<QPushButton>(*dialog, c.button).click();
+    const std::string inserted = Child<RawStringEdit>(*dialog, c.box).Bytes();
+    if (c.which == RecordDialog::RecType) {
+      EXPECT_EQ(inserted, "\x03");
+      Child<QRadioButton>(*dialog, "RecTypeSel3").setChecked(true);
+    }
+    EXPECT_FALSE(inserted.empty());
+    Ok(*dialog);
+    EXPECT_EQ(c.stored, inserted);
+    EXPECT_EQ(c.other, "");
+  }
 }
 
 // Cancel in the field editor keeps what the delimiter dialog committed.
