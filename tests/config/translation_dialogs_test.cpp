@@ -57,48 +57,43 @@ TEST_F(TranslationDialogsTest, TranslateAndResetAllTouchOnlyTheEditedTable) {
   struct Case {
     int16_t outputMethod;
     TranslationTable table;
-    const char* caption;
     int code;
     std::string answer;
     std::string refused;  // an answer this table cannot hold
   };
   const Case cases[] = {
-      {kSendKeystrokes, TranslationTable::Keystroke, "Translation Table - Keystroke Mode", 10,
-       "^{F5}", "{ENTER}\r\n"},
-      {kDdeServer, TranslationTable::Dde, "Translation Table - DDE Server Mode", 65, "\0"s,
-       " Ignore"},
-      {kLogToDisk, TranslationTable::Log, "Translation Table - Log To Disk Mode", 97, "A",
-       " Void Record"},
-      {kSendKeystrokes, TranslationTable::PreInput, "Pre-Input Character Translations...", 21,
-       " Void Record", " Whatever"},
+      {kSendKeystrokes, TranslationTable::Keystroke, 10, "^{F5}", "{ENTER}\r\n"},
+      {kDdeServer, TranslationTable::Dde, 65, "\0"s, " Ignore"},
+      {kLogToDisk, TranslationTable::Log, 97, "A", " Void Record"},
+      {kSendKeystrokes, TranslationTable::PreInput, 21, " Void Record", " Whatever"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.table));
     Settings s = settings;
     s.OutputMethod = c.outputMethod;
     if (c.table != TranslationTable::PreInput) {
       EXPECT_EQ(PreTransferTable(s), c.table);
     }
-    EXPECT_EQ(TranslationCaption(c.table, strings), c.caption);
     TranslationEntries edited = LoadTranslation(c.table, s);
-    EXPECT_FALSE(Translate(edited, c.code, c.refused)) << c.caption;
-    EXPECT_FALSE(Translate(edited, c.code, "")) << c.caption;  // cancelled
-    EXPECT_FALSE(StoreTranslation(edited, s)) << c.caption;
-    EXPECT_TRUE(Translate(edited, c.code, c.answer)) << c.caption;
+    EXPECT_FALSE(Translate(edited, c.code, c.refused));
+    EXPECT_FALSE(Translate(edited, c.code, ""));  // cancelled
+    EXPECT_FALSE(StoreTranslation(edited, s));
+    EXPECT_TRUE(Translate(edited, c.code, c.answer));
     // Reset All of this table, then of nothing else: the other tables keep a change.
     Settings changed = s;
     changed.KeystrokeTranslation[1] = "x";
     changed.DdeTranslation[1] = 'x';
     changed.LogTranslation[1] = 'x';
     changed.PreInputTranslation[1] = "x";
-    EXPECT_TRUE(StoreTranslation(edited, changed)) << c.caption;
+    EXPECT_TRUE(StoreTranslation(edited, changed));
     TranslationEntries reset = LoadTranslation(c.table, changed);
     ResetAllTranslations(reset);
-    EXPECT_TRUE(StoreTranslation(reset, changed)) << c.caption;
+    EXPECT_TRUE(StoreTranslation(reset, changed));
     EXPECT_EQ(LoadTranslation(c.table, changed).entries, LoadTranslation(c.table, s).entries);
     const int otherChanged =
         (changed.KeystrokeTranslation[1] == "x") + (changed.DdeTranslation[1] == 'x') +
         (changed.LogTranslation[1] == 'x') + (changed.PreInputTranslation[1] == "x");
-    EXPECT_EQ(otherChanged, 3) << c.caption;
+    EXPECT_EQ(otherChanged, 3);
   }
   TranslationEntries preInput = LoadTranslation(TranslationTable::PreInput, settings);
   ASSERT_TRUE(Translate(preInput, 0, " Ignore") && StoreTranslation(preInput, settings));
