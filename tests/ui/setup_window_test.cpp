@@ -10,13 +10,12 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
-#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 
 #include "config/config_file.h"
 #include "config/config_samples.h"
+#include "support/qt_widgets.h"
 #include "support/recording_prompt.h"
 #include "ui/help_pages.h"
 
@@ -150,15 +149,14 @@ TEST_F(SetupWindowTest, PreferenceItemsShowAndToggleTheirSettings) {
 // Switching the clock on asks for its format; the pre-transfer item edits the table of the
 // output method.
 TEST_F(SetupWindowTest, DefineAndClockItemsOpenTheirDialogs) {
-  const auto answerModal = [](QString& title) {
-    QTimer::singleShot(0, [&title] {
-      QWidget* dialog = QApplication::activeModalWidget();
-      title = dialog->windowTitle();
-      qobject_cast<QDialog*>(dialog)->reject();
+  QString title;
+  const auto answerModal = [&title] {
+    testing::OnModal([&title](QDialog& dialog) {
+      title = dialog.windowTitle();
+      dialog.reject();
     });
   };
-  QString title;
-  answerModal(title);
+  answerModal();
   Item("DateTime").trigger();
   EXPECT_EQ(title, QStringLiteral("Date/Time Format"));
   EXPECT_TRUE(settings_.ShowDateTime);
@@ -166,7 +164,7 @@ TEST_F(SetupWindowTest, DefineAndClockItemsOpenTheirDialogs) {
   Item("DateTime").trigger();  // off: no dialog
   EXPECT_TRUE(title.isEmpty());
   settings_.OutputMethod = kLogToDisk;
-  answerModal(title);
+  answerModal();
   Item("DefineTranslate").trigger();
   EXPECT_EQ(title, QStringLiteral("Translation Table - Log To Disk Mode"));
 }
@@ -228,13 +226,10 @@ TEST_F(NetfennoSetupWindowTest, ResetReturnsToTheSetupWindowInEveryMode) {
 TEST_F(NetfennoSetupWindowTest, PortSettingsEnableActivationOnceTheConnectionIsComplete) {
   OpenMenu("Run");
   EXPECT_FALSE(Item("RunNormal").isEnabled());
-  QTimer::singleShot(0, [] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->objectName(), QLatin1String("PortSetup"));
-    dialog->findChild<QLineEdit*>(QLatin1String("hostEdit"))->setText(QLatin1String("10.0.0.5"));
-    dialog->findChild<QLineEdit*>(QLatin1String("portEdit"))->setText(QLatin1String("502"));
-    dialog->findChild<QPushButton*>(QLatin1String("okButton"))->click();
+  testing::OnModal([](QDialog& dialog) {
+    testing::Child<QLineEdit>(dialog, "hostEdit").setText(QLatin1String("10.0.0.5"));
+    testing::Child<QLineEdit>(dialog, "portEdit").setText(QLatin1String("502"));
+    dialog.accept();
   });
   Item("PortSettings").trigger();
   EXPECT_EQ(settings_.TcpRemoteHost, "10.0.0.5");

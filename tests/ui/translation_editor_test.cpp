@@ -17,7 +17,6 @@
 #include "support/recording_prompt.h"
 #include "ui/ascii_chart_dialog.h"
 #include "ui/date_time_format_dialog.h"
-#include "ui/raw_string_edit.h"
 
 namespace fenno {
 namespace {
@@ -29,7 +28,6 @@ class TranslationEditorTest : public ::testing::Test {
   // The chart opens modally from inside the editor: it is answered once it shows.
   static void AnswerChart(int line) {
     testing::OnModal([line](QDialog& chart) {
-      if (line < 0) return chart.reject();
       testing::Child<QTableWidget>(chart, "ChartList").setCurrentCell(line, 0);
       chart.accept();
     });
@@ -85,18 +83,6 @@ TEST_F(TranslationEditorTest, ResetAllAndCancelChangeNothing) {
   Click(keystrokes, "cancelButton");
   EXPECT_EQ(settings_.KeystrokeTranslation[10], "NUL");
   EXPECT_FALSE(working_.ConfigModified);
-}
-
-TEST_F(TranslationEditorTest, TheChartInsertsOneByteIntoARawStringBox) {
-  RawStringEdit box;
-  box.SetBytes("AB");
-  box.setCursorPosition(1);
-  AnswerChart(0);
-  EXPECT_TRUE(InsertFromAsciiChart(box, strings_));
-  EXPECT_EQ(box.Bytes(), "A\0B"s);
-  AnswerChart(-1);
-  EXPECT_FALSE(InsertFromAsciiChart(box, strings_));
-  EXPECT_EQ(box.Bytes(), "A\0B"s);
 }
 
 TEST_F(TranslationEditorTest, TheDateTimeFormatIsRefusedWithFocusOrStored) {
