@@ -10,7 +10,6 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
-#include <QMimeData>
 #include <QTimer>
 
 namespace fenno {

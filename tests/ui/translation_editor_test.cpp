@@ -6,12 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTimer>
-#include <functional>
 
 #include "support/qt_widgets.h"
 #include "support/recording_prompt.h"
