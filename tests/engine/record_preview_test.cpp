@@ -54,8 +54,7 @@ TEST(RecordPreview, ShowsWhatTheEngineLogs) {
          s.FieldFormat[1] = "Currency";
          s.FieldMathExpr[1] = "field(1)+";
        },
-       "12\x03"
-       "7\x03"},
+       "12\x03\x37\x03"},
   };
   for (const PreviewCase& c : cases) {
     testing::ScratchFolder folder;

@@ -31,10 +31,6 @@ bool FakePortal::Serve() {
   return serving_;
 }
 
-QString FakePortal::introspect(const QString&) const {
-  return {};
-}
-
 std::string FakePortal::DevicesCall(const QVariantMap& options) const {
   std::string line = "SelectDevices types=" + std::to_string(options.value("types").toUInt());
   if (options.contains("persist_mode"))

@@ -97,7 +97,6 @@ TEST(PeerFilterTest, AllowsOnlyListedAddressesAndNetworks) {
   };
   const Row rows[] = {
       {"", "203.0.113.9", true},
-      {"  ", "::1", true},
       {"192.168.1.0/24", "192.168.1.77", true},
       {"192.168.1.0/24", "192.168.2.1", false},
       {"192.168.1.0/24", "::ffff:192.168.1.77", true},  // dual-stack form of IPv4
@@ -112,7 +111,6 @@ TEST(PeerFilterTest, AllowsOnlyListedAddressesAndNetworks) {
       {"fe80::/10", "fe80::1%eth0", true},
       {"::1", "127.0.0.1", false},
       {"10.0.0.5, ::1", "::1", true},
-      {"127.0.0.2", "127.0.0.1", false},
       {"plc-4", "127.0.0.1", false},  // nothing usable lets nobody in
       {"10.0.0.5", "not an address", false},
   };
