@@ -61,6 +61,16 @@ struct ShotContext {
   RegionalSettings regional = RegionalSettings::English();
 };
 
+// What every window starts from, with something of their own for some dialogs to show.
+Settings ShotSettings(const Edition& edition) {
+  Settings s = Settings::Defaults(edition, "/home/ann");
+  s.PreInputTranslation[0] = kIgnoreEntry;
+  s.DateTimeFormat = "yyyy-mm-dd hh:nn:ss";
+  s.AckString = "\x06\r";
+  s.TargetAppTitle = "Ledger";
+  return s;
+}
+
 using WindowFactory = std::function<std::unique_ptr<QWidget>(ShotContext&)>;
 
 std::unique_ptr<QWidget> SetupWithRecentFiles(ShotContext& c) {
@@ -191,21 +201,10 @@ const std::vector<std::pair<const char*, WindowFactory>>& Windows() {
       {"port-settings", PortSettings},
       {"ascii-chart", [](auto& c) { return std::make_unique<AsciiChartDialog>(true, c.strings); }},
       {"translation-keystroke", Translations(TranslationTable::Keystroke)},
-      {"translation-pre-input",
-       [](ShotContext& c) {
-         c.settings.PreInputTranslation[0] = kIgnoreEntry;
-         return Translations(TranslationTable::PreInput)(c);
-       }},
+      {"translation-pre-input", Translations(TranslationTable::PreInput)},
       {"date-time-format",
-       [](ShotContext& c) {
-         c.settings.DateTimeFormat = "yyyy-mm-dd hh:nn:ss";
-         return New<DateTimeFormatDialog>(c, c.regional, c.prompt, c.strings);
-       }},
-      {"output-strings",
-       [](ShotContext& c) {
-         c.settings.AckString = "\x06\r";
-         return New<SendStringDialog>(c, c.prompt, c.strings);
-       }},
+       [](auto& c) { return New<DateTimeFormatDialog>(c, c.regional, c.prompt, c.strings); }},
+      {"output-strings", [](auto& c) { return New<SendStringDialog>(c, c.prompt, c.strings); }},
       {"hot-keys",
        [](ShotContext& c) {
          c.settings.HotKeyCode[0] = 2 * 256 + 113;  // CTRL+F2 sends a string
@@ -214,11 +213,7 @@ const std::vector<std::pair<const char*, WindowFactory>>& Windows() {
          return std::make_unique<HotKeyDialog>(c.edition, c.settings, c.working, c.prompt,
                                                c.strings);
        }},
-      {"app-select",
-       [](ShotContext& c) {
-         c.settings.TargetAppTitle = "Ledger";
-         return New<AppSelectDialog>(c, c.prompt, c.strings, nullptr);
-       }},
+      {"app-select", [](auto& c) { return New<AppSelectDialog>(c, c.prompt, c.strings, nullptr); }},
       {"keystroke-picker", Picker(KeyPickerDialog::Kind::Keystroke)},
       {"hot-key-picker", Picker(KeyPickerDialog::Kind::HotKey)},
       {"record-events", RecordStep(RecordDialog::RecType)},
@@ -321,7 +316,7 @@ TEST_P(ScreenshotTest, EveryWindowShowsItsTextsWhole) {
   for (const auto& [windowName, make] : Windows()) {
     const std::string name = std::string(edition->executableName) + "-" + windowName;
     const std::string suffix = "-" + std::string(LanguageCode(language));
-    ShotContext context{*edition, strings, Settings::Defaults(*edition, "/home/ann")};
+    ShotContext context{*edition, strings, ShotSettings(*edition)};
     const std::unique_ptr<QWidget> window = make(context);
     window->show();
     window->activateWindow();
