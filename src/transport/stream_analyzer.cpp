@@ -25,10 +25,14 @@ int DelimiterName(GuessedDelimiter delimiter, EditionKind edition) {
 
 void StreamAnalyzer::Feed(std::string_view bytes) {
   for (const char byte : bytes) {
-    if (crFound_) return;
+    if (crFound_) {
+      if (!afterCrSeen_) lineFeedAfterCr_ = byte == '\n';
+      afterCrSeen_ = true;
+      return;
+    }
     if (byte == '\r') {
       crFound_ = true;
-      return;
+      continue;  // the next byte tells whether records end in CR LF
     }
     ++length_;
     if (byte == ' ') {
@@ -73,6 +77,7 @@ std::optional<RecordGuess> StreamAnalyzer::Guess() const {
   // settings cannot hold a longer record; a longer first record is cut to the limit.
   const uint64_t length = crFound_ ? length_ + 1 : length_;
   guess.recordLength = static_cast<int>(std::min<uint64_t>(length, kMaxRecordLength));
+  guess.lineFeedAfterCr = lineFeedAfterCr_;
   return guess;
 }
 
@@ -143,6 +148,9 @@ bool StoreGuess(const RecordGuess& guess, Settings& settings) {
   }
   settings.FieldCount = static_cast<int16_t>(guess.fieldCount);
   settings.RecordLength = static_cast<int16_t>(guess.recordLength);
+  const bool endsAtCr = settings.EndOfRecordEvent == kEndCarriageReturn;
+  std::string& lineFeed = settings.PreInputTranslation['\n'];
+  if (endsAtCr && guess.lineFeedAfterCr && lineFeed == "\n") lineFeed = kIgnoreEntry;
   return !(settings == before);
 }
 

@@ -29,8 +29,9 @@ enum class GuessedDelimiter : uint8_t { kComma, kSpace, kTab, kAsterisk, kNone }
 struct RecordGuess {
   GuessedLayout layout = GuessedLayout::kSingleFieldCr;
   GuessedDelimiter delimiter = GuessedDelimiter::kNone;
-  int fieldCount = 1;    // 1 .. kMaxFields
-  int recordLength = 0;  // up to and with the first CR, at most kMaxRecordLength
+  int fieldCount = 1;            // 1 .. kMaxFields
+  int recordLength = 0;          // up to and with the first CR, at most kMaxRecordLength
+  bool lineFeedAfterCr = false;  // the first CR was followed by LF (records end in CR LF)
   bool operator==(const RecordGuess&) const = default;
 };
 
@@ -46,6 +47,8 @@ class StreamAnalyzer {
  private:
   uint64_t length_ = 0;  // bytes before the first CR, or all of them
   bool crFound_ = false;
+  bool lineFeedAfterCr_ = false;
+  bool afterCrSeen_ = false;
   bool inSpaceRun_ = false;
   uint64_t commas_ = 0;
   uint64_t spaceRuns_ = 0;
@@ -62,7 +65,9 @@ std::string DescribeGuess(const RecordGuess& guess, const StringTable& strings);
 std::string GuessQuestion(const RecordGuess& guess, const StringTable& strings);
 
 // Sets the record layout to the guess (the field definitions stay); true when anything
-// changed.
+// changed. Records that end in CR LF also get their LF ignored on input, unless the
+// pre-input table already does something with it: otherwise each LF would begin the next
+// record's first field.
 bool StoreGuess(const RecordGuess& guess, Settings& settings);
 
 }  // namespace fenno

@@ -21,7 +21,7 @@ struct GuessRow {
 
 const GuessRow kGuessRows[] = {
     {"12,34,56\r", {L::kDelimited, D::kComma, 3, 9}},
-    {"12 34  56\r\n", {L::kDelimited, D::kSpace, 3, 10}},
+    {"12 34  56\r\n", {L::kDelimited, D::kSpace, 3, 10, true}},
     {"ABCDEF", {L::kSingleFieldTimed, D::kNone, 1, 6}},
     {"AB*CD", {L::kFixedLength, D::kAsterisk, 3, 5}},
     {std::string(45, ',') + "\r", {L::kDelimited, D::kComma, 40, 46}},
@@ -31,11 +31,11 @@ const GuessRow kGuessRows[] = {
     // A first record longer than the settings can hold is cut to the limit.
     {std::string(40000, 'x') + "\r", {L::kSingleFieldCr, D::kNone, 1, 32766}},
     // Simulator: balance, balance with status, bar-code reader, flood, balance ending LF.
-    {"N000001   +100.125 g\r\nN000002   +100.250 g\r\n", {L::kDelimited, D::kSpace, 3, 21}},
-    {"ST,GS,+0100.125 g\r\nST,GS,+0100.250 g\r\n", {L::kDelimited, D::kComma, 3, 18}},
-    {"0000000000017\r\n0000000000024\r\n", {L::kSingleFieldCr, D::kNone, 1, 14}},
+    {"N000001   +100.125 g\r\nN000002   +100.250 g\r\n", {L::kDelimited, D::kSpace, 3, 21, true}},
+    {"ST,GS,+0100.125 g\r\nST,GS,+0100.250 g\r\n", {L::kDelimited, D::kComma, 3, 18, true}},
+    {"0000000000017\r\n0000000000024\r\n", {L::kSingleFieldCr, D::kNone, 1, 14, true}},
     {"SEQ 0000000001 BCDEFGHIJKLMNOP\r\nSEQ 0000000002 CDEFGHIJKLMNOPQ\r\n",
-     {L::kDelimited, D::kSpace, 3, 31}},
+     {L::kDelimited, D::kSpace, 3, 31, true}},
     {"N000001   +100.125 g\nN000002   +100.250 g\n", {L::kFixedLength, D::kSpace, 9, 42}},
 };
 
@@ -77,6 +77,17 @@ TEST(StreamAnalyzer, YesStoresTheLayoutAndTheDelimiterOfDelimitedRecordsOnly) {
     EXPECT_EQ(settings.Delimiter, row.delimiter);
     EXPECT_FALSE(StoreGuess(row.guess, settings));  // already so: nothing changed
   }
+  // Records ending in CR LF: the LF is ignored on input, unless the table already
+  // says something else for it; a timed guess leaves it alone.
+  Settings settings = Settings::Defaults(ComfennoEdition(), "/tmp");
+  StoreGuess({L::kDelimited, D::kComma, 3, 18, true}, settings);
+  EXPECT_EQ(settings.PreInputTranslation['\n'], kIgnoreEntry);
+  settings.PreInputTranslation['\n'] = "x";
+  StoreGuess({L::kSingleFieldCr, D::kNone, 1, 14, true}, settings);
+  EXPECT_EQ(settings.PreInputTranslation['\n'], "x");
+  settings = Settings::Defaults(ComfennoEdition(), "/tmp");
+  StoreGuess({L::kSingleFieldTimed, D::kNone, 1, 6, true}, settings);
+  EXPECT_EQ(settings.PreInputTranslation['\n'], "\n");
 }
 
 TEST(StreamAnalyzer, AnEmptySampleHasNoGuessAndClearStartsAfresh) {
