@@ -59,4 +59,21 @@ inline constexpr int kSpareVks[] = {0xE2, 0xDF, 0xE1, 0xE3, 0xE4, 0xE6, 0xE9, 0x
                                     0xED, 0xEE, 0xEF, 0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xC1,
                                     0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8, 0xC9, 0xCA, 0xCB};
 
+// The key of a control character every layout types the same way; 0 for the others.
+inline int ControlCharacterKey(unsigned char character) {
+  switch (character) {
+    case '\b':
+      return vk::kBackspace;
+    case '\t':
+      return vk::kTab;
+    case '\r':
+    case '\n':
+      return vk::kEnter;
+    case 27:
+      return vk::kEscape;
+    default:
+      return 0;
+  }
+}
+
 }  // namespace fenno::key_symbols

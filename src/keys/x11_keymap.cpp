@@ -181,19 +181,7 @@ KeyCode X11Keymap::KeycodeOfVk(int vkCode) {
 
 int X11Keymap::CharToKey(unsigned char character) {
   Refresh();
-  switch (character) {
-    case '\b':
-      return vk::kBackspace;
-    case '\t':
-      return vk::kTab;
-    case '\r':
-    case '\n':
-      return vk::kEnter;
-    case 27:
-      return vk::kEscape;
-    default:
-      break;
-  }
+  if (const int key = key_symbols::ControlCharacterKey(character)) return key;
   if (!IsLatin1Character(character)) return kNoKey;
   const CharacterKey& key = characterKeys_[character];
   if (!key.keycode) return kCharacterKeyBit | character;

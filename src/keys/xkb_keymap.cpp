@@ -205,19 +205,7 @@ unsigned XkbKeymap::KeycodeOfVk(int vkCode) const {
 }
 
 int XkbKeymap::CharToKey(unsigned char character) const {
-  switch (character) {
-    case '\b':
-      return vk::kBackspace;
-    case '\t':
-      return vk::kTab;
-    case '\r':
-    case '\n':
-      return vk::kEnter;
-    case 27:
-      return vk::kEscape;
-    default:
-      break;
-  }
+  if (const int key = key_symbols::ControlCharacterKey(character)) return key;
   if (!IsLatin1Character(character)) return kNoKey;
   const std::vector<KeyStroke>& strokes = strokes_[character];
   if (strokes.size() == 1 && !strokes[0].altGr && vkOfKeycode_[strokes[0].keycode])

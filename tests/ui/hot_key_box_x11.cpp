@@ -22,6 +22,7 @@
 #include <X11/keysym.h>
 
 #include "support/x11_session.h"
+#include "support/x11_widget_main.h"
 
 namespace fenno {
 namespace {
@@ -67,18 +68,5 @@ TEST(HotKeyBoxOnX11, RecordsAComboPressedOnTheKeyboard) {
 }  // namespace fenno
 
 int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  std::string why;
-  const auto session = fenno::testing::X11Session::Start({}, &why);
-  if (!session) {
-    std::fprintf(stderr, "no X server: %s\n", why.c_str());
-    return 77;  // skipped, as every X11 test is without Xvfb
-  }
-  fenno::session = session.get();
-  ::setenv("DISPLAY", session->DisplayName().c_str(), 1);
-  ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-  const fenno::testing::ScratchFolder userFolder;
-  ::setenv("XDG_CONFIG_HOME", userFolder.path().c_str(), 1);
-  QApplication app(argc, argv);
-  return RUN_ALL_TESTS();
+  return fenno::testing::RunWindowTestsOnOwnXServer(argc, argv, &fenno::session);
 }

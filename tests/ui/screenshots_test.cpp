@@ -27,6 +27,7 @@
 #include "support/recording_prompt.h"
 #include "support/wait.h"
 #include "support/x11_session.h"
+#include "support/x11_widget_main.h"
 #include "ui/about_box.h"
 #include "ui/app_select_dialog.h"
 #include "ui/ascii_chart_dialog.h"
@@ -363,17 +364,5 @@ TEST(ScreenshotFontTest, AJapaneseFontIsInstalled) {
 
 // The X server comes first: the windows open on it.
 int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  std::string why;
-  const auto session = fenno::testing::X11Session::Start({}, &why);
-  if (!session) {
-    std::fprintf(stderr, "no X server for the screenshots: %s\n", why.c_str());
-    return 77;  // skipped, as every X11 test is without Xvfb
-  }
-  ::setenv("DISPLAY", session->DisplayName().c_str(), 1);
-  ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-  const fenno::testing::ScratchFolder userFolder;
-  ::setenv("XDG_CONFIG_HOME", userFolder.path().c_str(), 1);
-  QApplication app(argc, argv);
-  return RUN_ALL_TESTS();
+  return fenno::testing::RunWindowTestsOnOwnXServer(argc, argv);
 }
