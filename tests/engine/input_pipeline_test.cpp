@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace fenno {
@@ -13,152 +14,113 @@ namespace {
 // joined by "|", marked "!" when void.
 class CollectingSink : public RecordSink {
  public:
-  CollectingSink(const Settings& settings) : settings_(settings), pipeline(settings, *this) {}
+  explicit CollectingSink(const Settings& s, char decimalSeparator = '.')
+      : settings(s), pipeline(s, *this) {
+    pipeline.Activate({}, decimalSeparator);
+  }
 
   bool ProcessRecord() override {
     std::string record = pipeline.RecordIsVoid() ? "!" : "";
-    for (int slot = 1; slot <= settings_.FieldCount + 1; ++slot)
+    for (int slot = 1; slot <= settings.FieldCount + 1; ++slot)
       record += (slot > 1 ? "|" : "") + pipeline.FieldValue(slot);
     pipeline.DropRecord();
     records.push_back(record);
     return static_cast<int>(records.size()) == endTickAfter;
   }
-  void QueueOutput(std::string_view text) override { output += text; }
+  void QueueOutput(std::string_view) override {}
+  size_t Feed(std::string_view bytes) { return pipeline.FeedBytes(bytes, endTick); }
 
-  void Activate(char decimalSeparator = '.') {
-    std::array<bool, kTableSize> drops{};
-    if (settings_.OutputMethod == kDdeServer)
-      for (int b = 0; b < 32; ++b) drops[b] = true;
-    pipeline.Activate(drops, decimalSeparator);
-    records.clear();
-    output.clear();
-  }
-
- private:
-  const Settings& settings_;
-
- public:
+  const Settings& settings;
   InputPipeline pipeline;
   std::vector<std::string> records;
-  std::string output;
   int endTickAfter = 0;  // ProcessRecord answers true after this many records
+  bool endTick = false;
 };
 
 Settings Defaults() {
-  Settings s = Settings::Defaults(ComfennoEdition(), "/tmp");
-  s.OutputMethod = kLogToDisk;  // keeps every byte unless a case drops some
-  return s;
+  return Settings::Defaults(ComfennoEdition(), "/tmp");
+}
+
+using Configure = std::function<void(Settings&)>;
+
+Configure Delimited(int fields, char delimiter = ',', std::string endChars = "") {
+  return [=](Settings& s) {
+    s.RecordStructure = kDelimitedFields;
+    s.FieldCount = static_cast<int16_t>(fields);
+    s.Delimiter = delimiter;
+    if (!endChars.empty()) s.EndOfRecordEvent = kEndSpecial;
+    s.EndOfRecordChars = endChars;
+  };
+}
+
+Configure Fixed(int16_t end, int16_t recordLength, std::vector<int16_t> lengths) {
+  return [=](Settings& s) {
+    s.RecordStructure = kFixedLengthFields;
+    s.EndOfRecordEvent = end;
+    s.RecordLength = recordLength;
+    s.FieldCount = static_cast<int16_t>(lengths.size());
+    for (size_t i = 0; i < lengths.size(); ++i) s.FieldLength[i + 1] = lengths[i];
+    s.FieldLength[lengths.size() + 1] = 3;  // past the last field: must not count
+    s.RecordTimeGap = 1;
+  };
+}
+
+Configure StartsAt(int16_t event, std::string chars = "") {
+  return [=](Settings& s) {
+    s.StartOfRecordEvent = event;
+    s.StartOfRecordChars = chars;
+  };
 }
 
 struct FramingCase {
   const char* name;
-  std::function<void(Settings&)> configure;
+  Configure configure;
   std::string input;
   std::vector<std::string> records;
-  std::string queries = {};  // Opto-RS queries sent
   char decimalSeparator = '.';
 };
 
 // Every case is fed byte by byte and in one piece (runs of ordinary bytes are appended at
 // once): both must give the same records. Under a time gap, the gap passes after the input.
 TEST(InputPipeline, FramesRecordsByEachRule) {
-  const auto delimited = [](int fields, char delimiter = ',') {
-    return [=](Settings& s) {
-      s.RecordStructure = kDelimitedFields;
-      s.FieldCount = static_cast<int16_t>(fields);
-      s.Delimiter = delimiter;
-    };
+  const Configure translated = [](Settings& s) {
+    s.PreInputTranslation[0] = kIgnoreEntry;
+    s.PreInputTranslation['a'] = "A";
+    s.PreInputTranslation[21] = kVoidRecordEntry;
+    Delimited(1, ',', "A")(s);
   };
-  const auto fixed = [](int16_t end, int16_t recordLength, std::vector<int16_t> lengths) {
-    return [=](Settings& s) {
-      s.RecordStructure = kFixedLengthFields;
-      s.EndOfRecordEvent = end;
-      s.RecordLength = recordLength;
-      s.FieldCount = static_cast<int16_t>(lengths.size());
-      for (size_t i = 0; i < lengths.size(); ++i) s.FieldLength[i + 1] = lengths[i];
-      s.FieldLength[lengths.size() + 1] = 3;  // past the last field: must not count
-      s.RecordTimeGap = 1;
-    };
+  const Configure filtered = [](Settings& s) {
+    Delimited(4, ';')(s);
+    s.FieldFilter[1] = "N";
+    s.FieldFilter[2] = "B";
+    s.FieldFilter[3] = "I";
+    s.FieldFilter[4] = "H";
   };
   const std::vector<FramingCase> cases = {
-      {"CR keeps itself, LF starts the next",
-       [](Settings&) {},
-       "12.5\r\n13.0\r\n",
-       {"12.5\r|", "\n13.0\r|"}},
-      {"DDE drops control characters",
-       [](Settings& s) { s.OutputMethod = kDdeServer; },
-       "12.5\r\n13.0\r\n",
-       {"12.5|", "13.0|"}},
-      {"delimited: extra field in the next slot, missing ones empty",
-       delimited(3),
-       "a,b,c,d\ra,b\r",
-       {"a|b|c|d\r", "a|b\r||"}},
-      {"space runs count once, a leading space makes an empty field",
-       delimited(3, ' '),
-       "1   2\r 7 8\r",
-       {"1|2\r||", "|7|8\r|"}},
-      {"the delimiter is data in a single field", [](Settings&) {}, "1,2\r", {"1,2\r|"}},
-      {"an end character ends a single field even when it is the delimiter",
-       [](Settings& s) {
-         s.EndOfRecordEvent = kEndSpecial;
-         s.EndOfRecordChars = ",";
-       },
-       "a,b,c,",
-       {"a,|", "b,|", "c,|"}},
-      {"a delimiter in the end set ends only past the last field",
-       [&](Settings& s) {
-         delimited(2, ';')(s);
-         s.EndOfRecordEvent = kEndSpecial;
-         s.EndOfRecordChars = ";";
-       },
-       "a;b;c;d;",
-       {"a|b|", "c|d|"}},
+      {"CR stays, LF starts the next", {}, "12.5\r\n13.0\r\n", {"12.5\r|", "\n13.0\r|"}},
+      {"one field: the delimiter is data", {}, "1,2\r", {"1,2\r|"}},
+      {"extra field, missing fields", Delimited(3), "a,b,c,d\ra,b\r", {"a|b|c|d\r", "a|b\r||"}},
+      {"space runs count once", Delimited(3, ' '), "1   2\r 7 8\r", {"1|2\r||", "|7|8\r|"}},
+      {"end character", Delimited(1, ',', ","), "a,b,c,", {"a,|", "b,|", "c,|"}},
+      {"delimiter in the end set", Delimited(2, ';', ";"), "a;b;c;d;", {"a|b|", "c|d|"}},
       {"byte count",
-       fixed(kEndByteCount, 10, {4, 6}),
+       Fixed(kEndByteCount, 10, {4, 6}),
        "ABCD\r\nEFGHIJKLMNOPQRST",
        {"ABCD|\r\nEFGH|", "IJKL|MNOPQR|"}},
-      {"field lengths past the record length do not shift the next record",
-       fixed(kEndByteCount, 5, {3}),
+      {"fields past the record length",
+       Fixed(kEndByteCount, 5, {3}),
        "ABCDEFGHIJ",
        {"ABC|DE", "FGH|IJ"}},
       {"fixed lengths ended by CR",
-       fixed(kEndCarriageReturn, 0, {3, 3}),
+       Fixed(kEndCarriageReturn, 0, {3, 3}),
        "AAABBBCC\rDD\r",
        {"AAA|BBB|CC\r", "DD\r||"}},
-      {"delimited by time gap",
-       [&](Settings& s) {
-         delimited(2)(s);
-         s.EndOfRecordEvent = kEndTimeGap;
-         s.RecordTimeGap = 1;
-       },
-       "1,2,3",
-       {"1|2|3"}},
-      {"fixed by time gap", fixed(kEndTimeGap, 0, {2, 2}), "aabbc", {"aa|bb|c"}},
-      {"alphanumeric start",
-       [](Settings& s) { s.StartOfRecordEvent = kStartAlphaNumeric; },
-       std::string("\n\0 A\r", 5),
-       {" A\r|"}},
-      {"numeric start under a decimal comma",
-       [](Settings& s) { s.StartOfRecordEvent = kStartNumeric; },
-       "x.,5\r",
-       {",5\r|"},
-       "",
-       ','},
-      {"start characters",
-       [](Settings& s) {
-         s.StartOfRecordEvent = kStartSpecial;
-         s.StartOfRecordChars = "$";
-       },
-       "12$34\r",
-       {"$34\r|"}},
-      {"pre-input translation: ignored, translated and voiding bytes",
-       [](Settings& s) {
-         s.PreInputTranslation[0] = kIgnoreEntry;
-         s.PreInputTranslation['a'] = "A";
-         s.PreInputTranslation[21] = kVoidRecordEntry;
-         s.EndOfRecordEvent = kEndSpecial;
-         s.EndOfRecordChars = "A";
-       },
+      {"fixed lengths by time gap", Fixed(kEndTimeGap, 0, {2, 2}), "aabbc", {"aa|bb|c"}},
+      {"alphanumeric start", StartsAt(kStartAlphaNumeric), std::string("\n\0 A\r", 5), {" A\r|"}},
+      {"numeric start, decimal comma", StartsAt(kStartNumeric), "x.,5\r", {",5\r|"}, ','},
+      {"start characters", StartsAt(kStartSpecial, "$"), "12$34\r", {"$34\r|"}},
+      {"ignored, translated and voiding bytes",
+       translated,
        std::string("\0x\0yaz1\x15"
                    "2\r3A\x15"
                    "BA",
@@ -168,51 +130,32 @@ TEST(InputPipeline, FramesRecordsByEachRule) {
         "2\r3A|",
         "!\x15"
         "BA|"}},
-      {"Opto-RS queries once per record and voids the answer",
-       [](Settings& s) { s.FlowControl = kFlowOptoRs; },
-       "12.5\r?\r",
-       {"12.5\r|", "!?\r|"},
-       "?\r"},
       {"field filters",
-       [&](Settings& s) {
-         delimited(4, ';')(s);
-         s.FieldFilter[1] = "N";
-         s.FieldFilter[2] = "B";
-         s.FieldFilter[3] = "I";
-         s.FieldFilter[4] = "H";
-       },
+       filtered,
        " -12.5 kg;ABC;secret;1F\r -1,5;\n;;\r",
        {"-12.5|414243||1F\r|", "-15|0A||\r|"}},
   };
   for (const FramingCase& c : cases) {
     Settings settings = Defaults();
-    c.configure(settings);
+    if (c.configure) c.configure(settings);
     for (const bool bytewise : {true, false}) {
-      CollectingSink sink(settings);
-      sink.Activate(c.decimalSeparator);
-      bool endTick = false;
+      CollectingSink sink(settings, c.decimalSeparator);
       if (bytewise)
         for (char b : c.input) sink.pipeline.FeedByte(static_cast<unsigned char>(b));
       else
-        sink.pipeline.FeedBytes(c.input, endTick);
+        sink.Feed(c.input);
       sink.pipeline.IdleTick();
       sink.pipeline.TimeGapCheck();
       EXPECT_EQ(sink.records, c.records) << c.name << (bytewise ? ", byte by byte" : "");
-      EXPECT_EQ(sink.output, c.queries) << c.name;
     }
   }
 }
 
 TEST(InputPipeline, FieldsBeyondTheLastCollectInSlot41) {
   Settings settings = Defaults();
-  settings.RecordStructure = kDelimitedFields;
-  settings.FieldCount = 40;
+  Delimited(40)(settings);
   CollectingSink sink(settings);
-  sink.Activate();
-  std::string record;
-  for (int i = 1; i <= 45; ++i) record += std::to_string(i) + ",";
-  bool endTick = false;
-  sink.pipeline.FeedBytes(record, endTick);
+  for (int i = 1; i <= 45; ++i) sink.Feed(std::to_string(i) + ",");
   EXPECT_EQ(sink.pipeline.CurrentFieldNumber(), 41);
   EXPECT_EQ(sink.pipeline.FieldValue(41), "4142434445");
   EXPECT_EQ(sink.pipeline.FieldValue(42), "");
@@ -232,7 +175,6 @@ TEST(InputPipeline, TimeGapEndsARecordAfterItsTicksWithoutInput) {
     settings.EndOfRecordEvent = kEndTimeGap;
     settings.RecordTimeGap = c.gap;
     CollectingSink sink(settings);
-    sink.Activate();
     InputPipeline& pipeline = sink.pipeline;
     pipeline.IdleTick();
     pipeline.FeedByte('A');
@@ -254,53 +196,35 @@ TEST(InputPipeline, TimeGapEndsARecordAfterItsTicksWithoutInput) {
 }
 
 TEST(InputPipeline, ARecordThatEndsTheTickLeavesTheRestOfTheInputUnread) {
-  Settings settings = Defaults();
+  const Settings settings = Defaults();
   CollectingSink sink(settings);
-  sink.Activate();
   sink.endTickAfter = 1;
-  bool endTick = false;
-  EXPECT_EQ(sink.pipeline.FeedBytes("1\r2\r", endTick), 2u);
-  EXPECT_TRUE(endTick);
+  EXPECT_EQ(sink.Feed("1\r2\r"), 2u);
+  EXPECT_TRUE(sink.endTick);
   EXPECT_EQ(sink.records.size(), 1u);
 }
 
-// Records that never end are cut one byte past the size guard, in every framing mode, and
+// Records that never end, in any framing mode, are cut one byte past the size guard and
 // reported once; a record of exactly the guard size ends at its own end.
 TEST(InputPipeline, TheSizeGuardCutsOnlyRecordsLargerThanIt) {
   const size_t limit = InputPipeline::kMaxRecordBytes;
   const std::string body(limit, 'x');
-  const auto byteCount = [](Settings& s) {
-    s.EndOfRecordEvent = kEndByteCount;
+  const Configure byteCount = [](Settings& s) {
     s.RecordStructure = kFixedLengthFields;
-    s.RecordLength = 0;
+    s.EndOfRecordEvent = kEndByteCount;
   };
-  const struct {
-    const char* what;
-    std::function<void(Settings&)> configure;
-    std::string input;
-    bool reported;
-  } cases[] = {
-      {"a body of the guard size, then CR", [](Settings&) {}, body + "\r", false},
-      {"no end at all", [](Settings&) {}, body + body, true},
-      {"a byte count without a record length", byteCount, body + body, true},
-  };
-  for (const auto& c : cases) {
+  for (const auto& [configure, input, reported] :
+       {std::tuple{Configure(), body + "\r", false}, std::tuple{Configure(), body + body, true},
+        std::tuple{byteCount, body + body, true}}) {
     Settings settings = Defaults();
-    c.configure(settings);
-    for (const bool chunked : {false, true}) {
-      CollectingSink sink(settings);
-      sink.Activate();
-      bool endTick = false;
-      for (size_t at = 0; at < c.input.size(); at += chunked ? 64 * 1024 : c.input.size())
-        sink.pipeline.FeedBytes(
-            std::string_view(c.input).substr(at, chunked ? 64 * 1024 : std::string::npos), endTick);
-      ASSERT_FALSE(sink.records.empty()) << c.what;
-      // The record's first slot is the cut body (its CR included), then "|" and the rest.
-      EXPECT_EQ(sink.records[0].find('|'), limit + 1) << c.what;
-      EXPECT_EQ(sink.records.size(), 1u) << c.what;
-      EXPECT_EQ(sink.pipeline.TakeOversizeRecordNotice(), c.reported) << c.what;
-      EXPECT_FALSE(sink.pipeline.TakeOversizeRecordNotice()) << c.what;
-    }
+    if (configure) configure(settings);
+    CollectingSink sink(settings);
+    sink.Feed(input);
+    ASSERT_EQ(sink.records.size(), 1u);
+    // The record's first slot is the cut body (its CR included), then "|" and the rest.
+    EXPECT_EQ(sink.records[0].find('|'), limit + 1);
+    EXPECT_EQ(sink.pipeline.TakeOversizeRecordNotice(), reported);
+    EXPECT_FALSE(sink.pipeline.TakeOversizeRecordNotice());
   }
 }
 

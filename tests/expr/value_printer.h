@@ -8,28 +8,11 @@
 
 namespace fenno {
 
-inline const char* KindName(Value::Kind kind) {
-  switch (kind) {
-    case Value::Kind::Empty:
-      return "Empty";
-    case Value::Kind::Double:
-      return "Double";
-    case Value::Kind::Integer:
-      return "Integer";
-    case Value::Kind::Long:
-      return "Long";
-    case Value::Kind::Single:
-      return "Single";
-    case Value::Kind::Boolean:
-      return "Boolean";
-    case Value::Kind::Text:
-      return "Text";
-  }
-  return "?";
-}
-
 inline void PrintTo(const Value& value, std::ostream* out) {
-  *out << KindName(value.kind()) << " \"" << value.ToText() << "\"";
+  // In the order of Value::Kind.
+  static const char* const kKindNames[] = {"Empty",  "Double",  "Integer", "Long",
+                                           "Single", "Boolean", "Text"};
+  *out << kKindNames[static_cast<int>(value.kind())] << " \"" << value.ToText() << "\"";
 }
 
 }  // namespace fenno

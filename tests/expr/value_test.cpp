@@ -7,6 +7,7 @@
 #include <limits>
 #include <optional>
 #include <random>
+#include <span>
 #include <string>
 
 #include "expr/number_text.h"
@@ -20,43 +21,29 @@ struct ValCase {
   double expected;
 };
 
-TEST(ValReading, LeadingDecimalNumbers) {
-  const ValCase cases[] = {
-      {"12.5", 12.5}, {"  12.5kg", 12.5}, {"\t\r\n7", 7}, {"-4", -4},     {"+3", 3},
-      {"- 3", 0},     {".5", 0.5},        {"5.", 5},      {"1.2.3", 1.2}, {"12 34", 12},
-      {"1e3", 1000},  {"1E-2", 0.01},     {"1d2", 100},   {"2e", 2},      {"2e+", 2},
-      {"3ex", 3},     {"abc", 0},         {"", 0},        {"  ", 0},      {".", 0},
-      {"-", 0},       {"007", 7},         {"1e-400", 0},  {"12\r\n", 12},
+// Val reads the number a text begins with, 0 when there is none; "&H" and "&O" numbers of
+// up to 4 hex or 6 octal digits are 16-bit.
+TEST(ValReading, LeadingNumbersAndPrefixes) {
+  const ValCase decimal[] = {
+      {"  12.5kg", 12.5}, {"\t\r\n7", 7}, {"-4", -4},     {"- 3", 0},   {".5", 0.5},
+      {"1.2.3", 1.2},     {"12 34", 12},  {"1E-2", 0.01}, {"1d2", 100}, {"2e+", 2},
+      {"3ex", 3},         {"abc", 0},     {"", 0},        {"-", 0},     {"007", 7},
+      {"12\r\n", 12},     {"1e-400", 0},
   };
-  for (const ValCase& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(Val(c.text), c.expected);
-  }
-}
-
-TEST(ValReading, HexadecimalAndOctalPrefixes) {
-  const ValCase cases[] = {{"&HFF", 255},       {"&hff", 255},      {" &H1F kg", 31},
-                           {"&H7FFF", 32767},   {"&HFFFF", -1},     {"&H8000", -32768},
-                           {"&H10000", 65536},  {"&H0FFFF", 65535}, {"&HFFFF&", 65535},
-                           {"&HFFFFFFFF", -1},  {"&O17", 15},       {"&o177777", -1},
-                           {"&O277777", 98303}, {"&O18", 1},        {"&H", 0},
-                           {"&Hxyz", 0},        {"&X1", 0},         {"-&H10", 0}};
-  for (const ValCase& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(Val(c.text), c.expected);
-  }
-}
-
-TEST(ValReading, NumbersThatDoNotFitAreToldApart) {
+  const ValCase prefixed[] = {
+      {"&hff", 255},      {" &H1F kg", 31},   {"&H7FFF", 32767},  {"&HFFFF", -1},
+      {"&H8000", -32768}, {"&H10000", 65536}, {"&H0FFFF", 65535}, {"&HFFFF&", 65535},
+      {"&HFFFFFFFF", -1}, {"&O17", 15},       {"&o177777", -1},   {"&O277777", 98303},
+      {"&O18", 1},        {"&H", 0},          {"&X1", 0},         {"-&H10", 0}};
+  for (const auto& cases : {std::span<const ValCase>(decimal), std::span<const ValCase>(prefixed)})
+    for (const ValCase& c : cases) EXPECT_EQ(Val(c.text), c.expected) << c.text;
   for (const std::string_view text : {"1e400", "-1e400", "&H123456789", "&O77777777777"}) {
-    SCOPED_TRACE(text);
-    EXPECT_EQ(ValChecked(text), std::nullopt);
-    EXPECT_EQ(Val(text), 0);
+    EXPECT_EQ(ValChecked(text), std::nullopt) << text;
+    EXPECT_EQ(Val(text), 0) << text;
   }
   EXPECT_EQ(ValChecked(std::string(400, '9')), std::nullopt);
   EXPECT_EQ(ValChecked("0." + std::string(400, '0') + "1"), 0.0);
   EXPECT_EQ(ValChecked("&H00000000012"), 18.0);  // leading zeros do not overflow
-  EXPECT_EQ(ValChecked("abc"), 0.0);
   EXPECT_FALSE(std::signbit(Val("-0")));
 }
 
@@ -70,10 +57,7 @@ TEST(NumericText, WholeTextMustBeOneNumber) {
       {"", std::nullopt},    {"  ", std::nullopt},   {"-", std::nullopt},   {".", std::nullopt},
       {"1,5", std::nullopt}, {"0x1F", std::nullopt}, {"1 2", std::nullopt}, {"1e400", std::nullopt},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(NumberFromText(c.text), c.expected);
-  }
+  for (const auto& c : cases) EXPECT_EQ(NumberFromText(c.text), c.expected) << c.text;
 }
 
 TEST(Rounding, HalvesGoToTheEvenNeighbour) {
@@ -83,7 +67,6 @@ TEST(Rounding, HalvesGoToTheEvenNeighbour) {
     std::optional<int16_t> asInteger;
   } cases[] = {{2.5, 2, 2},
                {3.5, 4, 4},
-               {-2.5, -2, -2},
                {2.5000001, 3, 3},
                {32767.5, 32768, std::nullopt},
                {-32768.5, -32768, -32768},
@@ -91,9 +74,8 @@ TEST(Rounding, HalvesGoToTheEvenNeighbour) {
                {-2147483648.5, -2147483648, std::nullopt},
                {std::numeric_limits<double>::quiet_NaN(), std::nullopt, std::nullopt}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.input);
-    EXPECT_EQ(RoundToLong(c.input), c.asLong);
-    EXPECT_EQ(RoundToInteger(c.input), c.asInteger);
+    EXPECT_EQ(RoundToLong(c.input), c.asLong) << c.input;
+    EXPECT_EQ(RoundToInteger(c.input), c.asInteger) << c.input;
   }
 }
 
@@ -101,25 +83,14 @@ TEST(NumberTextForm, FifteenSignificantDigitsWithExponentOnlyAtTheExtremes) {
   const struct {
     double number;
     std::string_view text;
-  } cases[] = {{12.5, "12.5"},
-               {0.5, "0.5"},
-               {1234567, "1234567"},
-               {-4, "-4"},
-               {-0.0, "0"},
-               {0.1 + 0.2, "0.3"},
-               {12.7 * 2.54, "32.258"},
-               {1.0 / 3, "0.333333333333333"},
+  } cases[] = {{1.0 / 3, "0.333333333333333"},
                {-2.0 / 3, "-0.666666666666667"},
-               {999999999999999, "999999999999999"},
                {123456789012345.6, "123456789012346"},
                {999999999999999.9, "1E+15"},
-               {1e15, "1E+15"},
                {-1.5e20, "-1.5E+20"},
-               {0.0001, "0.0001"},
                {0.00001, "1E-05"},
-               {-1.25e-5, "-1.25E-05"},
                {5e-324, "4.94065645841247E-324"}};
-  for (const auto& c : cases) EXPECT_EQ(DoubleToText(c.number), c.text);
+  for (const auto& c : cases) EXPECT_EQ(DoubleToText(c.number), c.text) << c.text;
   // The formatter's general number shows the same digits with the regional separator.
   std::string general;
   AppendDoubleText(general, 1.0 / 3, ',');
@@ -142,43 +113,22 @@ TEST(NumberTextForm, EveryTextReadsBackToTheSameText) {
   }
 }
 
+// A Boolean counts as -1; a text is a number only when it is one as a whole. Appending
+// bytes makes text of any value, and taking the text leaves Empty.
 TEST(ValueKinds, TextAndNumberForms) {
-  EXPECT_EQ(Value().ToText(), "");
   EXPECT_EQ(Value::Boolean(true).ToText(), "True");
-  EXPECT_EQ(Value::Boolean(false).ToText(), "False");
+  EXPECT_EQ(Value::Boolean(true).ToNumber(), -1.0);
   EXPECT_EQ(Value::Long(-2147483647 - 1).ToText(), "-2147483648");
   EXPECT_EQ(Value::Single(0.25f).ToText(), "0.25");
-  EXPECT_EQ(Value::Text(std::string("a\0b", 3)).ToText(), std::string("a\0b", 3));
-
   EXPECT_EQ(Value().ToNumber(), 0.0);
-  EXPECT_EQ(Value::Boolean(true).ToNumber(), -1.0);
   EXPECT_EQ(Value::Text(" 7 ").ToNumber(), 7.0);
   EXPECT_EQ(Value::Text("7 kg").ToNumber(), std::nullopt);
-}
 
-TEST(ValueKinds, AppendingBytesMakesText) {
-  Value value;
-  value.AppendText("12");
+  Value value = Value::Double(12.5);
   value.AppendText(std::string_view("\0\r\n", 3));
-  EXPECT_EQ(value, Value::Text(std::string("12\0\r\n", 5)));
-
-  Value number = Value::Double(12.5);
-  number.AppendText("kg");
-  EXPECT_EQ(number, Value::Text("12.5kg"));
-}
-
-TEST(ValueKinds, ClearingKeepsTheStorageAndTakingLeavesEmpty) {
-  Value value;
-  value.AppendText(std::string(1000, 'x'));
-  const char* storage = value.TextIfText()->data();
-  value.Clear();
+  EXPECT_EQ(value, Value::Text(std::string("12.5\0\r\n", 7)));
+  EXPECT_EQ(value.TakeText(), std::string("12.5\0\r\n", 7));
   EXPECT_EQ(value, Value());
-  value.AppendText("y");
-  EXPECT_EQ(value.TextIfText()->data(), storage);
-
-  EXPECT_EQ(value.TakeText(), "y");
-  EXPECT_EQ(value, Value());
-  EXPECT_EQ(Value::Integer(3).TakeText(), "3");
 }
 
 }  // namespace
