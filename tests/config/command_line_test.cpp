@@ -7,42 +7,38 @@ namespace {
 
 using Action = CommandLine::Action;
 
-TEST(CommandLineParsing, Modes) {
-  EXPECT_EQ(ParseCommandLine({}).action, Action::RunWindows);
-  const CommandLine windows = ParseCommandLine({"/home/ann/Lab Setup.DE3"});
-  EXPECT_EQ(windows.action, Action::RunWindows);
-  EXPECT_EQ(windows.configPath, "/home/ann/Lab Setup.DE3");
-
-  const CommandLine headless = ParseCommandLine({"--headless", "--virtual", "a.DE3"});
-  EXPECT_EQ(headless.action, Action::RunHeadless);
-  EXPECT_TRUE(headless.virtualMode);
-  EXPECT_EQ(headless.configPath, "a.DE3");
-
-  EXPECT_EQ(ParseCommandLine({"--print-config", "x"}).action, Action::PrintConfig);
-  EXPECT_EQ(ParseCommandLine({"x", "--help"}).action, Action::ShowHelp);
-  EXPECT_EQ(ParseCommandLine({"--version"}).action, Action::ShowVersion);
-
-  // The command text may look like an option; what follows it is the topic.
-  const CommandLine command = ParseCommandLine({"--command", "-{PUSH(Tare)}", "COM1"});
-  EXPECT_EQ(command.action, Action::SendCommand);
-  EXPECT_EQ(command.commandText, "-{PUSH(Tare)}");
-  EXPECT_EQ(command.configPath, "COM1");
-}
-
-TEST(CommandLineParsing, OldSwitchIsIgnoredAndPathKeepsItsCase) {
-  const CommandLine line = ParseCommandLine({"/k", "/data/MixedCase.de3"});
-  EXPECT_EQ(line.action, Action::RunWindows);
-  EXPECT_EQ(line.configPath, "/data/MixedCase.de3");
-}
-
-TEST(CommandLineParsing, UsageErrors) {
-  EXPECT_EQ(ParseCommandLine({"--headless"}).action, Action::UsageError);
-  EXPECT_EQ(ParseCommandLine({"--virtual", "a"}).action, Action::UsageError);
-  EXPECT_EQ(ParseCommandLine({"--print-config"}).action, Action::UsageError);
-  EXPECT_EQ(ParseCommandLine({"a", "b"}).action, Action::UsageError);
-  EXPECT_EQ(ParseCommandLine({"--bogus"}).action, Action::UsageError);
-  EXPECT_EQ(ParseCommandLine({"--command"}).action, Action::UsageError);
-  EXPECT_EQ(ParseCommandLine({"--headless", "--command", "{RESET}"}).action, Action::UsageError);
+TEST(CommandLineParsing, ModesPathsAndUsageErrors) {
+  const struct {
+    std::vector<std::string> args;
+    Action action;
+    std::string configPath;
+  } cases[] = {
+      {{}, Action::RunWindows, ""},
+      {{"/home/ann/Lab Setup.DE3"}, Action::RunWindows, "/home/ann/Lab Setup.DE3"},
+      {{"/k", "/data/MixedCase.de3"}, Action::RunWindows, "/data/MixedCase.de3"},  // an old switch
+      {{"--headless", "--virtual", "a.DE3"}, Action::RunHeadless, "a.DE3"},
+      {{"--print-config", "x"}, Action::PrintConfig, "x"},
+      {{"x", "--help"}, Action::ShowHelp, ""},
+      {{"--version"}, Action::ShowVersion, ""},
+      // The command text may look like an option; what follows it is the topic.
+      {{"--command", "-{PUSH(Tare)}", "COM1"}, Action::SendCommand, "COM1"},
+      {{"--headless"}, Action::UsageError, ""},
+      {{"--virtual", "a"}, Action::UsageError, "a"},
+      {{"--print-config"}, Action::UsageError, ""},
+      {{"a", "b"}, Action::UsageError, ""},
+      {{"--bogus"}, Action::UsageError, ""},
+      {{"--command"}, Action::UsageError, ""},
+      {{"--headless", "--command", "{RESET}"}, Action::UsageError, ""},
+  };
+  for (const auto& c : cases) {
+    const CommandLine line = ParseCommandLine(c.args);
+    EXPECT_EQ(line.action, c.action) << ::testing::PrintToString(c.args);
+    if (c.action != Action::UsageError && c.action != Action::ShowHelp) {
+      EXPECT_EQ(line.configPath, c.configPath) << ::testing::PrintToString(c.args);
+    }
+  }
+  EXPECT_TRUE(ParseCommandLine({"--headless", "--virtual", "a.DE3"}).virtualMode);
+  EXPECT_EQ(ParseCommandLine({"--command", "-{PUSH(Tare)}"}).commandText, "-{PUSH(Tare)}");
 }
 
 }  // namespace

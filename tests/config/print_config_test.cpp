@@ -27,38 +27,48 @@ TEST(QuoteText, EscapesEveryByteOutsidePrintableAscii) {
   for (const auto& [text, quoted] : cases) EXPECT_EQ(QuoteText(text), quoted);
 }
 
+// Every stored item but the 125 raw lengths, which are printed as their texts, in file order;
+// Netfenno lists its connection instead of the serial line.
 TEST(PrintConfig, ListsEverySettingInFileOrder) {
-  const Settings s = Settings::Defaults(ComfennoEdition(), "/home/ann");
+  Settings s = Settings::Defaults(ComfennoEdition(), "/home/ann");
+  s.KeystrokeTranslation[13] = "{ENTER}";
+  s.FieldFilter[21] = "N";
+  s.HotKeyString[49] = "\x1b";
+  s.InterCharDelay = 7;
   const std::vector<std::string> lines = Lines(PrintConfig(s, ComfennoEdition()));
-  // Every stored item but the 125 raw lengths, which are printed as their texts.
   ASSERT_EQ(lines.size(), 1461u - 1 - 125 + 125 + 2);
-  const std::vector<std::string> first(lines.begin(), lines.begin() + 10);
-  EXPECT_EQ(first, (std::vector<std::string>{
-                       "PortIndex = 0", "BaudIndex = 6", "ParityIndex = 1", "DataBitsIndex = 2",
-                       "StopBitsIndex = 0", "FlowControl = 0", "InputBufferSize = 4096",
-                       "OutputBufferSize = 1024", "BeepOnInput = 0", "OutputMethod = 0"}));
-  EXPECT_EQ(lines[16], "Delimiter = \",\"");
-  EXPECT_EQ(lines[19], "TargetSpecified = -1");
-  EXPECT_EQ(lines[23 + 13], "KeystrokeTranslation(13) = \"{ENTER}\"");
-  EXPECT_EQ(lines[23 + 256 + 65], "PreInputTranslation(65) = \"A\"");
-  EXPECT_EQ(lines[23 + 512 + 10], "DdeTranslation(10) = \"\\x00\"");
-  EXPECT_EQ(lines[23 + 1024], "ButtonCaption(1) = \"String1\"");
-  EXPECT_EQ(lines[23 + 1024 + 3], "FieldFilter(21) = \"C\"");
-  EXPECT_EQ(lines[lines.size() - 3], "HotKeyString(49) = \"\"");
-  EXPECT_EQ(lines[lines.size() - 2], "DDETopic = \"\"");
-  EXPECT_EQ(lines.back(), "InterCharDelay = 1");
-}
+  const std::pair<size_t, std::string> items[] = {
+      {0, "PortIndex = 0"},
+      {1, "BaudIndex = 6"},
+      {16, "Delimiter = \",\""},
+      {19, "TargetSpecified = -1"},
+      {23 + 13, "KeystrokeTranslation(13) = \"{ENTER}\""},
+      {23 + 512 + 10, "DdeTranslation(10) = \"\\x00\""},
+      {23 + 1024 + 3, "FieldFilter(21) = \"N\""},
+      {lines.size() - 3, "HotKeyString(49) = \"\\x1B\""},
+      {lines.size() - 1, "InterCharDelay = 7"},
+  };
+  for (const auto& [line, text] : items) EXPECT_EQ(lines[line], text) << line;
 
-TEST(PrintConfig, NetfennoListsItsConnectionInsteadOfTheSerialLine) {
-  Settings s = Settings::Defaults(NetfennoEdition(), "/home/ann");
-  s.TcpRemoteHost = "10.0.0.5";
-  const std::string listing = PrintConfig(s, NetfennoEdition());
-  const std::vector<std::string> lines = Lines(listing);
+  Settings net = Settings::Defaults(NetfennoEdition(), "/home/ann");
+  net.TcpRemoteHost = "10.0.0.5";
+  const std::string listing = PrintConfig(net, NetfennoEdition());
+  const std::vector<std::string> netLines = Lines(listing);
   EXPECT_EQ(
-      std::vector<std::string>(lines.begin(), lines.begin() + 5),
+      std::vector<std::string>(netLines.begin(), netLines.begin() + 5),
       (std::vector<std::string>{"PortIndex = 0", "TcpMode = 0", "TcpRemoteHost = \"10.0.0.5\"",
                                 "TcpRemotePort = \"\"", "TcpLocalPort = \"\""}));
   EXPECT_EQ(listing.find("BaudIndex"), std::string::npos);
+}
+
+TEST(BaudTable, IndexAndRate) {
+  EXPECT_EQ(BaudRateOfIndex(0), 110);
+  EXPECT_EQ(BaudRateOfIndex(11), 115200);
+  EXPECT_EQ(BaudRateOfIndex(12), 9600);
+  EXPECT_EQ(BaudRateOfIndex(-1), 9600);
+  EXPECT_EQ(BaudIndexOfRate(19200), 8);
+  EXPECT_EQ(BaudIndexOfRate(12345), -1);
+  EXPECT_EQ(PortNameOf(9), "COM10");
 }
 
 }  // namespace

@@ -10,42 +10,33 @@
 namespace fenno {
 namespace {
 
-struct BoundCase {
-  const char* name;
-  DialogCheck (*check)(std::string_view);
-  const char* digits;
-  int message;  // 0: accepted
-  const char* field;
-};
-
 DialogCheck DelimiterCount(std::string_view digits) {
   return CheckDelimiter({',', std::string(digits)});
 }
 
 TEST(RecordDialogs, NumberBoxesAcceptTheirRangeOnly) {
-  const BoundCase cases[] = {
-      {"length 0", CheckRecordLength, "0", str::kRecordLengthRange, "RecordLength"},
-      {"length empty", CheckRecordLength, "", str::kRecordLengthRange, "RecordLength"},
-      {"length 1", CheckRecordLength, "1", 0, ""},
-      {"length 32766", CheckRecordLength, "32766", 0, ""},
-      {"length 32767", CheckRecordLength, "32767", str::kRecordLengthRange, "RecordLength"},
-      {"length that would wrap", CheckRecordLength, "4294967297", str::kRecordLengthRange,
+  const struct {
+    DialogCheck (*check)(std::string_view);
+    std::vector<std::string> accepted, refused;
+    int message;
+    std::string field;
+  } boxes[] = {
+      {CheckRecordLength,
+       {"1", "32766"},
+       {"0", "", "32767", "4294967297"},
+       str::kRecordLengthRange,
        "RecordLength"},
-      {"gap 0", CheckTimeGap, "0", str::kTimeGapRange, "ClockTicks"},
-      {"gap 1", CheckTimeGap, "1", 0, ""},
-      {"gap 255", CheckTimeGap, "255", 0, ""},
-      {"gap 256", CheckTimeGap, "256", str::kTimeGapRange, "ClockTicks"},
-      {"fields 1", DelimiterCount, "1", str::kFieldCountRange, "Text1"},
-      {"fields 2", DelimiterCount, "2", 0, ""},
-      {"fields 40", DelimiterCount, "40", 0, ""},
-      {"fields 41", DelimiterCount, "41", str::kFieldCountRange, "Text1"},
-      {"field length 32766", CheckFieldLengthEntry, "32766", 0, ""},
-      {"field length 32767", CheckFieldLengthEntry, "32767", str::kFieldLengthRange, "FieldLength"},
+      {CheckTimeGap, {"1", "255"}, {"0", "256"}, str::kTimeGapRange, "ClockTicks"},
+      {DelimiterCount, {"2", "40"}, {"1", "41"}, str::kFieldCountRange, "Text1"},
+      {CheckFieldLengthEntry, {"32766"}, {"32767"}, str::kFieldLengthRange, "FieldLength"},
   };
-  for (const BoundCase& c : cases) {
-    const DialogCheck check = c.check(c.digits);
-    EXPECT_EQ(check.message, c.message) << c.name;
-    EXPECT_EQ(check.field, c.field) << c.name;
+  for (const auto& box : boxes) {
+    for (const std::string& digits : box.accepted)
+      EXPECT_TRUE(box.check(digits).Accepted()) << box.field << " " << digits;
+    for (const std::string& digits : box.refused) {
+      EXPECT_EQ(box.check(digits).message, box.message) << box.field << " " << digits;
+      EXPECT_EQ(box.check(digits).field, box.field) << digits;
+    }
   }
 }
 
