@@ -15,6 +15,7 @@
 #include "config/config_load.h"
 #include "config/config_samples.h"
 #include "config/config_text_ids.h"
+#include "config/print_config.h"
 #include "support/recording_prompt.h"
 
 namespace fenno {
@@ -238,37 +239,24 @@ TEST_P(ConfigFileTest, DamagedFilesAreRefusedWholeAndDefinedValuesRead) {
         << what;
     EXPECT_TRUE(read == before) << what;
   }
-  // PreInputTranslation(19) is on line 300, KeystrokeTranslation(32) on line 57.
-  const struct {
-    std::string what;
-    std::string bytes;
-    bool (*read)(const Settings&);
-    bool serialOnly = false;
-  } defined[] = {
-      {"pre-input entry without a code", withLine(300 + t, "Ignored"),
-       [](const Settings& s) { return s.PreInputTranslation[19] == std::string(1, '\0'); }},
-      {"empty pre-input entry", withLine(300 + t, ""),
-       [](const Settings& s) { return s.PreInputTranslation[19] == std::string(1, '\0'); }},
-      {"pre-input code with text after it", withLine(300 + t, " 65abc"),
-       [](const Settings& s) { return s.PreInputTranslation[19] == "A"; }},
-      {"the space key of key macros", withLine(57 + t, "{ }"),
-       [](const Settings& s) { return s.KeystrokeTranslation[32] == " "; }},
-      {"RecordTimeGap 300", withLine(12 + t, " 300 "),
-       [](const Settings& s) { return s.RecordTimeGap == 255; }},
-      {"RecordTimeGap 0", withLine(12 + t, " 0 "),
-       [](const Settings& s) { return s.RecordTimeGap == 1; }},
-      {"RecordTimeGap -1", withLine(12 + t, "-1 "),
-       [](const Settings& s) { return s.RecordTimeGap == 1; }},
-      {"BaudIndex 12 (the line opens at 9600 baud)", withLine(3, " 12 "),
-       [](const Settings& s) { return s.BaudIndex == 12; }, true},
+  // Each read as its listing line shows it. PreInputTranslation(19) is on line 300,
+  // KeystrokeTranslation(32) on line 57; a BaudIndex of 12 opens the line at 9600 baud.
+  std::vector<std::tuple<std::string, size_t, std::string>> defined = {
+      {"Ignored", 300 + t, "PreInputTranslation(19) = \"\\x00\""},  // no code: code 0
+      {"", 300 + t, "PreInputTranslation(19) = \"\\x00\""},
+      {" 65abc", 300 + t, "PreInputTranslation(19) = \"A\""},
+      {"{ }", 57 + t, "KeystrokeTranslation(32) = \" \""},  // the space key of key macros
+      {" 300 ", 12 + t, "RecordTimeGap = 255"},
+      {" 0 ", 12 + t, "RecordTimeGap = 1"},
+      {"-1 ", 12 + t, "RecordTimeGap = 1"},
   };
-  for (const auto& c : defined) {
-    if (c.serialOnly && t) continue;
+  if (!t) defined.emplace_back(" 12 ", 3, "BaudIndex = 12");
+  for (const auto& [text, line, listed] : defined) {
     Settings read = Defaults();
     read.KeystrokeTranslation[32] = "x";
-    EXPECT_EQ(ReadConfigFile(folder_.Write("odd.cfg", c.bytes), read, edition()), ReadResult::Ok)
-        << c.what;
-    EXPECT_TRUE(c.read(read)) << c.what;
+    const std::string path = folder_.Write("odd.cfg", withLine(line, text));
+    EXPECT_EQ(ReadConfigFile(path, read, edition()), ReadResult::Ok) << text;
+    EXPECT_NE(PrintConfig(read, edition()).find("\n" + listed + "\n"), std::string::npos) << text;
   }
   Settings read = Defaults();
   EXPECT_EQ(ReadConfigFile(folder_.File("missing.cfg"), read, edition()), ReadResult::Unreadable);
