@@ -55,18 +55,29 @@ inline Settings RichSettings(const Edition& edition) {
     s.OutputBufferSize = 128;
   }
   s.OutputMethod = kLogToDisk;
-  s.BeepOnInput = true;
-  s.LogFilePath = line();
+  s.BeepOnInput = s.CommandLinkAuto = s.BufferLinkAuto = true;
+  s.StartSuspended = s.MinimizeOnActivation = s.AlwaysOnTop = s.ShowDateTime = true;
+  s.TargetSpecified = s.StripCrLf = false;
   s.RecordStructure = kFixedLengthFields;
   s.StartOfRecordEvent = kStartSpecial;
   s.EndOfRecordEvent = kEndSpecial;
-  s.StartOfRecordChars = raw();
-  s.EndOfRecordChars = "\r\n\"" + raw();
   s.RecordTimeGap = 255;
   s.RecordLength = 32767;
   s.FieldCount = 40;
   s.Delimiter = '\0';
-  s.RecordPreamble = raw();
+  s.InterCharDelay = 250;
+  s.TimerInterval = 99999999;
+  s.TimerFlags = 1 | 8;
+  s.EngineButtons = 3;
+  for (std::string* text :
+       {&s.LogFilePath, &s.TargetAppTitle, &s.TargetAppCommand, &s.DdeTargetApp, &s.DdeTargetTopic,
+        &s.DdeTargetItem, &s.CommandLinkApp, &s.CommandLinkTopic, &s.CommandLinkItem,
+        &s.BufferLinkApp, &s.BufferLinkTopic, &s.BufferLinkItem, &s.DDETopic, &s.DateTimeFormat})
+    *text = line();
+  for (std::string* text : {&s.StartOfRecordChars, &s.RecordPreamble, &s.TimerString})
+    *text = raw();
+  s.EndOfRecordChars = "\r\n\"" + raw();
+  s.AckString = "\r\n\"" + raw();
   for (int i = 1; i <= kMaxFields; ++i) {
     s.FieldFilter[i] = line();
     s.FieldLength[i] = static_cast<int16_t>(i * 700);
@@ -83,42 +94,15 @@ inline Settings RichSettings(const Edition& edition) {
   s.PreInputTranslation[21] = kVoidRecordEntry;
   s.DdeTranslation = AllBytes(200);
   s.LogTranslation = AllBytes(100);
-  s.TargetAppTitle = line();
-  s.TargetAppCommand = line();
-  s.TargetSpecified = false;
-  s.InterCharDelay = 250;
-  s.DdeTargetApp = line();
-  s.DdeTargetTopic = line();
-  s.DdeTargetItem = line();
-  s.CommandLinkApp = line();
-  s.CommandLinkTopic = line();
-  s.CommandLinkItem = line();
-  s.CommandLinkAuto = true;
-  s.BufferLinkApp = line();
-  s.BufferLinkTopic = line();
-  s.BufferLinkItem = line();
-  s.BufferLinkAuto = true;
-  s.StripCrLf = false;
-  s.DDETopic = line();
   for (int i = 1; i <= kOutputStrings; ++i) {
     s.ButtonCaption[i] = line();
     s.ButtonString[i] = raw();
   }
-  s.AckString = "\r\n\"" + raw();
-  s.TimerString = raw();
-  s.TimerInterval = 99999999;
-  s.TimerFlags = 1 | 8;
   for (int i = 0; i < kHotKeys; ++i) {
     s.HotKeyAction[i] = static_cast<int16_t>(i % edition.hotKeyActionCount);
     s.HotKeyCode[i] = static_cast<int16_t>(i * 600 - 15000);
     s.HotKeyString[i] = raw();
   }
-  s.StartSuspended = true;
-  s.MinimizeOnActivation = true;
-  s.AlwaysOnTop = true;
-  s.EngineButtons = 3;
-  s.ShowDateTime = true;
-  s.DateTimeFormat = line();
   return s;
 }
 

@@ -4,14 +4,14 @@
 #include <filesystem>
 
 #include "config/qt_user_store.h"
+#include "support/test_files.h"
 
 namespace fenno {
 namespace {
 
 TEST(IniUserStore, KeepsValuesPerApplicationAndSectionUnderTheConfigFolder) {
-  const std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / ("fenno-store-" + std::to_string(::getpid()));
-  std::filesystem::remove_all(folder);
+  const testing::ScratchFolder scratch;
+  const std::filesystem::path folder = scratch.path();
   ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
 
   IniUserStore store("Comfenno");
@@ -26,7 +26,6 @@ TEST(IniUserStore, KeepsValuesPerApplicationAndSectionUnderTheConfigFolder) {
   EXPECT_EQ(reopened.Get("Comfenno", "Ports", "COM5"), "/dev/serial/by-id/usb-scale");
   EXPECT_FALSE(reopened.Get("Comfenno", "Settings", "MainLeft").has_value());
   EXPECT_TRUE(std::filesystem::exists(folder / "Comfenno" / "Comfenno - COM1.ini"));
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
