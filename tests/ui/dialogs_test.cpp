@@ -45,7 +45,9 @@ namespace {
 
 using testing::Child;
 
-void Click(QWidget& window, const char* button) { Child<QPushButton>(window, button).click(); }
+void Click(QWidget& window, const char* button) {
+  Child<QPushButton>(window, button).click();
+}
 
 // What a user's typing does: the text changes, then the box tells it was edited.
 void Type(QWidget& dialog, const char* box, const char* text) {
@@ -262,8 +264,8 @@ void TranslateWithChart(QWidget& editor, int code, int chartLine) {
 
 TEST_F(DialogTest, TranslationsChangeACopyThatOnlyOkStores) {
   const Settings before = settings_;
-  auto preInput = Open<TranslationEditor>(TranslationTable::PreInput, settings_, working_,
-                                          strings_, KeystrokePicker());
+  auto preInput = Open<TranslationEditor>(TranslationTable::PreInput, settings_, working_, strings_,
+                                          KeystrokePicker());
   TranslateWithChart(*preInput, 21, 1);  // the second of the two words before the codes
   EXPECT_EQ(Translation(*preInput, 21), QStringLiteral("Void Record"));
   Click(*preInput, "cmdResetAll");
@@ -271,8 +273,9 @@ TEST_F(DialogTest, TranslationsChangeACopyThatOnlyOkStores) {
   Click(*preInput, "okButton");
   ExpectNothingStored(before);  // back to what it was
 
-  auto keystrokes = Open<TranslationEditor>(TranslationTable::Keystroke, settings_, working_,
-                                            strings_, [](QWidget&) { return std::string("^{F5}"); });
+  auto keystrokes =
+      Open<TranslationEditor>(TranslationTable::Keystroke, settings_, working_, strings_,
+                              [](QWidget&) { return std::string("^{F5}"); });
   Child<QTableWidget>(*keystrokes, "TransList").setCurrentCell(10, 0);
   Click(*keystrokes, "cmdTranslate");
   EXPECT_EQ(Translation(*keystrokes, 10), QStringLiteral("^{F5}"));
@@ -290,8 +293,7 @@ TEST_F(DialogTest, TranslationsChangeACopyThatOnlyOkStores) {
 }
 
 TEST_F(DialogTest, TheDateTimeFormatIsRefusedWithFocusOrStored) {
-  auto dialog =
-      Open<DateTimeFormatDialog>(settings_, working_, regional_, prompt_, strings_);
+  auto dialog = Open<DateTimeFormatDialog>(settings_, working_, regional_, prompt_, strings_);
   Child<QLineEdit>(*dialog, "Text1").setText(QStringLiteral("hh \"o'clock"));
   Child<QPushButton>(*dialog, "cancelButton").setFocus();
   dialog->accept();
@@ -309,8 +311,8 @@ TEST_F(DialogTest, PortSetupRefusesABadBufferSizeInTheBoxAndOnOk) {
   const Settings before = settings_;
   testing::ScratchFolder root;  // the sysfs and /dev the dialog sees
   for (const char* button : {"cancelButton", "okButton"}) {
-    auto dialog = Open<PortSetupDialog>(PortSetupContext{edition_, settings_, working_, store_,
-                                                         prompt_, strings_, root.File("")});
+    auto dialog = Open<PortSetupDialog>(
+        PortSetupContext{edition_, settings_, working_, store_, prompt_, strings_, root.File("")});
     Type(*dialog, "BuffSize", "4096x");   // not a digit: a beep
     Type(*dialog, "BuffSize", "200000");  // too large: the message
     EXPECT_EQ(Child<QLineEdit>(*dialog, "BuffSize").text(), QLatin1String("4096"));
