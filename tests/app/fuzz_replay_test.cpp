@@ -8,14 +8,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "fuzz_entries.h"
+#include "support/test_files.h"
 
 namespace fenno {
 namespace {
@@ -42,26 +41,14 @@ fs::path FuzzFolder() {
   return source ? fs::path(source) / "fuzz" : fs::path();
 }
 
-std::vector<fs::path> FilesIn(const fs::path& folder) {
-  std::vector<fs::path> files;
-  if (!fs::is_directory(folder)) return files;
+// The files (or the folders) of `folder`, sorted; none when there is no such folder.
+std::vector<fs::path> Entries(const fs::path& folder, bool folders = false) {
+  std::vector<fs::path> found;
+  if (!fs::is_directory(folder)) return found;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder))
-    if (entry.is_regular_file()) files.push_back(entry.path());
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
-std::set<std::string> SubfoldersOf(const fs::path& folder) {
-  std::set<std::string> names;
-  if (!fs::is_directory(folder)) return names;
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder))
-    if (entry.is_directory()) names.insert(entry.path().filename().string());
-  return names;
-}
-
-std::string Contents(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (folders ? entry.is_directory() : entry.is_regular_file()) found.push_back(entry.path());
+  std::sort(found.begin(), found.end());
+  return found;
 }
 
 class FuzzReplayTest : public ::testing::TestWithParam<FuzzTarget> {};
@@ -69,15 +56,14 @@ class FuzzReplayTest : public ::testing::TestWithParam<FuzzTarget> {};
 TEST_P(FuzzReplayTest, EveryCommittedInputRunsCleanly) {
   const FuzzTarget& target = GetParam();
   ASSERT_TRUE(fs::is_directory(FuzzFolder())) << "FENNO_SOURCE_DIR names no source tree";
-  const std::vector<fs::path> seeds = FilesIn(FuzzFolder() / "corpus" / target.name);
-  EXPECT_FALSE(seeds.empty()) << "no seed inputs for " << target.name;
-  std::vector<fs::path> inputs = seeds;
-  for (const fs::path& file : FilesIn(FuzzFolder() / "regressions" / target.name))
+  std::vector<fs::path> inputs = Entries(FuzzFolder() / "corpus" / target.name);
+  EXPECT_FALSE(inputs.empty()) << "no seed inputs for " << target.name;
+  for (const fs::path& file : Entries(FuzzFolder() / "regressions" / target.name))
     inputs.push_back(file);
   for (const fs::path& input : inputs) {
     // Named before it runs: a crash ends the process with no other trace of the input.
     std::cerr << "replaying " << input.string() << std::endl;
-    const std::string bytes = Contents(input);
+    const std::string bytes = testing::ReadWholeFile(input);
     target.entry(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
   }
 }
@@ -94,16 +80,14 @@ TEST(FuzzReplay, EveryTargetAndInputFolderIsReplayed) {
   for (const FuzzTarget& target : kTargets) known.insert(target.name);
 
   std::set<std::string> programs;
-  for (const fs::path& file : FilesIn(FuzzFolder())) {
+  for (const fs::path& file : Entries(FuzzFolder())) {
     const std::string name = file.filename().string();
-    const std::string suffix = "_fuzzer.cpp";
-    if (name.size() > suffix.size() && name.ends_with(suffix))
-      programs.insert(name.substr(0, name.size() - suffix.size()));
+    if (name.ends_with("_fuzzer.cpp")) programs.insert(name.substr(0, name.find("_fuzzer.cpp")));
   }
   EXPECT_EQ(programs, known);
   for (const char* kind : {"corpus", "regressions"})
-    for (const std::string& folder : SubfoldersOf(FuzzFolder() / kind))
-      EXPECT_TRUE(known.count(folder)) << "fuzz/" << kind << "/" << folder << " is not replayed";
+    for (const fs::path& folder : Entries(FuzzFolder() / kind, true))
+      EXPECT_TRUE(known.count(folder.filename().string())) << folder << " is not replayed";
 }
 
 }  // namespace

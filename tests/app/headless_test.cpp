@@ -2,13 +2,11 @@
 // pseudo-terminal or over loopback TCP where the device simulator of tools/ plays a
 // balance, and serving live data on a private session bus.
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <pty.h>
-#include <sys/socket.h>
 
+#include <QTcpServer>
 #include <algorithm>
 #include <regex>
 
@@ -33,6 +31,10 @@ using namespace testing;
 
 std::string SourceDir() {
   return std::getenv("FENNO_SOURCE_DIR");
+}
+
+std::string ProgramPath(const Edition& edition) {
+  return std::getenv(edition.IsSerial() ? "COMFENNO_BIN" : "NETFENNO_BIN");
 }
 
 std::string WriteConfig(const std::string& path, const Settings& settings, const Edition& edition) {
@@ -92,8 +94,7 @@ class HeadlessTest : public ::testing::Test {
                                       std::map<std::string, std::string> environment = {}) {
     const std::string config = WriteConfig(
         folder.File(name + std::string(edition_->configExtension)), settings, *edition_);
-    std::vector<std::string> command = {
-        std::getenv(edition_->IsSerial() ? "COMFENNO_BIN" : "NETFENNO_BIN"), "--headless"};
+    std::vector<std::string> command = {ProgramPath(*edition_), "--headless"};
     command.insert(command.end(), options.begin(), options.end());
     command.push_back(config);
     environment.emplace("XDG_CONFIG_HOME", configHome.string());
@@ -166,35 +167,6 @@ TEST_F(HeadlessTest, VirtualDeviceRecordsReachTheLogAndAcknowledgementsTheDevice
   }
 }
 
-TEST_F(HeadlessTest, ExitStatusesForBadConfigurationsUsageAndMissingPorts) {
-  std::ofstream(folder.File("junk.DE3")) << "not a configuration\r\n";
-  const std::string bin = std::getenv("COMFENNO_BIN");
-  struct Case {
-    std::vector<std::string> command;
-    int status;
-    std::string says;
-  };
-  const Case cases[] = {
-      {{bin, "--headless", "--virtual", folder.File("missing.DE3")}, 1, "cannot be read"},
-      {{bin, "--headless", folder.File("junk.DE3")}, 1, "is not a valid configuration file"},
-      {{bin, "--headless"}, 2, ""},
-  };
-  for (const Case& c : cases) {
-    ChildProcess program(c.command, folder.File("run"));
-    ASSERT_TRUE(program.WaitForExit());
-    EXPECT_EQ(program.ExitCode(), c.status) << c.command.back();
-    EXPECT_NE(program.Errors().find(c.says), std::string::npos) << program.Errors();
-  }
-
-  AssignPort(folder.File("no-such-device"));
-  auto missing = Start("missing");
-  ASSERT_TRUE(missing->WaitForExit());
-  EXPECT_EQ(missing->ExitCode(), 3);
-  EXPECT_NE(missing->Errors().find("COM5 Device Not Available."), std::string::npos)
-      << missing->Errors();
-  EXPECT_NE(missing->Errors().find("does not exist"), std::string::npos);
-}
-
 TEST_F(HeadlessTest, TerminationWhileALogWriteIsRetriedEndsTheProgramAndSaysWhatWasLost) {
   settings.LogFilePath = folder.File("no-such-folder/data.log");
   auto program = Start("retry", {"--virtual"});
@@ -218,50 +190,73 @@ TEST(ExampleConfigs, CommittedFilesAreWhatTheWriterProduces) {
   }
 }
 
-// --print-config lists a readable file, says when it is old, and refuses the others.
-TEST(PrintConfigProgram, PrintsReadableFilesAndRefusesOthers) {
+// --print-config lists a readable file and says when it is old; a file either option cannot
+// use and a command line without a file end the program with their status and message.
+TEST(ProgramExit, StatusesAndMessagesOfPrintConfigBadFilesAndUsage) {
   for (const Edition* edition : {&ComfennoEdition(), &NetfennoEdition()}) {
     const Edition& other = edition->hasTcpSettings ? ComfennoEdition() : NetfennoEdition();
     const Settings rich = RichSettings(*edition);
     const Settings defaults = Settings::Defaults(*edition, "/home/ann");
-    const std::string bytes = ConfigFileBytes(defaults, *edition);
     ScratchFolder folder;
+    const std::string cut =
+        folder.Write("cut.cfg", ConfigFileBytes(defaults, *edition).substr(0, 5000));
+    const std::string missing = folder.File("missing.cfg");
     const struct {
-      std::string path;
+      std::vector<std::string> options;
       int status;
       std::string out, err;
     } cases[] = {
-        {folder.Write("rich.cfg", ConfigFileBytes(rich, *edition)), 0, PrintConfig(rich, *edition),
+        {{"--print-config", folder.Write("rich.cfg", ConfigFileBytes(rich, *edition))},
+         kExitOk,
+         PrintConfig(rich, *edition),
          ""},
-        {folder.Write("old.cfg", OldLayoutFile(defaults, *edition)), 0, "InterCharDelay = 1\n",
+        {{"--print-config", folder.Write("old.cfg", OldLayoutFile(defaults, *edition))},
+         kExitOk,
+         "InterCharDelay = 1\n",
          "created with a previous version"},
-        {folder.File("missing.cfg"), 1, "", "cannot be opened"},
-        {folder.Write("other.cfg", ConfigFileBytes(Settings::Defaults(other, "/"), other)), 1, "",
+        {{"--print-config", missing}, kExitConfigError, "", "cannot be opened"},
+        {{"--print-config",
+          folder.Write("other.cfg", ConfigFileBytes(Settings::Defaults(other, "/"), other))},
+         kExitConfigError,
+         "",
          "is not a valid configuration file"},
-        {folder.Write("cut.cfg", bytes.substr(0, 5000)), 1, "",
-         "is not a valid configuration file"},
+        {{"--print-config", cut}, kExitConfigError, "", "is not a valid configuration file"},
+        {{"--headless", "--virtual", missing}, kExitConfigError, "", "cannot be read"},
+        {{"--headless", cut}, kExitConfigError, "", "is not a valid configuration file"},
+        {{"--headless"}, kExitUsage, "", "--headless needs a configuration file"},
     };
     for (const auto& c : cases) {
-      ChildProcess run({std::getenv(edition->IsSerial() ? "COMFENNO_BIN" : "NETFENNO_BIN"),
-                        "--print-config", c.path},
-                       folder.File("run"));
+      std::vector<std::string> command = {ProgramPath(*edition)};
+      command.insert(command.end(), c.options.begin(), c.options.end());
+      ChildProcess run(command, folder.File("run"));
       ASSERT_TRUE(run.WaitForExit());
-      EXPECT_EQ(run.ExitCode(), c.status) << c.path;
+      const std::string& file = c.options.back();
+      EXPECT_EQ(run.ExitCode(), c.status) << file;
       // An old file's listing is checked by its end only.
       EXPECT_TRUE(c.status == 0 && !c.err.empty() ? run.Output().ends_with(c.out)
                                                   : run.Output() == c.out)
-          << c.path;
+          << file;
       EXPECT_TRUE(c.err.empty() ? run.Errors().empty()
                                 : run.Errors().find(c.err) != std::string::npos)
           << run.Errors();
-      EXPECT_TRUE(c.status == 0 || run.Errors().find(c.path) != std::string::npos) << run.Errors();
+      EXPECT_TRUE(c.status != kExitConfigError || run.Errors().find(file) != std::string::npos)
+          << run.Errors();
     }
   }
 }
 
 // --- A balance on a pseudo-terminal or over TCP ----------------------------------------
 
-TEST_F(HeadlessTest, SerialWeighingsReachTheLogAndASecondProgramFindsThePortInUse) {
+// A port without its device, or one another program holds, ends the program with status 3.
+TEST_F(HeadlessTest, SerialWeighingsReachTheLogAndPortsInUseOrMissingAreRefused) {
+  AssignPort(folder.File("no-such-device"));
+  auto missing = Start("missing");
+  ASSERT_TRUE(missing->WaitForExit());
+  EXPECT_EQ(missing->ExitCode(), kExitPortError);
+  EXPECT_NE(missing->Errors().find("COM5 Device Not Available."), std::string::npos)
+      << missing->Errors();
+  EXPECT_NE(missing->Errors().find("does not exist"), std::string::npos);
+
   const std::string link = folder.File("balance-link");
   auto balance = Balance({"--pty", "--link", link});
   ASSERT_NE(balance->WaitForLine("LINK"), "") << balance->Errors();
@@ -273,7 +268,7 @@ TEST_F(HeadlessTest, SerialWeighingsReachTheLogAndASecondProgramFindsThePortInUs
   settings.LogFilePath = folder.File("second.log");
   auto second = Start("second");
   ASSERT_TRUE(second->WaitForExit());
-  EXPECT_EQ(second->ExitCode(), 3);
+  EXPECT_EQ(second->ExitCode(), kExitPortError);
   EXPECT_NE(second->Errors().find("in use by another program"), std::string::npos)
       << second->Errors();
   settings.LogFilePath = firstLog;
@@ -325,15 +320,10 @@ TEST_F(HeadlessTest, TcpWeighingsAsClientOfAListeningBalanceAndAsServerABalanceC
   }
   fs::remove(settings.LogFilePath);
   {
-    // A port that was free a moment ago.
-    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    socklen_t size = sizeof address;
-    ::bind(probe, reinterpret_cast<sockaddr*>(&address), size);
-    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
-    ::close(probe);
-    const std::string port = std::to_string(ntohs(address.sin_port));
+    QTcpServer probe;  // a port that was free a moment ago
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const std::string port = std::to_string(probe.serverPort());
+    probe.close();
     settings.TcpMode = 1;
     settings.TcpLocalPort = port;
     auto program = Start("server");
@@ -378,17 +368,11 @@ class HeadlessLiveDataTest : public HeadlessTest {
     if (answer.type() != QDBusMessage::ReplyMessage) return std::nullopt;
     return answer.arguments().value(0).toBool();
   }
-  // A shell command on the test's bus; its output (and error output) and exit status.
-  std::string Shell(const std::string& command, int* status = nullptr) {
-    std::string output;
-    FILE* pipe = ::popen(
-        ("DBUS_SESSION_BUS_ADDRESS='" + bus->Address() + "' " + command + " 2>&1").c_str(), "r");
-    char buffer[4096];
-    for (size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-      output.append(buffer, n);
-    const int raw = pipe ? ::pclose(pipe) : -1;
-    if (status) *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return output;
+  // A command run to its end on the test's bus: its exit status, then its output and errors.
+  std::pair<int, std::string> Run(const std::vector<std::string>& command) {
+    ChildProcess run(command, folder.File("run"), {{"DBUS_SESSION_BUS_ADDRESS", bus->Address()}});
+    EXPECT_TRUE(run.WaitForExit());
+    return {run.ExitCode(), run.Output() + run.Errors()};
   }
   // Ends the program by the exit command, which is answered first.
   void ExitByCommand(ChildProcess& program) {
@@ -427,16 +411,16 @@ TEST_F(HeadlessLiveDataTest, VirtualDeviceRecordsBecomeItemsAndCommandsReachTheD
   EXPECT_EQ(Execute(QStringLiteral("{CONFIG(/x.DE3)}")), false);  // not on the virtual device
   EXPECT_EQ(Execute(QStringLiteral("{COPYFIELD(1)}")), false);    // no clipboard headless
 
-  int status = -1;
   // The command line of desktops without global hot keys.
-  const std::string send = std::string(std::getenv("COMFENNO_BIN")) + " --command ";
-  EXPECT_EQ(Shell(send + "'{SEND(x)}'", &status), "Accepted: {SEND(x)}\n");
-  EXPECT_EQ(status, kExitOk);
-  EXPECT_EQ(Shell(send + "'{nonsense}' COM1", &status).rfind("Refused: {nonsense}", 0), 0u);
-  EXPECT_EQ(status, kExitCommandRefused);
-  EXPECT_NE(Shell(send + "'{SEND(x)}' COM2", &status).find("No running Comfenno"),
-            std::string::npos);
-  EXPECT_EQ(status, kExitNoRunningProgram);
+  const std::string bin = std::getenv("COMFENNO_BIN");
+  EXPECT_EQ(Run({bin, "--command", "{SEND(x)}"}),
+            std::pair(kExitOk, std::string("Accepted: {SEND(x)}\n")));
+  const auto refused = Run({bin, "--command", "{nonsense}", "COM1"});
+  EXPECT_EQ(refused.first, kExitCommandRefused);
+  EXPECT_TRUE(refused.second.starts_with("Refused: {nonsense}")) << refused.second;
+  const auto nobody = Run({bin, "--command", "{SEND(x)}", "COM2"});
+  EXPECT_EQ(nobody.first, kExitNoRunningProgram);
+  EXPECT_NE(nobody.second.find("No running Comfenno"), std::string::npos) << nobody.second;
   ExitByCommand(*program);
 }
 
@@ -485,14 +469,14 @@ TEST_F(HeadlessLiveDataTest, ThePythonExampleOfTheDocumentationWorks) {
   const size_t begin = doc.find(fence);
   const size_t end = begin == std::string::npos ? begin : doc.find("```", begin + fence.size());
   ASSERT_NE(end, std::string::npos) << "no Python example in docs/live-data.md";
-  if (Shell("/usr/bin/python3 -c 'import dbus'") != "") GTEST_SKIP() << "no python3-dbus";
+  if (Run({"/usr/bin/python3", "-c", "import dbus"}).first != 0) GTEST_SKIP() << "no python3-dbus";
   const std::string example =
       folder.Write("example.py", doc.substr(begin + fence.size(), end - begin - fence.size()));
 
   auto program = Launch("live", {"--virtual"});
   program->Send("21.75,1\r");
   ASSERT_TRUE(WaitForField("Field(1)", "21.75"));
-  const std::string printed = Shell("/usr/bin/python3 '" + example + "'");
+  const std::string printed = Run({"/usr/bin/python3", example}).second;
   EXPECT_NE(printed.find("Field(1) = 21.75"), std::string::npos) << printed;
   EXPECT_NE(printed.find("accepted: True"), std::string::npos) << printed;
   EXPECT_TRUE(WaitUntil([&] { return program->Output().find("TARE") != std::string::npos; }))

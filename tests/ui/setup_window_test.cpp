@@ -103,21 +103,6 @@ TEST_F(SetupWindowTest, FileItemsAskBeforeReplacingChangesAndRefreshTheCaption) 
   EXPECT_EQ(store_.Get("Comfenno", "MRUFiles", "0"), path);
 }
 
-TEST_F(SetupWindowTest, VirtualModeHidesTheSetupWindowUntilTheEngineCloses) {
-  settings_.PortIndex = 2;
-  Item("RunVirtual").trigger();
-  ASSERT_NE(window_->engineWindow(), nullptr);
-  EXPECT_FALSE(window_->isVisible());
-  EXPECT_TRUE(window_->engineWindow()->isVisible());
-  EXPECT_EQ(working_.PortName, "COM3");
-  window_->engineWindow()->close();
-  AfterEvents();
-  EXPECT_EQ(window_->engineWindow(), nullptr);
-  EXPECT_EQ(window_->activationMode(), ActivationMode::Inactive);
-  EXPECT_TRUE(window_->isVisible());
-  EXPECT_EQ(programEnds_, 0);
-}
-
 TEST_F(SetupWindowTest, ADeviceThatFailsLeavesTheSetupWindowAsItWas) {
   settings_.PortIndex = 98;  // COM99 has no device
   working_.ConfigModified = true;
@@ -135,53 +120,48 @@ TEST_F(SetupWindowTest, PreferenceItemsShowAndToggleTheirSettings) {
   settings_.ShowDateTime = true;
   OpenMenu("Run");
   EXPECT_TRUE(Item("DateTime").isChecked());
-  Item("OnTop").trigger();
-  EXPECT_TRUE(settings_.AlwaysOnTop);
-  EXPECT_TRUE(Item("OnTop").isChecked());
   Item("DisplayDTR").trigger();
   EXPECT_EQ(settings_.EngineButtons, kShowDtrButton);
   EXPECT_TRUE(Item("DisplayDTR").isChecked());
   EXPECT_TRUE(working_.ConfigModified);
 }
 
-// Switching the clock on asks for its format; the pre-transfer item edits the table of the
-// output method.
-TEST_F(SetupWindowTest, DefineAndClockItemsOpenTheirDialogs) {
-  QString title;
-  const auto answerModal = [&title] {
-    testing::OnModal([&title](QDialog& dialog) {
-      title = dialog.windowTitle();
-      dialog.reject();
-    });
-  };
-  answerModal();
-  Item("DateTime").trigger();
-  EXPECT_EQ(title, QStringLiteral("Date/Time Format"));
-  EXPECT_TRUE(settings_.ShowDateTime);
-  title.clear();
-  Item("DateTime").trigger();  // off: no dialog
-  EXPECT_TRUE(title.isEmpty());
+// Each item opens its dialog (known by its object name, or by its title where that tells
+// which table it edits); the live-data dialog stores into the settings of its use.
+TEST_F(SetupWindowTest, DefineItemsOpenTheirDialogs) {
   settings_.OutputMethod = kLogToDisk;
-  answerModal();
-  Item("DefineTranslate").trigger();
-  EXPECT_EQ(title, QStringLiteral("Translation Table - Log To Disk Mode"));
-}
-
-TEST_F(NetfennoSetupWindowTest, NormalModeAsksToSaveAndItsEngineEndsTheProgram) {
-  EXPECT_EQ(window_->findChild<QAction*>(QLatin1String("DisplayDTR")), nullptr);
-  Connectable();
-  working_.ConfigModified = true;
-  prompt_.ScriptAnswer(PromptAnswer::Cancel);
-  EXPECT_FALSE(window_->Activate(ActivationMode::Normal));
-  EXPECT_TRUE(window_->isVisible());
-
-  prompt_.ScriptAnswer(PromptAnswer::No);
-  Item("RunNormal").trigger();
-  ASSERT_NE(window_->engineWindow(), nullptr);
-  EXPECT_FALSE(window_->isVisible());
-  window_->engineWindow()->close();
-  AfterEvents();
-  EXPECT_EQ(programEnds_, 1);
+  const struct {
+    const char* item;
+    const char* dialog;
+    const std::string* stored = nullptr;
+  } items[] = {
+      {"DefineTranslate", "Translation Table - Log To Disk Mode"},
+      {"DateTime", "frmDateTimeFmt"},
+      {"GetOutStrings", "SendStringForm"},
+      {"MHKActions", "HotKeyFrm"},
+      {"SendKeystrokes", "AppSelect"},
+      {"UseDDE", "DDEParms", &settings_.DdeTargetApp},
+      {"DDESource", "DDEParms", &settings_.CommandLinkApp},
+      {"DDEBuffer", "DDEParms", &settings_.BufferLinkApp},
+  };
+  for (const auto& item : items) {
+    QString name, title;
+    testing::OnModal([&](QDialog& dialog) {
+      name = dialog.objectName();
+      title = dialog.windowTitle();
+      if (auto* app = dialog.findChild<QLineEdit*>(QStringLiteral("DDEApp")))
+        app->setText(QLatin1String(item.item));
+      dialog.accept();
+    });
+    Item(item.item).trigger();
+    EXPECT_TRUE(name == QLatin1String(item.dialog) || title == QLatin1String(item.dialog))
+        << item.item << " opened " << name.toStdString();
+    EXPECT_TRUE(!item.stored || *item.stored == item.item) << item.item;
+  }
+  EXPECT_EQ(settings_.OutputMethod, kDdeServer);
+  EXPECT_TRUE(settings_.ShowDateTime);
+  Item("DateTime").trigger();  // off: no dialog
+  EXPECT_FALSE(settings_.ShowDateTime);
 }
 
 TEST_F(NetfennoSetupWindowTest, AnalyzeOpensTheTerminalWhichHoldsThePortUntilAnActivation) {
@@ -202,17 +182,34 @@ TEST_F(NetfennoSetupWindowTest, AnalyzeOpensTheTerminalWhichHoldsThePortUntilAnA
   EXPECT_TRUE(Item("PortTest").isEnabled() && Item("PortSettings").isEnabled());
 }
 
-TEST_F(NetfennoSetupWindowTest, ResetReturnsToTheSetupWindowInEveryMode) {
+// Each Activate item hides the setup window while its engine runs; Reset brings it back in
+// every mode, and so does closing the engine window, except in normal mode, where that
+// ends the program. Normal mode asks to save a changed configuration first.
+TEST_F(NetfennoSetupWindowTest, ActivationsHideTheSetupWindowUntilResetOrClose) {
   Connectable();
-  for (ActivationMode mode :
-       {ActivationMode::Normal, ActivationMode::Test, ActivationMode::Virtual}) {
-    ASSERT_TRUE(window_->Activate(mode));
+  working_.ConfigModified = true;
+  prompt_.ScriptAnswer(PromptAnswer::Cancel);
+  EXPECT_FALSE(window_->Activate(ActivationMode::Normal));
+  EXPECT_TRUE(window_->isVisible());
+  prompt_.ScriptAnswer(PromptAnswer::No);
+  for (const char* item : {"RunNormal", "RunTest", "RunVirtual"}) {
+    Item(item).trigger();
+    ASSERT_NE(window_->engineWindow(), nullptr) << item;
+    EXPECT_FALSE(window_->isVisible()) << item;
     emit window_->engineWindow()->ReturnToSetupRequested();
     AfterEvents();
-    EXPECT_EQ(window_->engineWindow(), nullptr);
-    EXPECT_TRUE(window_->isVisible());
+    EXPECT_EQ(window_->engineWindow(), nullptr) << item;
+    EXPECT_EQ(window_->activationMode(), ActivationMode::Inactive);
+    EXPECT_TRUE(window_->isVisible()) << item;
   }
-  EXPECT_EQ(programEnds_, 0);
+  working_.ConfigModified = false;
+  for (const char* item : {"RunVirtual", "RunNormal"}) {
+    Item(item).trigger();
+    window_->engineWindow()->close();
+    AfterEvents();
+    EXPECT_EQ(window_->isVisible(), item == std::string("RunVirtual"));
+  }
+  EXPECT_EQ(programEnds_, 1);  // closing normal mode's engine only
 }
 
 // Port > Settings is the connection dialog in the TCP program; what it stores decides
@@ -232,7 +229,7 @@ TEST_F(NetfennoSetupWindowTest, PortSettingsEnableActivationOnceTheConnectionIsC
   EXPECT_TRUE(Item("RunNormal").isEnabled());
 }
 
-TEST_F(SetupWindowTest, LogToDiskNamesAFolderItCannotWriteAndChecksOnlyItself) {
+TEST_F(SetupWindowTest, LogToDiskRefusesAFolderItCannotWrite) {
   prompt_.ScriptFile(folder_.File("missing/data.log"));
   prompt_.ScriptFile(folder_.File("data.log"));
   Item("SaveToFile").trigger();
@@ -240,8 +237,6 @@ TEST_F(SetupWindowTest, LogToDiskNamesAFolderItCannotWriteAndChecksOnlyItself) {
   EXPECT_EQ(settings_.LogFilePath, folder_.File("data.log"));
   OpenMenu("XferMethod");
   EXPECT_TRUE(Item("SaveToFile").isChecked());
-  EXPECT_FALSE(Item("SendKeystrokes").isChecked());
-  EXPECT_FALSE(Item("UseDDE").isChecked());
 }
 
 }  // namespace
