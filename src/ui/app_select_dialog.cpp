@@ -98,10 +98,7 @@ void AppSelectDialog::accept() {
   const AppSelection typed{ToBytes(title_->text()), ToBytes(command_->text()),
                            ToBytes(delay_->text())};
   const DialogCheck check = CheckAppSelection(typed);
-  if (!check.Accepted()) {
-    ShowRefusal(*this, check, strings_, prompt_);
-    return;
-  }
+  if (RefusedAndShown(*this, check, strings_, prompt_)) return;
   working_.ConfigModified |= StoreAppSelection(typed, settings_);
   QDialog::accept();
 }

@@ -98,10 +98,7 @@ void ConnectionDialog::OnPortEdited() {
 void ConnectionDialog::accept() {
   TakeShownTexts();
   const DialogCheck check = CheckConnection(values_);
-  if (!check.Accepted()) {
-    ShowRefusal(*this, check, c_.strings, c_.prompt);
-    return;
-  }
+  if (RefusedAndShown(*this, check, c_.strings, c_.prompt)) return;
   c_.working.ConfigModified |= StoreConnection(values_, c_.settings);
   StoreAllowedPeers(values_.allowedPeers, c_.store, c_.edition.programName);
   QDialog::accept();

@@ -42,10 +42,7 @@ DateTimeFormatDialog::DateTimeFormatDialog(Settings& settings, WorkingValues& wo
 void DateTimeFormatDialog::accept() {
   const std::string format = ToBytes(format_->text());
   const DialogCheck check = CheckDateTimeFormat(format, regional_);
-  if (!check.Accepted()) {
-    ShowRefusal(*this, check, strings_, prompt_);
-    return;
-  }
+  if (RefusedAndShown(*this, check, strings_, prompt_)) return;
   working_.ConfigModified |= StoreDateTimeFormat(format, settings_);
   QDialog::accept();
 }

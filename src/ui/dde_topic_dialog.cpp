@@ -53,10 +53,7 @@ DdeTopicDialog::DdeTopicDialog(Settings& settings, WorkingValues& working, Promp
 void DdeTopicDialog::accept() {
   const TopicChoice choice{specify_->isChecked(), ToBytes(topic_->text())};
   const DialogCheck check = CheckTopic(choice);
-  if (!check.Accepted()) {
-    ShowRefusal(*this, check, strings_, prompt_);
-    return;
-  }
+  if (RefusedAndShown(*this, check, strings_, prompt_)) return;
   working_.ConfigModified |= StoreTopic(choice, settings_);
   QDialog::accept();
 }

@@ -57,4 +57,11 @@ void ShowRefusal(QDialog& dialog, const DialogCheck& check, const StringTable& s
   }
 }
 
+bool RefusedAndShown(QDialog& dialog, const DialogCheck& check, const StringTable& strings,
+                     Prompt& prompt) {
+  if (check.Accepted()) return false;
+  ShowRefusal(dialog, check, strings, prompt);
+  return true;
+}
+
 }  // namespace fenno

@@ -40,5 +40,9 @@ void FitTitle(QWidget& window);
 // (found by object name in `dialog`) the focus with its text selected.
 void ShowRefusal(QDialog& dialog, const DialogCheck& check, const StringTable& strings,
                  Prompt& prompt);
+// The usual first step of a dialog's OK: true, with the refusal shown as above, when `check`
+// refused; false, with nothing shown, when it accepted.
+bool RefusedAndShown(QDialog& dialog, const DialogCheck& check, const StringTable& strings,
+                     Prompt& prompt);
 
 }  // namespace fenno

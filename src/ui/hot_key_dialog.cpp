@@ -129,10 +129,7 @@ void HotKeyDialog::OpenKeyList() {
 
 void HotKeyDialog::TakeKey(int code) {
   const DialogCheck check = CheckHotKeyChoice(table_, static_cast<size_t>(entry_), code, onLayout_);
-  if (!check.Accepted()) {
-    ShowRefusal(*this, check, strings_, prompt_);
-    return;
-  }
+  if (RefusedAndShown(*this, check, strings_, prompt_)) return;
   table_[static_cast<size_t>(entry_)].code = static_cast<int16_t>(code);
   key_->setText(code & 255 ? FromBytes(HotKeyText(code)) : QString());
 }

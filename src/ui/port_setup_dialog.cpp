@@ -307,10 +307,7 @@ void PortSetupDialog::accept() {
   values.inputBufferText = ToUtf8(inputBuffer_->text());
   values.outputBufferText = ToUtf8(outputBuffer_->text());
   const DialogCheck check = CheckPortSetup(values);
-  if (!check.Accepted()) {
-    ShowRefusal(*this, check, c_.strings, c_.prompt);
-    return;
-  }
+  if (RefusedAndShown(*this, check, c_.strings, c_.prompt)) return;
   c_.working.ConfigModified |= StorePortSetup(values, c_.settings);
   QDialog::accept();
 }

@@ -238,10 +238,7 @@ void RecDefsDialog::LengthEdited() {
 
 void RecDefsDialog::Next() {
   const DialogCheck check = CheckNextField(defs_, c_.settings);
-  if (!check.Accepted()) {
-    ShowRefusal(*this, check, c_.strings, c_.prompt);
-    return;
-  }
+  if (RefusedAndShown(*this, check, c_.strings, c_.prompt)) return;
   if (NextEnabled(defs_, c_.settings)) ShowField(defs_.current + 1);
 }
 

@@ -63,10 +63,7 @@ FixedDialog::FixedDialog(const RecordDialogContext& context, QWidget* parent)
 void FixedDialog::accept() {
   const std::string digits = ToBytes(length_->text());
   const DialogCheck check = CheckRecordLength(digits);
-  if (!check.Accepted()) {
-    ShowRefusal(*this, check, c_.strings, c_.prompt);
-    return;
-  }
+  if (RefusedAndShown(*this, check, c_.strings, c_.prompt)) return;
   c_.working.ConfigModified |= StoreRecordLength(digits, c_.settings);
   QDialog::accept();
 }
@@ -89,10 +86,7 @@ TimedDialog::TimedDialog(const RecordDialogContext& context, QWidget* parent)
 void TimedDialog::accept() {
   const std::string digits = ToBytes(ticks_->text());
   const DialogCheck check = CheckTimeGap(digits);
-  if (!check.Accepted()) {
-    ShowRefusal(*this, check, c_.strings, c_.prompt);
-    return;
-  }
+  if (RefusedAndShown(*this, check, c_.strings, c_.prompt)) return;
   c_.working.ConfigModified |= StoreTimeGap(digits, c_.settings);
   QDialog::accept();
 }
@@ -155,10 +149,7 @@ void DelimDialog::accept() {
   const DelimiterValues values{std::max(delimiters_->currentRow(), 0),
                                ToBytes(fieldCount_->text())};
   const DialogCheck check = CheckDelimiter(values);
-  if (!check.Accepted()) {
-    ShowRefusal(*this, check, c_.strings, c_.prompt);
-    return;
-  }
+  if (RefusedAndShown(*this, check, c_.strings, c_.prompt)) return;
   c_.working.ConfigModified |= StoreDelimiter(values, c_.settings);
   QDialog::accept();
 }

@@ -101,10 +101,7 @@ void RecTypeDialog::accept() {
   const RecordEventValues values{checked(startOptions_), checked(endOptions_), startChars_->Bytes(),
                                  endChars_->Bytes()};
   const DialogCheck check = CheckRecordEvents(values);
-  if (!check.Accepted()) {
-    ShowRefusal(*this, check, strings_, prompt_);
-    return;
-  }
+  if (RefusedAndShown(*this, check, strings_, prompt_)) return;
   working_.ConfigModified |= StoreRecordEvents(values, settings_);
   QDialog::accept();
 }
