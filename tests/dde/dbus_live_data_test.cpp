@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "dde/advise_budget.h"
 #include "dde/dbus_advise.h"
 #include "dde/dbus_text.h"
 #include "dde/dde_text_ids.h"
@@ -133,8 +134,10 @@ TEST_F(LiveDataTest, RequestAndItemsServeTheBoxesOfTheLastRecord) {
   StartEngine();
   Feed("1.5,,caf\xe9\r");
   const std::vector<std::pair<std::string, std::string>> answers = {
-      {"Field(1)", "1.5"},         {"Field(2)", ""},
-      {"field(3)", "caf\xe9"},     {"RecordNumber", "1"},
+      {"Field(1)", "1.5"},
+      {"Field(2)", ""},
+      {"field(3)", "caf\xe9"},
+      {"RecordNumber", "1"},
       {"DateTime", "2026-12-05 14:03:09"},
       {"Field(4)", "<error dde.Error.UnknownItem>"},
       {"Field(01)", "<error dde.Error.UnknownItem>"},
@@ -166,11 +169,29 @@ TEST_F(LiveDataTest, OneAdvisePerChangedItemAndAllInPlaceBeforeTheLastCommand) {
   Feed("1.5,2\r");
   Feed("1.5,3\r");
   EXPECT_TRUE(WaitUntil([&] { return advised.size() >= 5; }));
-  EXPECT_EQ(advised,
-            (Texts{"Field(1)=1.5", "Field(2)=2", "RecordNumber=1", "Field(2)=3", "RecordNumber=2"}));
+  EXPECT_EQ(advised, (Texts{"Field(1)=1.5", "Field(2)=2", "RecordNumber=1", "Field(2)=3",
+                            "RecordNumber=2"}));
   EXPECT_EQ(target->executed, (Texts{"[pre]", "[last]", "[pre]", "[last]"}));
   EXPECT_EQ(seenAtLast, (Texts{"1.5", "2", "1", "1.5", "3", "2"}));
   EXPECT_TRUE(prompt.messages.empty());
+}
+
+TEST(AdviseBudgetTest, ChangesBeyondTheBudgetAreHeldAsEachItemsLatestTextInOrder) {
+  using Changes = std::vector<AdviseBudget::Change>;
+  AdviseBudget budget(3);
+  for (const auto& [item, text] :
+       Changes{{"Field(1)", "a"}, {"Field(2)", "b"}, {"RecordNumber", "1"}})
+    EXPECT_TRUE(budget.Admit(item, text));
+  for (const auto& [item, text] :
+       Changes{{"Field(1)", "c"}, {"RecordNumber", "2"}, {"Field(1)", "d"}, {"RecordNumber", "3"}})
+    EXPECT_FALSE(budget.Admit(item, text));
+  EXPECT_EQ(budget.EndTurn(), (Changes{{"Field(1)", "d"}, {"RecordNumber", "3"}}));
+
+  // A new turn has its whole budget again, and nothing is held twice.
+  for (const std::string text : {"e", "f", "g"}) EXPECT_TRUE(budget.Admit("Field(1)", text));
+  EXPECT_FALSE(budget.Admit("Field(2)", "h"));
+  EXPECT_EQ(budget.EndTurn(), (Changes{{"Field(2)", "h"}}));
+  EXPECT_EQ(budget.EndTurn(), Changes{});
 }
 
 // A flood of records in one tick must not pile signals up in the bus connection: beyond
