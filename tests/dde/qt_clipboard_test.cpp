@@ -11,12 +11,9 @@
 #include <cstdlib>
 #include <memory>
 
-#include "dde/command_language.h"
 #include "dde/fake_live_data.h"
 #include "dde/link_menu.h"
-#include "support/dbus_session.h"
-#include "support/fake_clock.h"
-#include "support/recording_prompt.h"
+#include "support/wait.h"
 #include "support/x11_session.h"
 // Xlib after the project's headers: it defines None, Bool and Status as macros.
 #include <X11/Xatom.h>
@@ -65,9 +62,7 @@ class QtClipboardTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     std::string why;
-    X11Session::Options options;
-    options.windowManager = false;
-    xServer = X11Session::Start(options, &why);
+    xServer = X11Session::Start({.windowManager = false}, &why);
     if (!xServer) return;
     ::setenv("DISPLAY", xServer->DisplayName().c_str(), 1);
     ::setenv("QT_QPA_PLATFORM", "xcb", 1);
@@ -81,38 +76,24 @@ class QtClipboardTest : public ::testing::Test {
     xServer.reset();
   }
 
-  QtClipboardTest()
-      : engine(Settings::Defaults(ComfennoEdition(), "/tmp")),
-        strings(EditionKind::Comfenno, Language::English),
-        regional(RegionalSettings::English()) {}
-
   void SetUp() override {
     if (!application) GTEST_SKIP() << "no X server for the clipboard";
     clipboard = MakeDesktopClipboard();
     ASSERT_NE(clipboard, nullptr);
-    menu = std::make_unique<LinkMenu>(engine.current, clipboard.get(), &links,
+    menu = std::make_unique<LinkMenu>(settings, clipboard.get(), &links,
                                       LinkMenu::Requests{[this] { ++commandRequests; }, {}},
                                       "Comfenno", "COM1");
-    commands = std::make_unique<CommandLanguage>(CommandServices{
-        engine, ComfennoEdition(), clock, regional, strings, prompt, working, menu.get()});
   }
 
-  testing::FakeEngineControl engine;
-  StringTable strings;
-  RegionalSettings regional;
-  testing::FakeClock clock;
-  testing::RecordingPrompt prompt;
-  WorkingValues working;
+  Settings settings = Settings::Defaults(ComfennoEdition(), "/tmp");
   testing::FakeLinks links;
   std::unique_ptr<Clipboard> clipboard;
   std::unique_ptr<LinkMenu> menu;
-  std::unique_ptr<CommandLanguage> commands;
   int commandRequests = 0;
 };
 
 TEST_F(QtClipboardTest, CopyPutsTheLinkFormatAndThePlainTextForOtherPrograms) {
-  engine.fields[1] = "12.5\xb0";
-  ASSERT_TRUE(commands->Execute("{COPYFIELD(1)}"));
+  ASSERT_TRUE(menu->CopyItem("Field(1)", "12.5\xb0"));
   const QMimeData* data = QGuiApplication::clipboard()->mimeData();
   ASSERT_NE(data, nullptr);
   EXPECT_EQ(data->data(kLinkMimeType), QByteArray("Comfenno|COM1!Field(1)"));
@@ -122,23 +103,18 @@ TEST_F(QtClipboardTest, CopyPutsTheLinkFormatAndThePlainTextForOtherPrograms) {
   EXPECT_EQ(ReadClipboardAs(xServer->display(), "UTF8_STRING"), "12.5\xc2\xb0");
 }
 
+// Plain text alone is no link: both paste items stay disabled until Copy puts one.
 TEST_F(QtClipboardTest, PasteReadsTheLinkBack) {
-  ASSERT_TRUE(menu->CopyItem("Field(2)", "7"));
-  EXPECT_TRUE(menu->State().pasteCommand);
-  EXPECT_TRUE(menu->State().pasteBuffer);
-  ASSERT_TRUE(commands->Execute("{PASTE-COMMAND}"));
-  EXPECT_EQ(engine.current.CommandLinkApp, "Comfenno");
-  EXPECT_EQ(engine.current.CommandLinkTopic, "COM1");
-  EXPECT_EQ(engine.current.CommandLinkItem, "Field(2)");
-  EXPECT_EQ(commandRequests, 1);
-}
-
-TEST_F(QtClipboardTest, PlainTextAloneLeavesBothPasteItemsDisabled) {
   QGuiApplication::clipboard()->setText(QStringLiteral("Comfenno|COM1!Field(1)"));
-  EXPECT_FALSE(menu->State().pasteCommand);
-  EXPECT_FALSE(menu->State().pasteBuffer);
-  EXPECT_FALSE(commands->Execute("{PASTE-COMMAND}"));
-  EXPECT_EQ(commandRequests, 0);
+  EXPECT_FALSE(menu->State().pasteCommand || menu->State().pasteBuffer);
+  EXPECT_FALSE(menu->PasteCommandLink());
+  ASSERT_TRUE(menu->CopyItem("Field(2)", "7"));
+  EXPECT_TRUE(menu->State().pasteCommand && menu->State().pasteBuffer);
+  ASSERT_TRUE(menu->PasteCommandLink());
+  EXPECT_EQ(
+      settings.CommandLinkApp + "|" + settings.CommandLinkTopic + "!" + settings.CommandLinkItem,
+      "Comfenno|COM1!Field(2)");
+  EXPECT_EQ(commandRequests, 1);
 }
 
 }  // namespace

@@ -1,18 +1,15 @@
 #pragma once
 
-// Fakes of the keyboard, the window system, the clock and the event pump for tests of
-// keystroke output and of the code that drives it. Header-only so that any test can use
-// them.
+// Fakes of the keyboard and the window system for tests of keystroke output and of the
+// code that drives it. Header-only so that any test can use them.
 
 #include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "base/clock.h"
 #include "keys/key_macro.h"
 #include "keys/key_sink.h"
 #include "keys/virtual_keys.h"
@@ -108,39 +105,6 @@ class FakeKeySink : public KeySink {
 
   bool shift_ = false, control_ = false, alt_ = false;
   bool savedCapsLock_ = false;
-};
-
-// A clock that only moves when told to; the wall clock starts at 10:00:00.000.
-class SteppingClock : public Clock {
- public:
-  int64_t TickMs() const override { return tick; }
-  LocalDateTime Now() const override {
-    LocalDateTime now{2026, 12, 5, 10, 0, 0, 0};
-    const int64_t ms = wallOffsetMs + tick;
-    now.millisecond = static_cast<int>(ms % 1000);
-    now.second = static_cast<int>(ms / 1000 % 60);
-    now.minute = static_cast<int>(ms / 60000 % 60);
-    return now;
-  }
-  int64_t tick = 0;
-  int64_t wallOffsetMs = 0;
-};
-
-// An event pump that moves a SteppingClock on by the time it is asked to wait and runs
-// the "events" registered with it.
-class SteppingPump : public EventPump {
- public:
-  explicit SteppingPump(SteppingClock& clock) : clock_(clock) {}
-  void ProcessEvents(int maxWaitMs) override {
-    clock_.tick += std::max(maxWaitMs, 1);
-    ++calls;
-    for (auto& event : onEvents) event();
-  }
-  std::vector<std::function<void()>> onEvents;
-  int calls = 0;
-
- private:
-  SteppingClock& clock_;
 };
 
 // A desktop of windows kept in a list, topmost first.
