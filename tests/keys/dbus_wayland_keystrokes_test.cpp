@@ -131,11 +131,12 @@ TEST_F(WaylandKeystrokesTest, WithoutThePortalNothingIsAskedAndTheUserIsToldOnce
   EXPECT_EQ(prompt.messages[0].text, strings.Text(str::kNoRemoteDesktopPortal));
 }
 
-TEST_F(WaylandKeystrokesTest, AltGrDeadKeysAndCharactersTheLayoutLacks) {
+TEST_F(WaylandKeystrokesTest, ShiftAltGrDeadKeysAndCharactersTheLayoutLacks) {
   auto keys = Keystrokes("de");
-  // @ is AltGr+Q; é is the dead acute key, then E.
-  TypeRecord(*keys, "@\xE9",
+  // @ is AltGr+Q; é is the dead acute key, then E; è the dead grave key (Shift+acute), then E.
+  TypeRecord(*keys, "@\xE9\xE8",
              {"key 100 down", "key 16 down", "key 16 up", "key 100 up", "key 13 down", "key 13 up",
+              "key 18 down", "key 18 up", "key 42 down", "key 13 down", "key 13 up", "key 42 up",
               "key 18 down", "key 18 up"});
   EndRun(keys);
 
