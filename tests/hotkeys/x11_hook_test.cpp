@@ -27,7 +27,6 @@
 namespace fenno {
 namespace {
 
-namespace fs = std::filesystem;
 using testing::ChildProcess;
 using testing::DbusSession;
 using testing::EngineRig;
@@ -79,20 +78,14 @@ class X11HotKeyTest : public ::testing::Test {
   void SetUp() override {
     session_ = testing::X11TestEnvironment::session.get();
     if (!session_) GTEST_SKIP() << "no X server for the test: " << testing::X11TestEnvironment::why;
-    folder_ = fs::temp_directory_path() /
-              ("fenno-hotkeys-" + std::to_string(::getpid()) + "-" + std::to_string(++runs_));
-    fs::create_directories(folder_);
-    typed_ = folder_ / "typed.txt";
     // The recorder takes keys before any test types one.
-    const std::string title = "Hot key target " + std::to_string(runs_);
-    ASSERT_NE(session_->StartRecorder(FENNO_KEY_RECORDER, title, typed_.string(), recorders_),
-              None);
+    const std::string title = "Hot key target " + std::to_string(++runs_);
+    ASSERT_NE(session_->StartRecorder(FENNO_KEY_RECORDER, title, typed_, recorders_), None);
     program_ = std::make_unique<Program>(session_->DisplayName());
   }
   void TearDown() override {
     program_.reset();
     for (const pid_t pid : recorders_) session_->Terminate(pid);
-    fs::remove_all(folder_);
   }
 
   // Keys pressed in order and released in reverse, as a user types a combination.
@@ -123,7 +116,8 @@ class X11HotKeyTest : public ::testing::Test {
   }
 
   X11Session* session_ = nullptr;
-  fs::path folder_, typed_;
+  ScratchFolder folder_;
+  const std::string typed_ = folder_.File("typed.txt");
   std::vector<pid_t> recorders_;
   std::unique_ptr<Program> program_;
   static inline int runs_ = 0;
@@ -149,7 +143,7 @@ TEST_F(X11HotKeyTest, AHotKeyQueuesItsStringAndNeverReachesTheWindow) {
     for (int entry = 0; entry < 3; ++entry) {
       Type(cases[entry].keys);
       expected += static_cast<char>('a' + entry);
-      EXPECT_TRUE(Until([&] { return program_->Queued() == expected; })) << program_->Queued();
+      ASSERT_TRUE(Until([&] { return program_->Queued() == expected; })) << program_->Queued();
     }
     if (lock != NoSymbol) Type({lock});
   }
@@ -240,7 +234,7 @@ std::unique_ptr<ChildProcess> StartHeadless(const std::string& folder,
 
 TEST_F(X11HotKeyTest, TheHeadlessProgramSendsTheStringOfAPressedHotKey) {
   std::unique_ptr<DbusSession> bus;
-  auto program = StartHeadless(folder_.string(), session_->DisplayName(), bus);
+  auto program = StartHeadless(folder_.path(), session_->DisplayName(), bus);
   // The hot keys are in place before the engine's first tick, which acknowledges a record.
   program->Send("reading\r");
   ASSERT_TRUE(WaitUntil([&] { return program->Output() == "ack;"; })) << program->Errors();

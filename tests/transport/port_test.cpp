@@ -28,10 +28,10 @@
 namespace fenno {
 namespace {
 
+using std::chrono::milliseconds;
 using testing::PtyPair;
 using testing::RunEventRounds;
 using testing::WaitUntil;
-using std::chrono::milliseconds;
 
 constexpr milliseconds kShortRetry{50};
 
@@ -101,8 +101,8 @@ class SerialRig {
 
   static inline const std::vector<std::string> kNewsTitles = {"Device Error", "Comfenno"};
   testing::PortFixtureContext fixture;
-  const std::string link = ::testing::TempDir() + "fenno-com5-" + std::to_string(::getpid()) +
-                           "-" + std::to_string(++rigs_);
+  const std::string link = ::testing::TempDir() + "fenno-com5-" + std::to_string(::getpid()) + "-" +
+                           std::to_string(++rigs_);
 
  private:
   static inline int rigs_ = 0;
@@ -144,7 +144,9 @@ class TcpRig {
     });
     return received;
   }
-  bool Connected() { return WaitUntil([&] { return port_->IsConnected(); }); }
+  bool Connected() {
+    return WaitUntil([&] { return port_->IsConnected(); });
+  }
 
   static inline const std::vector<std::string> kNewsTitles = {};
   testing::PortFixtureContext fixture;
@@ -158,8 +160,7 @@ class TcpRig {
 // The port as client of a device that stops listening while it is away.
 class TcpClientRig : public TcpRig {
  public:
-  bool Open(milliseconds reconnectInterval = kShortRetry) {
-    options.reconnectInterval = reconnectInterval;
+  bool Open() {
     fixture.settings.TcpMode = 0;
     fixture.settings.TcpRemoteHost = "127.0.0.1";
     fixture.settings.TcpRemotePort = std::to_string(devicePort_);
@@ -273,7 +274,9 @@ struct OpenLineCase {
   bool twoStopBitsFlag, rtsCts, xonXoff;
 };
 
-TEST(SerialPortTest, OpensWithTheConfiguredLine) {
+// The line is set at Open. Run-time changes answer whether they were taken and keep the line
+// as it was otherwise; line signals a pseudo-terminal lacks do not fail the port.
+TEST(SerialPortTest, TheLineIsSetAtOpenAndChangedWhileOpen) {
   const OpenLineCase cases[] = {
       {"defaults", 6, 2, 1, 0, kFlowNone, B9600, false, false, false},
       {"110 mark 5 1.5", 0, 0, 3, 1, kFlowNone, B110, true, false, false},
@@ -283,6 +286,8 @@ TEST(SerialPortTest, OpensWithTheConfiguredLine) {
       {"unknown rate gives 9600", 40, 3, 0, 0, kFlowNone, B9600, false, false, false},
   };
   SerialRig rig;
+  termios held{};
+  const auto lineHeld = [&] { return ::tcgetattr(rig.device().SlaveFd(), &held) == 0; };
   for (const OpenLineCase& row : cases) {
     SCOPED_TRACE(row.name);
     Settings& settings = rig.fixture.settings;
@@ -293,28 +298,18 @@ TEST(SerialPortTest, OpensWithTheConfiguredLine) {
     settings.FlowControl = row.flowControl;
     ASSERT_TRUE(rig.Open());
     EXPECT_TRUE(rig.port().IsPseudoTerminal());
-    termios line{};
-    ::tcgetattr(rig.device().SlaveFd(), &line);
-    EXPECT_EQ(cfgetospeed(&line), row.speed);
-    EXPECT_EQ((line.c_cflag & CSTOPB) != 0, row.twoStopBitsFlag);
-    EXPECT_EQ((line.c_cflag & CRTSCTS) != 0, row.rtsCts);
-    EXPECT_EQ((line.c_iflag & (IXON | IXOFF)) == (IXON | IXOFF), row.xonXoff);
+    ASSERT_TRUE(lineHeld());
+    EXPECT_EQ(cfgetospeed(&held), row.speed);
+    EXPECT_EQ((held.c_cflag & CSTOPB) != 0, row.twoStopBitsFlag);
+    EXPECT_EQ((held.c_cflag & CRTSCTS) != 0, row.rtsCts);
+    EXPECT_EQ((held.c_iflag & (IXON | IXOFF)) == (IXON | IXOFF), row.xonXoff);
     // A pseudo-terminal does not hold data bits and parity; they are checked as handed over.
     const LineSettings handedOver{rig.port().Line().baudRate, row.dataBitsIndex + 5,
                                   row.parityIndex, row.stopBitsIndex, row.flowControl};
     EXPECT_EQ(rig.port().Line(), handedOver);
   }
-  EXPECT_TRUE(rig.fixture.prompt.messages.empty());
-}
 
-// Run-time changes answer whether they were taken, and keep the line as it was otherwise.
-// Line signals a pseudo-terminal lacks do not fail the port.
-TEST(SerialPortTest, LineChangesAndSignals) {
-  SerialRig rig;
-  ASSERT_TRUE(rig.Open());
   SerialPort& port = rig.port();
-  termios held{};
-  const auto lineHeld = [&] { return ::tcgetattr(rig.device().SlaveFd(), &held) == 0; };
   EXPECT_TRUE(port.SetBaudRate(19200));
   EXPECT_TRUE(port.SetStopBits(kTwoStopBits));
   EXPECT_TRUE(lineHeld() && cfgetospeed(&held) == B19200 && (held.c_cflag & CSTOPB) != 0);
@@ -338,7 +333,7 @@ TEST(SerialPortTest, LineChangesAndSignals) {
   EXPECT_TRUE(port.IsOpen() && !port.DeviceLost());
   port.Close();
   EXPECT_FALSE(port.SetBaudRate(9600)) << "no port is open";
-  EXPECT_TRUE(rig.fixture.prompt.messages.empty()) << "line changes show nothing";
+  EXPECT_TRUE(rig.fixture.prompt.messages.empty());
 }
 
 // At most the output buffer waits to be written, the caller keeps the rest; at most the input
@@ -432,7 +427,8 @@ TEST(SerialPortTest, FailedOpensShowOneMessageAndLeaveNothingOpen) {
   } cases[] = {
       {"port without a device", [](SerialRig& r) { r.fixture.settings.PortIndex = 97; },
        "COM98 Device Not Available.", "Device Error", "No device is assigned to COM98"},
-      {"missing device", [&](SerialRig& r) { r.fixture.store.Set("Comfenno", "Ports", "COM5", missing); },
+      {"missing device",
+       [&](SerialRig& r) { r.fixture.store.Set("Comfenno", "Ports", "COM5", missing); },
        "COM5 Device Not Available.", "Device Error", missing},
       {"not a serial device",
        [](SerialRig& r) { r.fixture.store.Set("Comfenno", "Ports", "COM5", "/dev/null"); },
@@ -489,8 +485,8 @@ TEST(SerialPortTest, PermissionDeniedNamesTheGroupThatOwnsTheDevice) {
         const auto& messages = rig.fixture.prompt.messages;
         const std::string text = messages.empty() ? "" : messages[0].text;
         std::fprintf(stderr, "%s\n", text.c_str());
-        const bool told = text.find(named) != std::string::npos &&
-                          text.find("log in again") != std::string::npos;
+        const bool told =
+            text.find(named) != std::string::npos && text.find("log in again") != std::string::npos;
         std::_Exit(!opened && told ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "Device Not Available");
@@ -573,8 +569,8 @@ TEST(TcpPortTest, AnUnusableOrTakenPortIsReportedAndNothingOpens) {
     EXPECT_NE(fixture.prompt.messages[0].text.find(row.told), std::string::npos);
   }
   const std::pair<const char*, int> numbers[] = {
-      {"1", 1},  {"65535", 65535}, {" 502 ", 502}, {"0", 0},   {"65536", 0},
-      {"", 0},   {"12ab", 0},      {"-1", 0},      {"+80", 0}, {"4294967297", 0}};
+      {"1", 1}, {"65535", 65535}, {" 502 ", 502}, {"0", 0},   {"65536", 0},
+      {"", 0},  {"12ab", 0},      {"-1", 0},      {"+80", 0}, {"4294967297", 0}};
   for (const auto& [text, number] : numbers)
     EXPECT_EQ(TcpPortNumberOf(text).value_or(0), number) << text;
 }
