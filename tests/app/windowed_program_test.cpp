@@ -3,7 +3,9 @@
 // virtual mode, close the engine, leave the program.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -15,6 +17,7 @@
 // Xlib comes after the headers its macros would break.
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -72,7 +75,22 @@ class WindowedProgramTest : public ::testing::Test {
     ASSERT_TRUE(testing::WaitUntil([&] { return PopupOpen(); })) << "the menu did not open";
     Press(item);
   }
-  // A menu is an override-redirect window mapped on the root.
+  // Return in a file dialog while its list of completions is open only completes the name
+  // and closes the list, and the list may open late, once the folder has been read. A user
+  // presses Return again; so does the test, while the dialog still takes the keys.
+  void ConfirmFileName(Window dialog) {
+    for (int tries = 0; tries < 10 && Shown(dialog); ++tries) {
+      if (session_->ActiveWindow() == dialog) Press(XK_Return);
+      testing::WaitUntil([&] { return !Shown(dialog); }, 2000);
+    }
+    ASSERT_FALSE(Shown(dialog)) << "the file dialog did not take the name";
+  }
+  bool Shown(Window window) {
+    const auto windows = session_->ClientWindows();
+    return std::find(windows.begin(), windows.end(), window) != windows.end();
+  }
+  // A menu or a list of completions is an override-redirect window of the program mapped on
+  // the root; the window manager keeps one of its own there too, with an empty class.
   bool PopupOpen() {
     Window root = None, parent = None, *children = nullptr;
     unsigned int count = 0;
@@ -80,8 +98,12 @@ class WindowedProgramTest : public ::testing::Test {
     if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count)) {
       for (unsigned int i = 0; i < count && !open; ++i) {
         XWindowAttributes attributes;
+        XClassHint hint{};
         open = XGetWindowAttributes(display_, children[i], &attributes) &&
-               attributes.override_redirect && attributes.map_state == IsViewable;
+               attributes.override_redirect && attributes.map_state == IsViewable &&
+               XGetClassHint(display_, children[i], &hint) && hint.res_class && *hint.res_class;
+        if (hint.res_name) XFree(hint.res_name);
+        if (hint.res_class) XFree(hint.res_class);
       }
       XFree(children);
     }
@@ -115,13 +137,16 @@ TEST_F(WindowedProgramTest, OpenASampleRunItVirtuallyAndComeBack) {
   const std::string sample = folder_.File("balance-log.DE3");
   std::filesystem::copy_file(
       std::string(std::getenv("FENNO_SOURCE_DIR")) + "/examples/balance-log.DE3", sample);
+  // Started in the sample's folder, the file dialog opens there and the name alone does.
+  ASSERT_EQ(::chdir(folder_.path().c_str()), 0);
   const pid_t program = session_->Launch({std::getenv("COMFENNO_BIN")});
   Focus(session_->WaitForWindow("Comfenno Pro Setup (Untitled)"));
 
   ChooseMenuItem(XK_f, XK_o);  // File > Open
-  Focus(session_->WaitForWindow("Open Comfenno Configuration..."));
-  Type(sample);
-  Press(XK_Return);
+  const Window openDialog = session_->WaitForWindow("Open Comfenno Configuration...");
+  Focus(openDialog);
+  Type("balance-log.DE3");
+  ConfirmFileName(openDialog);
   Focus(session_->WaitForWindow("Comfenno Pro Setup(balance-log.DE3)"));
   ChooseMenuItem(XK_a, XK_v);  // Activate > Virtual Instrument Mode
   // The engine serves its items on the bus while the setup window is away.

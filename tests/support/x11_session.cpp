@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <set>
@@ -249,6 +250,10 @@ Window X11Session::WaitForWindow(const std::string& part, int timeoutMs) {
         return found != None;
       },
       timeoutMs);
+  if (found == None) {
+    std::fprintf(stderr, "no window titled \"%s\"; the windows are:\n", part.c_str());
+    for (Window window : ClientWindows()) std::fprintf(stderr, "  \"%s\"\n", Title(window).c_str());
+  }
   return found;
 }
 
