@@ -250,7 +250,7 @@ Window X11Session::WaitForWindow(const std::string& part, int timeoutMs) {
         return found != None;
       },
       timeoutMs);
-  if (found == None) {
+  if (found == None && timeoutMs > 0) {
     std::fprintf(stderr, "no window titled \"%s\"; the windows are:\n", part.c_str());
     for (Window window : ClientWindows()) std::fprintf(stderr, "  \"%s\"\n", Title(window).c_str());
   }
