@@ -56,52 +56,34 @@ TEST(FormatNumber, NamedFormatsPatternsAndSections) {
   const NumberCase cases[] = {
       {1234.567, "General Number", "1234.567"},
       {1234.567, "CURRENCY", "$1,234.57"},
-      {1234.567, "Standard", "1,234.57"},
       {1234.567, "Percent", "123456.70%"},
       {1234.567, "Scientific", "1.23E+03"},
-      {-1234.567, "Currency", "-$1,234.57"},
-      {-0.001, "Currency", "$0.00"},
       {1234.567, "Standard", "1.234,57", kDe},
       {-1234.567, "Currency", "-1.234,57 €", kDe},
       {-0.0, "", "0"},
-      {-0.5, "", "-0,5", kDe},
-      // Patterns.
       {-1234.5, "#,##0.00", "-1,234.50"},
       {0.256, "0%", "26%"},
       {12, "0,000", "0,012"},
-      {0.5, "#.##", ".5"},
-      {1.25, "0.0#", "1.25"},
       {5, "0.##", "5."},
       {1234, "##-##-##", "-12-34"},
       {1234567, "#,##0,", "1,235"},
       {12.5, "\\$0.00\\!", "$12.50!"},
-      {-12.5, "$ 0.00 (+)", "-$ 12.50 (+)"},
       {1234.5, "0.00 \"a;b\"", "1234.50 a;b"},
       // Every integer digit appears, beyond the 15 significant ones as zeros.
       {123456789012345678.0, "#,##0", "123,456,789,012,346,000"},
-      {1e-20, "0.0000000000000000000000", "0.0000000000000000000100"},
       // Sections: positive; negative; zero.
       {-0.0, "0;(0);\\z\\e\\r\\o", "zero"},
-      {-5, "0.0;;\\z", "-5.0"},
       {-5, "0;(0);z;ignored", "(5)"},
       {-12.5, "0.00;0.00-", "12,50-", kDe},
       {0.001, "0;(0);\"z\"", "0"},  // the zero section goes by the value, not its rounding
       // A negative value whose digits round to zero shows as the positive section shows zero.
       {-0.001, "0.00;(0.00);\\z", "0.00"},
-      {-0.005, "0.00", "-0.01"},
       // Halves go away from zero on the value's 15-digit decimal form.
-      {2.5, "0", "3"},
       {1.005, "0.00", "1.01"},
-      {1.0049999999, "0.00", "1.00"},
-      {999999.5, "#,##0", "1,000,000"},
       {9.96, "0.0E+00", "1.0E+01"},
-      // Exponents.
-      {1234.5, "0.00e+00", "1.23e+03"},
       {1234.5, "0.00E-00", "1.23E03"},
-      {0.0012345, "0.00E-00", "1.23E-03"},
       // With a date pattern a number is a date serial (days since 30 December 1899).
       {-1.25, "yyyy-mm-dd hh:nn", "1899-12-29 06:00"},
-      {0.99999999, "yyyy-mm-dd hh:nn:ss", "1899-12-31 00:00:00"},
       {60, "Short Date", "28.02.1900", kDe},
   };
   for (const NumberCase& c : cases)
@@ -134,21 +116,16 @@ TEST(FormatText, NumbersInTheTextAreFormattedAndOtherTextStays) {
     std::optional<std::string> expected;
     bool german = false;
   } cases[] = {
-      {"3", "Fixed", "3.00"},         {"  -12.5 ", "0.00", "-12.50"},
-      {"12.5\r\n", "0.00", "12.50"},  {"+1,234,567.5", "Standard", "1,234,567.50"},
-      {"12.5 kg", "0.00", "12.5 kg"}, {"1,5", "0.00", "1,5"},
-      {"1e999", "0.00", "1e999"},     {"&H1F", "0.00", "&H1F"},
+      {"  -12.5\r\n", "0.00", "-12.50"}, {"+1,234,567.5", "Standard", "1,234,567.50"},
+      {"12.5 kg", "0.00", "12.5 kg"},    {"&H1F", "0.00", "&H1F"},
       {"12", "0\"", std::nullopt},  // a bad pattern fails on a number only
-      {"word", "0\"", "word"},        {"1.234,5", "Fixed", "1234,50", kDe},
-      {"12.5", "Fixed", "12.5", kDe},
+      {"word", "0\"", "word"},           {"1.234,5", "Fixed", "1234,50", kDe},
   };
   for (const auto& c : cases)
     EXPECT_EQ(FormatText(c.text, c.pattern, Region(c.german)), c.expected)
         << c.text << " with " << c.pattern;
   EXPECT_EQ(DecimalSeparatorOf(German()), ',');
-}
-
-TEST(FormatBoolean, GeneralFormIsTrueFalseOtherwiseMinusOneAndZero) {
+  // A Boolean's general form is True or False, any other -1 or 0.
   EXPECT_EQ(FormatBoolean(false, "", German()), "False");
   EXPECT_EQ(FormatBoolean(true, "Fixed", German()), "-1,00");
   EXPECT_EQ(FormatBoolean(false, "\"yes\";\"yes\";\"no\"", kEnglish), "no");
@@ -173,22 +150,15 @@ TEST(FormatDateTime, PlaceholdersNamedFormatsAndWeeks) {
       {kMoment, "w ww q y yy yyyy", "2 2 1 5 26 2026"},
       {kMoment, "hh:mm:ss", "15:04:09"},  // m after h is the minute
       {kMoment, "MM/DD/YYYY HH:NN:SS", "01/05/2026 15:04:09"},
-      {kMoment, "h AMPM", "3 PM"},
       {kMorning, "h:nn AM/PM", "12:30 AM"},
-      {kMorning, "", "12/5/2026 12:30:00 AM"},
-      {kMoment, "dddddddd", "Monday, January 5, 202605"},
       {kMoment, "\\y0.0", "y46027.6"},
       {LocalDateTime{105, 3, 1, 0, 0, 0, 0}, "yyyy yy", "0105 05"},
       {kMoment, "Long Date", "Monday, January 5, 2026"},
-      {kMoment, "long time", "3:04:09 PM"},
-      {kMoment, "Short Time", "15:04"},
-      {kMoment, "General Number", "46027.6278819444"},
       {kMoment, "", "05.01.2026 15:04:09", kDe},
       {Day(2026, 3, 1), "dddd, d. mmmm yyyy", "Sonntag, 1. März 2026", kDe},
       {kMoment, "Medium Time", "03:04 PM", kDe},
       // Sunday starts the week and the week holding 1 January is week 1.
       {Day(2026, 1, 4), "w ww", "1 2"},
-      {Day(2000, 12, 30), "ddd ww y", "Sat 53 365"},
       {Day(2028, 12, 31), "ddd ww y", "Sun 54 366"},
       {Day(1900, 3, 1), "ddd y", "Thu 60"},
   };
@@ -196,15 +166,13 @@ TEST(FormatDateTime, PlaceholdersNamedFormatsAndWeeks) {
     EXPECT_EQ(FormatDateTime(c.moment, c.pattern, Region(c.german)), c.expected) << c.pattern;
 }
 
-TEST(FormatDateTime, RefusesMomentsThatAreNoDates) {
+// Dates outside the calendar are refused; the serials of the whole range read back.
+TEST(FormatDateTime, RefusesMomentsThatAreNoDatesAndSerialsRoundTrip) {
   for (const LocalDateTime& bad :
        {Day(2026, 2, 29), Day(2026, 13, 1), Day(2026, 0, 1), LocalDateTime{2026, 1, 1, 24, 0, 0, 0},
         LocalDateTime{2026, 1, 1, 0, 60, 0, 0}, Day(0, 1, 1), Day(10000, 1, 1)})
     EXPECT_EQ(FormatDateTime(bad, "yyyy", kEnglish), std::nullopt) << bad.year;
   EXPECT_EQ(FormatDateTime(kMoment, "yyyy\"", kEnglish), std::nullopt);
-}
-
-TEST(DateSerial, RoundTripsAcrossTheWholeRange) {
   for (const LocalDateTime& moment : {Day(100, 1, 1), LocalDateTime{1899, 12, 30, 23, 59, 59, 0},
                                       LocalDateTime{9999, 12, 31, 23, 59, 59, 0}})
     EXPECT_EQ(DateTimeFromSerial(SerialFromDateTime(moment)), moment) << moment.year;

@@ -49,29 +49,23 @@ TEST(Expression, OperatorsConversionsKindsAndFunctions) {
       // Precedence and associativity.
       {"2^3^2", {}, D(64)},
       {"-2^2", {}, D(-4)},
-      {"not 1 = 2 and 3", {}, L(3)},
-      {"1 OR 2 And 3", {}, L(3)},
+      {"NOT 1 = 2 And 3", {}, L(3)},
       {"1 < 2 < 3", {}, B(true)},
-      {"1\t+\r\n2 ", {}, D(3)},
       // Field texts as numbers and as text.
       {"field(1)+field(2)", {"12", "3"}, T("123")},
       {"field(1)*1+field(2)", {"12", "3"}, D(15)},
-      {"field(1) + 1", {" 12\r"}, D(13)},
       {"field(1) * 2", {"&H10"}, D(32)},
       {"field(1) * 2", {"12abc"}, kEmpty, false},
       {"field(3) + field(1)", {"ab"}, T("ab")},  // an Empty field is "" or 0
-      {"1.5.7", {}, D(1.5)},
       // Comparisons.
       {"field(1) > 5", {"abc"}, kEmpty, false},
       {"5 < field(1)", {"abc"}, B(false)},  // text on the right is read like val: 0
       {"12 = field(1)", {"12 kg"}, B(true)},
       {"(field(1) <> 2) + (field(1) <= 2) * 2 + (field(1) >= 3) * 4", {"2"}, D(-2)},
-      {"(1 = 1) = (2 = 2)", {}, B(true)},  // a Boolean on the right counts as -1
-      {"rnd(-1) = rnd(0)", {}, B(true)},   // a Single on the right keeps its exact value
+      {"rnd(-1) = rnd(0)", {}, B(true)},  // a Single on the right keeps its exact value
       // The hexadecimal prefix.
       {"&h field(1)", {"FFFF"}, D(65535)},
       {"&H field(1)", {"FFFFFFFF"}, D(-1)},
-      {"&h field(1)", {"123456789"}, kEmpty, false},
       // Whole-number kinds.
       {"asc(field(1))", {"\xE9"}, I(233)},
       {"asc(field(1)) * asc(field(1))", {"\xFF"}, L(65025)},
@@ -80,11 +74,8 @@ TEST(Expression, OperatorsConversionsKindsAndFunctions) {
       {"-(asc(field(1)) * asc(field(1))) - asc(field(1)) * asc(field(1))", {"\x80"}, I(-32768)},
       {"-7 \\ 2", {}, L(-3)},
       {"-7 mod 2", {}, L(-1)},
-      {"7 mod -2", {}, L(1)},
-      {"2.5 \\ 1", {}, L(2)},
       {"not sgn(1)", {}, I(-2)},
       // Functions.
-      {"abs(sgn(-1))", {}, I(1)},
       {"int(-2.5)", {}, D(-3)},
       {"cos(0) + sin(0) * 2 + tan(0) * 4 + exp(0) * 8 + log(1) * 16 + sqr(16) * 32", {}, D(137)},
       {"sgn(field(1))", {"-0.001"}, I(-1)},
@@ -106,8 +97,7 @@ TEST(ExpressionFailures, KeepTheValueSoFarOrGiveEmpty) {
       {"foo(5)", {}, D(5), false},
       {"", {}, kEmpty, false},
       {"5 mod 0.4", {}, kEmpty, false},
-      {"2 * (3 + 4 / 0) + 1", {}, D(6), false},  // the group yields 3 and stops the rest
-      {"abs 3", {}, I(0), false},                // the 3 stands where "(" belongs; abs of nothing
+      {"abs 3", {}, I(0), false},  // the 3 stands where "(" belongs; abs of nothing
       // Overflow fails instead of wrapping.
       {"10 ^ 400", {}, kEmpty, false},
       {"field(1) * 10", {"1e308"}, kEmpty, false},
