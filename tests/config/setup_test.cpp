@@ -40,13 +40,22 @@ TEST(RecentFilesTest, KeepsFourMostRecentFirstWithoutDuplicates) {
   EXPECT_EQ(store.Get("Netfenno", "MRUFiles", "3"), std::nullopt);
 }
 
-TEST(SetupRulesTest, CaptionNamesTheFileAfterItsLastSeparator) {
+TEST(SetupRulesTest, CaptionAndSavedFileNames) {
   const StringTable comfenno(EditionKind::Comfenno, Language::English);
   const StringTable netfenno(EditionKind::Netfenno, Language::English);
   EXPECT_EQ(SetupCaption(comfenno, ""), "Comfenno Pro Setup (Untitled)");
   EXPECT_EQ(SetupCaption(comfenno, "/home/ann/scale.DE3"), "Comfenno Pro Setup(scale.DE3)");
   EXPECT_EQ(SetupCaption(comfenno, "C:\\cfg\\old.DE3"), "Comfenno Pro Setup(old.DE3)");
   EXPECT_EQ(SetupCaption(netfenno, ""), "Netfenno Setup (Untitled)");
+  // A name saved without an extension gets the default one.
+  const std::pair<const char*, const char*> names[] = {
+      {"/a/scale", "/a/scale.DE3"},
+      {"/a/scale.txt", "/a/scale.txt"},
+      {"/a.b/scale", "/a.b/scale.DE3"},
+      {"/a/.hidden", "/a/.hidden.DE3"},
+  };
+  for (const auto& [chosen, expected] : names)
+    EXPECT_EQ(WithDefaultExtension(chosen, ".DE3"), expected) << chosen;
 }
 
 TEST(SetupRulesTest, EachPreferenceTogglesBackAndMarksTheConfigurationModifiedEachTime) {
@@ -98,17 +107,6 @@ TEST(SetupRulesTest, NetfennoActivatesOnlyWithCompleteConnectionSettings) {
     EXPECT_FALSE(busy.analyzeEnabled || busy.portSettingsEnabled);
     EXPECT_EQ(busy.normalEnabled, row.enabled);
   }
-}
-
-TEST(SetupRulesTest, ASavedNameWithoutExtensionGetsTheDefaultOne) {
-  const std::pair<const char*, const char*> names[] = {
-      {"/a/scale", "/a/scale.DE3"},
-      {"/a/scale.txt", "/a/scale.txt"},
-      {"/a.b/scale", "/a.b/scale.DE3"},
-      {"/a/.hidden", "/a/.hidden.DE3"},
-  };
-  for (const auto& [chosen, expected] : names)
-    EXPECT_EQ(WithDefaultExtension(chosen, ".DE3"), expected) << chosen;
 }
 
 class SetupFilesTest : public ::testing::Test {
