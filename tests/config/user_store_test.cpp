@@ -18,12 +18,10 @@ TEST(IniUserStore, KeepsValuesPerApplicationAndSectionUnderTheConfigFolder) {
   EXPECT_FALSE(store.Get("Comfenno", "MRUFiles", "0").has_value());
   store.Set("Comfenno", "MRUFiles", "0", "/data/Balance Setup.DE3");
   store.Set("Comfenno - COM1", "Settings", "MainLeft", "1200");
-  store.Set("Comfenno", "Ports", "COM5", "/dev/serial/by-id/usb-scale");
 
   IniUserStore reopened("Comfenno");
   EXPECT_EQ(reopened.Get("Comfenno", "MRUFiles", "0"), "/data/Balance Setup.DE3");
   EXPECT_EQ(reopened.Get("Comfenno - COM1", "Settings", "MainLeft"), "1200");
-  EXPECT_EQ(reopened.Get("Comfenno", "Ports", "COM5"), "/dev/serial/by-id/usb-scale");
   EXPECT_FALSE(reopened.Get("Comfenno", "Settings", "MainLeft").has_value());
   EXPECT_TRUE(std::filesystem::exists(folder / "Comfenno" / "Comfenno - COM1.ini"));
 }
