@@ -29,6 +29,7 @@ TEST(CommandLineParsing, ModesPathsAndUsageErrors) {
       // The command text may look like an option; what follows it is the topic.
       {{"--command", "-{PUSH(Tare)}", "COM1"}, Action::SendCommand, "COM1"},
       {{"--headless"}, Action::UsageError, ""},
+      {{"--print-config"}, Action::UsageError, ""},
       {{"--virtual", "a"}, Action::UsageError, "a"},
       {{"a", "b"}, Action::UsageError, ""},
       {{"--bogus"}, Action::UsageError, ""},

@@ -214,11 +214,13 @@ TEST_P(ConfigFileTest, DamagedFilesAreRefusedWholeAndDefinedValuesRead) {
   };
   const std::pair<std::string, std::string> cases[] = {
       {"FieldCount 0", withLine(17 + t, " 0 ")},
+      {"FieldCount 41", withLine(17 + t, " 41 ")},
       {"Integer beyond 16 bits", withLine(16 + t, " 40000 ")},
       {"Long beyond 32 bits", withLine(8, " 4294967296 ")},
       {"character code 256", withLine(18 + t, " 256 ")},
       {"negative code", withLine(540 + t, "-1 ")},
       {"pre-input code 300", withLine(300 + t, " 300")},
+      {"pre-input number beyond any range", withLine(300 + t, std::string(40, '9'))},
       {"negative raw length", withLine(1347 + t, "-1 ")},
       {"huge raw length", withLine(1461 + t, " 2000000000 ")},
       {"not a number", withLine(12 + t, " 3x ")},

@@ -325,6 +325,7 @@ TEST_F(EngineTest, TimedOutputKeepsItsPhase) {
 TEST_F(EngineTest, TimedActionsOfTheSerialLines) {
   StartTimer(kTimerIssuesBreak);
   Tick(21);  // arm, then due twenty ticks later
+  EXPECT_EQ(port.operations, (Lines{"break on"}));
   Tick(2);
   EXPECT_EQ(port.operations, (Lines{"break on", "break off"}));
 

@@ -116,10 +116,15 @@ TEST(FormatText, NumbersInTheTextAreFormattedAndOtherTextStays) {
     std::optional<std::string> expected;
     bool german = false;
   } cases[] = {
-      {"  -12.5\r\n", "0.00", "-12.50"}, {"+1,234,567.5", "Standard", "1,234,567.50"},
-      {"12.5 kg", "0.00", "12.5 kg"},    {"&H1F", "0.00", "&H1F"},
+      {"  -12.5\r\n", "0.00", "-12.50"},
+      {"+1,234,567.5", "Standard", "1,234,567.50"},
+      {"12.5 kg", "0.00", "12.5 kg"},
+      {"&H1F", "0.00", "&H1F"},
       {"12", "0\"", std::nullopt},  // a bad pattern fails on a number only
-      {"word", "0\"", "word"},           {"1.234,5", "Fixed", "1234,50", kDe},
+      {"word", "0\"", "word"},
+      {"1.234,5", "Fixed", "1234,50", kDe},
+      {"1,5", "0.00", "1,5"},
+      {"12.5", "Fixed", "12.5", kDe},
   };
   for (const auto& c : cases)
     EXPECT_EQ(FormatText(c.text, c.pattern, Region(c.german)), c.expected)
@@ -159,6 +164,7 @@ TEST(FormatDateTime, PlaceholdersNamedFormatsAndWeeks) {
       {kMoment, "Medium Time", "03:04 PM", kDe},
       // Sunday starts the week and the week holding 1 January is week 1.
       {Day(2026, 1, 4), "w ww", "1 2"},
+      {Day(2000, 12, 30), "ddd ww y", "Sat 53 365"},
       {Day(2028, 12, 31), "ddd ww y", "Sun 54 366"},
       {Day(1900, 3, 1), "ddd y", "Thu 60"},
   };
