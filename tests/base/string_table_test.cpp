@@ -42,8 +42,6 @@ std::multiset<std::string> Markers(const std::string& text) {
   return found;
 }
 
-// --- The loader, on data files of its own ---
-
 TEST(StringTableLoading, EntriesEscapesAndProgramQualifiers) {
   const StringDataFile files[] = {
       {"a.en.txt",
@@ -100,8 +98,6 @@ TEST(StringTableLoading, ReportsLinesAndFilesItCannotUse) {
   EXPECT_EQ(entries, (std::vector<std::pair<int, int>>{{1, 1}, {6, 8}, {8, 9}}));
 }
 
-// --- The data files compiled into the programs, all areas together ---
-
 // Every line is an entry, and no number is defined in two places.
 TEST(StringTableData, EveryLineIsAnEntryOfItsOwnNumber) {
   StringFileListing listing = ListStringEntries(EmbeddedStringFiles());
@@ -153,8 +149,6 @@ TEST(StringTableData, TranslationsMatchTheEnglishTable) {
   }
 }
 
-// --- Choosing the language ---
-
 TEST(LanguageFromEnvironment, FollowsTheVariablesInOrder) {
   struct Case {
     std::map<std::string, std::string> environment;
@@ -182,8 +176,6 @@ TEST(LanguageFromEnvironment, FollowsTheVariablesInOrder) {
     EXPECT_EQ(LanguageFromEnvironment(getEnv), c.expected) << description;
   }
 }
-
-// --- Filling in and showing texts ---
 
 // With the arguments "%2" and "b": a filled-in text is not filled in again, and a number
 // without an argument gives nothing.

@@ -14,8 +14,6 @@
 namespace fenno {
 namespace {
 
-// --- The engine window --------------------------------------------------------------------
-
 const std::vector<ScreenRect> kTwoScreens = {{0, 0, 1920, 1080}, {-1280, 0, 1280, 1024}};
 
 TEST(EnginePlace, OpensWhereItClosedIfThatIsOnAScreen) {
@@ -79,8 +77,6 @@ TEST(EngineButtons, LineButtonsFollowTheBitsInTheSerialProgramOnly) {
   EXPECT_EQ(LineButtonsShown(NetfennoEdition(), 3), (LineButtons{false, false}));
 }
 
-// --- The output string editor -------------------------------------------------------------
-
 Settings StoredOutputStrings() {
   Settings settings = Settings::Defaults(ComfennoEdition(), "/tmp");
   settings.AckString = std::string("\x06\r", 2);
@@ -136,8 +132,6 @@ TEST(OutputStrings, CheckRefusesTooLongIntervalsAndCaptionsWithLineBreaks) {
   EXPECT_EQ(check("99999999999999999999999", 1, "A"), Answer("Interval", 0));
   EXPECT_EQ(check("5", 7, "Two\nLines"), Answer("StringControlCaption", 7));
 }
-
-// --- The field editor's preview -----------------------------------------------------------
 
 // The same sample and settings must give in the preview exactly what the engine writes to
 // its log: each field followed by its postamble, then CR LF.
