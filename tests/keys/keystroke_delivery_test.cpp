@@ -29,12 +29,8 @@ struct DeliveryTest : ::testing::Test {
     settings.TargetAppTitle = "  ledger ";
   }
 
-  // What the engine does for one record.
   bool Deliver(const std::string& macro) {
-    if (!delivery.Activate(settings)) return false;
-    delivery.Type(macro, 0);
-    delivery.Restore();
-    return true;
+    return testing::DeliverRecord(delivery, settings, macro);
   }
 
   testing::FakeKeySink keys;
