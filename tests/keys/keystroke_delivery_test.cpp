@@ -51,6 +51,7 @@ TEST_F(DeliveryTest, TypesIntoTheTopmostWindowWhoseTitleHoldsTheTextAndGivesTheF
   delivery.Restore();
   EXPECT_EQ(keys.typed, "12.5{ENTER}");
   EXPECT_EQ(windows.foreground, kEditor);
+  EXPECT_FALSE(windows.IsMinimized(kLedger));  // only a target that was minimised is again
 
   // Without a target, or with a title of blanks, the keys go to the foreground window.
   windows.log.clear();
