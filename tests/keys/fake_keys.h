@@ -1,7 +1,7 @@
 #pragma once
 
 // Fakes of the keyboard and the window system for tests of keystroke output and of the
-// code that drives it. Header-only so that any test can use them.
+// code that drives it, and one record's delivery as the engine does it.
 
 #include <algorithm>
 #include <cstdint>
@@ -10,12 +10,23 @@
 #include <utility>
 #include <vector>
 
+#include "config/settings.h"
+#include "engine/keystroke_target.h"
 #include "keys/key_macro.h"
 #include "keys/key_sink.h"
 #include "keys/virtual_keys.h"
 #include "keys/window_system.h"
 
 namespace fenno::testing {
+
+// What the engine does with each record.
+inline bool DeliverRecord(KeystrokeTarget& target, Settings& settings, std::string_view macro,
+                          int32_t interCharDelay = 0) {
+  if (!target.Activate(settings)) return false;
+  target.Type(macro, interCharDelay);
+  target.Restore();
+  return true;
+}
 
 // Windows' character-to-key answers for a US keyboard layout.
 inline int UsLayoutKey(unsigned char c) {

@@ -35,8 +35,6 @@ TEST(PickKeystroke, MacroTextOfAnEntryAndTheBoxes) {
 TEST(PickKeystroke, EveryEntryWithEveryBoxParses) {
   const auto& list = KeystrokePickList();
   ASSERT_EQ(list.size(), 39u + 94u + 95u);
-  EXPECT_EQ(list.front(), "NUL");
-  EXPECT_EQ(list[38], "F16");
   testing::FakeKeySink sink;
   sink.bindsKeylessCharacters = true;
   KeyMacro macro(sink);

@@ -13,13 +13,11 @@
 namespace {
 
 QString KeyName(int key) {
-  static const std::map<int, const char*> kNames = {
-      {Qt::Key_Return, "ENTER"}, {Qt::Key_Enter, "ENTER"}, {Qt::Key_Tab, "TAB"},
-      {Qt::Key_Backtab, "TAB"},  {Qt::Key_Left, "LEFT"},   {Qt::Key_Right, "RIGHT"},
-      {Qt::Key_Up, "UP"},        {Qt::Key_Down, "DOWN"},   {Qt::Key_Home, "HOME"},
-      {Qt::Key_End, "END"},      {Qt::Key_PageUp, "PGUP"}, {Qt::Key_PageDown, "PGDN"},
-      {Qt::Key_Backspace, "BS"}, {Qt::Key_Delete, "DEL"},  {Qt::Key_Insert, "INSERT"},
-      {Qt::Key_Escape, "ESC"}};
+  static const std::map<int, const char*> kNames = {{Qt::Key_Return, "ENTER"},
+                                                    {Qt::Key_Enter, "ENTER"},
+                                                    {Qt::Key_Tab, "TAB"},
+                                                    {Qt::Key_Backtab, "TAB"},
+                                                    {Qt::Key_Left, "LEFT"}};
   if (key >= Qt::Key_F1 && key <= Qt::Key_F35) return QString("{F%1}").arg(key - Qt::Key_F1 + 1);
   const auto it = kNames.find(key);
   return it != kNames.end() ? QString("{%1}").arg(it->second) : QString("{KEY %1}").arg(key, 0, 16);

@@ -29,12 +29,8 @@ struct DeliveryTest : ::testing::Test {
     settings.TargetAppTitle = "  ledger ";
   }
 
-  // What the engine does for one record.
   bool Deliver(const std::string& macro) {
-    if (!delivery.Activate(settings)) return false;
-    delivery.Type(macro, 0);
-    delivery.Restore();
-    return true;
+    return testing::DeliverRecord(delivery, settings, macro);
   }
 
   testing::FakeKeySink keys;
@@ -55,6 +51,7 @@ TEST_F(DeliveryTest, TypesIntoTheTopmostWindowWhoseTitleHoldsTheTextAndGivesTheF
   delivery.Restore();
   EXPECT_EQ(keys.typed, "12.5{ENTER}");
   EXPECT_EQ(windows.foreground, kEditor);
+  EXPECT_FALSE(windows.IsMinimized(kLedger));  // only a target that was minimised is again
 
   // Without a target, or with a title of blanks, the keys go to the foreground window.
   windows.log.clear();

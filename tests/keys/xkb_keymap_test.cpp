@@ -67,9 +67,7 @@ TEST(XkbKeymapTest, CharactersMapToTheKeysThatTypeThem) {
 }
 
 TEST(XkbKeymapTest, LettersDigitsAndModifiersFollowTheLayout) {
-  EXPECT_EQ(Layout("de").KeycodeOfVk('Z'), kKeyY);
   EXPECT_EQ(Layout("fr").KeycodeOfVk('A'), kKeyQ);
-  EXPECT_EQ(Layout("fr").KeycodeOfVk('2'), kKey2);
   EXPECT_EQ(Layout("us").KeycodeOfVk(vk::kEnter), 28u);
   EXPECT_EQ(Layout("us").ShiftKeycode(), 42u);
   EXPECT_EQ(Layout("de").AltGrKeycode(), 100u);
