@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QTcpServer>
 #include <algorithm>
 #include <regex>
 
@@ -113,19 +112,6 @@ class HeadlessTest : public ::testing::Test {
   std::vector<long> Logged() const { return WeighingNumbers(Log()); }
   // Acknowledgements that reached the balance.
   static size_t Acks(const ChildProcess& balance) { return Occurrences(balance.Errors(), "\\x06"); }
-  // Lets ten weighings through, ends the program as a service manager would, and checks the
-  // log and the acknowledgements.
-  void ExpectWeighingsLoggedAndAcknowledged(ChildProcess& program, ChildProcess& balance) {
-    ASSERT_TRUE(WaitUntil([&] { return Logged().size() >= 10 && Acks(balance) >= 10; }))
-        << program.Errors() << balance.Errors();
-    program.Signal(SIGTERM);
-    ASSERT_TRUE(program.WaitForExit());
-    EXPECT_EQ(program.ExitCode(), 0) << program.Errors();
-    ExpectWholeConsecutiveLines(Log());
-    // The acknowledgement of the last record may still have been queued at the end.
-    EXPECT_TRUE(WaitUntil([&] { return Acks(balance) + 1 >= Logged().size(); }));
-    EXPECT_LE(Acks(balance), Logged().size());
-  }
 
   ScratchFolder folder;
   fs::path configHome = fs::path(folder.path()) / "config";
@@ -285,38 +271,34 @@ TEST_F(HeadlessTest, ABalanceThatComesBackIsReadAgainAndPortsInUseOrMissingAreRe
   ASSERT_TRUE(program->WaitForExit());
   ASSERT_GE(before, 3u);
   ExpectWholeConsecutiveLines(Log(), before + 1);
+  EXPECT_LE(Acks(*balance), Logged().size());
   const std::string messages = program->Errors();
   EXPECT_EQ(Occurrences(messages, "was disconnected"), 1u) << messages;
   EXPECT_EQ(Occurrences(messages, "connected again"), 1u) << messages;
   EXPECT_EQ(Occurrences(messages, "Device Not Available"), 0u) << messages;
 }
 
-TEST_F(HeadlessTest, TcpWeighingsAsClientOfAListeningBalanceAndAsServerABalanceCalls) {
+// The server mode has its own loopback tests (tests/transport, the engine window's caption);
+// here the program reads a listening balance end to end and is ended as a service manager
+// ends it.
+TEST_F(HeadlessTest, TcpWeighingsOfAListeningBalanceAreLoggedAndAcknowledged) {
   UseEdition(NetfennoEdition());
-  {
-    auto balance = Balance({"--tcp-server", "0", "--bind", "127.0.0.1"});
-    const std::string listening = balance->WaitForLine("LISTENING");
-    ASSERT_NE(listening, "") << balance->Errors();
-    settings.TcpMode = 0;
-    settings.TcpRemoteHost = "127.0.0.1";
-    settings.TcpRemotePort = listening.substr(listening.find(' ') + 1);
-    auto program = Start("client");
-    ExpectWeighingsLoggedAndAcknowledged(*program, *balance);
-    EXPECT_EQ(Logged().front(), 1) << "the device sends only once connected";
-  }
-  fs::remove(settings.LogFilePath);
-  {
-    QTcpServer probe;  // a port that was free a moment ago
-    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-    const std::string port = std::to_string(probe.serverPort());
-    probe.close();
-    settings.TcpMode = 1;
-    settings.TcpLocalPort = port;
-    auto program = Start("server");
-    auto balance = Balance({"--tcp-client", "127.0.0.1:" + port});
-    ExpectWeighingsLoggedAndAcknowledged(*program, *balance);
-    EXPECT_EQ(program->Errors(), "");
-  }
+  auto balance = Balance({"--tcp-server", "0", "--bind", "127.0.0.1"});
+  const std::string listening = balance->WaitForLine("LISTENING");
+  ASSERT_NE(listening, "") << balance->Errors();
+  settings.TcpRemoteHost = "127.0.0.1";
+  settings.TcpRemotePort = listening.substr(listening.find(' ') + 1);
+  auto program = Start("client");
+  ASSERT_TRUE(WaitUntil([&] { return Logged().size() >= 10 && Acks(*balance) >= 10; }))
+      << program->Errors() << balance->Errors();
+  program->Signal(SIGTERM);
+  ASSERT_TRUE(program->WaitForExit());
+  EXPECT_EQ(program->ExitCode(), 0) << program->Errors();
+  ExpectWholeConsecutiveLines(Log());
+  EXPECT_EQ(Logged().front(), 1) << "the device sends only once connected";
+  // The acknowledgement of the last record may still have been queued at the end.
+  EXPECT_TRUE(WaitUntil([&] { return Acks(*balance) + 1 >= Logged().size(); }));
+  EXPECT_LE(Acks(*balance), Logged().size());
 }
 
 // --- Live data on a private session bus ------------------------------------------------

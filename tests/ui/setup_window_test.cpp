@@ -14,9 +14,9 @@
 #include <filesystem>
 
 #include "config/config_file.h"
-#include "config/config_samples.h"
 #include "support/qt_widgets.h"
 #include "support/recording_prompt.h"
+#include "support/test_files.h"
 #include "ui/help_pages.h"
 
 namespace fenno {
