@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "config/config_samples.h"
 #include "support/dbus_session.h"
+#include "support/test_files.h"
 #include "support/wait.h"
 #include "support/x11_test_environment.h"
 

@@ -204,17 +204,9 @@ class NetfennoEngineWindowTest : public EngineWindowTest {
   NetfennoEngineWindowTest() : EngineWindowTest(NetfennoEdition()) {}
 };
 
-TEST_F(NetfennoEngineWindowTest, ResetReturnsToTheSetupWindow) {
-  Start();
-  EXPECT_EQ(window->findChild<QPushButton*>(QStringLiteral("dtrButton")), nullptr);
-  Find<QAction>("actionReset")->trigger();
-  ASSERT_TRUE(WaitUntil([&] { return closed == 1; }));
-  EXPECT_EQ(returned, 1);
-  EXPECT_FALSE(window->isVisible());
-}
-
-// Whoever feeds the records of a listening server is named in the caption.
-TEST_F(NetfennoEngineWindowTest, TheCaptionNamesTheConnectedPeer) {
+// Whoever feeds the records of a listening server is named in the caption; Reset returns to
+// the setup window.
+TEST_F(NetfennoEngineWindowTest, TheCaptionNamesTheConnectedPeerAndResetReturnsToSetup) {
   testing::ScratchFolder config;  // the run's own per-user store
   ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
   QTcpServer probe;
@@ -225,6 +217,7 @@ TEST_F(NetfennoEngineWindowTest, TheCaptionNamesTheConnectedPeer) {
   settings.TcpLocalPort = std::to_string(port);
   working.PortName = "lab";
   Start(ActivationMode::Normal);
+  EXPECT_EQ(window->findChild<QPushButton*>(QStringLiteral("dtrButton")), nullptr);
   ASSERT_TRUE(WaitUntil([&] { return window->windowTitle().endsWith(QLatin1String("Listening")); }))
       << window->windowTitle().toStdString();
 
@@ -236,7 +229,10 @@ TEST_F(NetfennoEngineWindowTest, TheCaptionNamesTheConnectedPeer) {
   peer.disconnectFromHost();
   EXPECT_TRUE(
       WaitUntil([&] { return window->windowTitle().endsWith(QLatin1String("Listening")); }));
-  window->close();
+  Find<QAction>("actionReset")->trigger();
+  ASSERT_TRUE(WaitUntil([&] { return closed == 1; }));
+  EXPECT_EQ(returned, 1);
+  EXPECT_FALSE(window->isVisible());
 }
 
 }  // namespace

@@ -17,14 +17,11 @@
 #include <QRegularExpression>
 #include <QTranslator>
 #include <QWindow>
-#include <cstdlib>
 #include <functional>
 
-#include "config/config_samples.h"
 #include "support/fake_port.h"
 #include "support/recording_prompt.h"
 #include "support/wait.h"
-#include "support/x11_session.h"
 #include "support/x11_widget_main.h"
 #include "ui/about_box.h"
 #include "ui/app_select_dialog.h"

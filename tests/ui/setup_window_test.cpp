@@ -14,9 +14,9 @@
 #include <filesystem>
 
 #include "config/config_file.h"
-#include "config/config_samples.h"
 #include "support/qt_widgets.h"
 #include "support/recording_prompt.h"
+#include "support/test_files.h"
 #include "ui/help_pages.h"
 
 namespace fenno {
@@ -116,7 +116,9 @@ TEST_F(SetupWindowTest, ADeviceThatFailsLeavesTheSetupWindowAsItWas) {
   EXPECT_EQ(programEnds_, 0);
 }
 
-TEST_F(SetupWindowTest, PreferenceItemsShowAndToggleTheirSettings) {
+// Preference items show their settings checked and toggle them; Log To Disk refuses a folder
+// it cannot write and asks again.
+TEST_F(SetupWindowTest, ItemsShowTheirSettingsAndLogToDiskNeedsAWritableFolder) {
   settings_.ShowDateTime = true;
   OpenMenu("Run");
   EXPECT_TRUE(Item("DateTime").isChecked());
@@ -124,6 +126,14 @@ TEST_F(SetupWindowTest, PreferenceItemsShowAndToggleTheirSettings) {
   EXPECT_EQ(settings_.EngineButtons, kShowDtrButton);
   EXPECT_TRUE(Item("DisplayDTR").isChecked());
   EXPECT_TRUE(working_.ConfigModified);
+
+  prompt_.ScriptFile(folder_.File("missing/data.log"));
+  prompt_.ScriptFile(folder_.File("data.log"));
+  Item("SaveToFile").trigger();
+  EXPECT_EQ(prompt_.messages.size(), 1u);
+  EXPECT_EQ(settings_.LogFilePath, folder_.File("data.log"));
+  OpenMenu("XferMethod");
+  EXPECT_TRUE(Item("SaveToFile").isChecked());
 }
 
 // Each item opens its dialog (known by its object name, or by its title where that tells
@@ -227,16 +237,6 @@ TEST_F(NetfennoSetupWindowTest, PortSettingsEnableActivationOnceTheConnectionIsC
   EXPECT_TRUE(working_.ConfigModified);
   OpenMenu("Run");
   EXPECT_TRUE(Item("RunNormal").isEnabled());
-}
-
-TEST_F(SetupWindowTest, LogToDiskRefusesAFolderItCannotWrite) {
-  prompt_.ScriptFile(folder_.File("missing/data.log"));
-  prompt_.ScriptFile(folder_.File("data.log"));
-  Item("SaveToFile").trigger();
-  EXPECT_EQ(prompt_.messages.size(), 1u);  // the folder it cannot write, then chosen again
-  EXPECT_EQ(settings_.LogFilePath, folder_.File("data.log"));
-  OpenMenu("XferMethod");
-  EXPECT_TRUE(Item("SaveToFile").isChecked());
 }
 
 }  // namespace
