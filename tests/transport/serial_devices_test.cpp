@@ -116,6 +116,8 @@ namespace fs = std::filesystem;
 // their serial numbers, a CDC instrument whose node is gone, and an on-board port.
 class SerialDevicesTest : public ::testing::Test {
  protected:
+  static inline const std::string kById =
+      "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_B2-if00-port0";
   void SetUp() override {
     AddUsb("ttyUSB0", "usb1/1-1", {"FTDI", "FT232R USB UART", "A1"});
     AddUsb("ttyUSB1", "usb1/1-2", {"FTDI", "FT232R USB UART", "B2"});
@@ -123,7 +125,7 @@ class SerialDevicesTest : public ::testing::Test {
     Link("sys/class/tty/ttyS0/device", "../../../devices/platform/serial8250");
     fs::create_directories(Path("sys/devices/platform/serial8250"));
     for (const char* node : {"ttyUSB0", "ttyUSB1", "ttyS0"}) Write("dev/" + std::string(node), "");
-    Link("dev/serial/by-id/usb-FTDI_FT232R_USB_UART_B2-if00-port0", "../../ttyUSB1");
+    Link(kById.substr(1), "../../ttyUSB1");
   }
 
   fs::path Path(const std::string& relative) const { return fs::path(root_.File(relative)); }
@@ -153,21 +155,14 @@ class SerialDevicesTest : public ::testing::Test {
 
 TEST_F(SerialDevicesTest, TellsAdaptersApartAndListsThoseWithANode) {
   struct Row {
-    std::string path;
-    std::string tty;
+    std::string path, tty;
     bool usb;
-    std::string serial;
-    std::string byId;
+    std::string serial, byId;
   };
   const Row rows[] = {
-      {"/dev/ttyUSB0", "ttyUSB0", true, "A1", ""},
-      {"/dev/ttyUSB1", "ttyUSB1", true, "B2",
-       "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_B2-if00-port0"},
-      {"/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_B2-if00-port0", "ttyUSB1", true, "B2",
-       "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_B2-if00-port0"},
-      {"/dev/ttyACM0", "ttyACM0", true, "", ""},
-      {"/dev/ttyS0", "ttyS0", false, "", ""},
-      {"/dev/ttyUSB7", "", false, "", ""},
+      {"/dev/ttyUSB0", "ttyUSB0", true, "A1", ""}, {"/dev/ttyUSB1", "ttyUSB1", true, "B2", kById},
+      {kById, "ttyUSB1", true, "B2", kById},       {"/dev/ttyACM0", "ttyACM0", true, "", ""},
+      {"/dev/ttyS0", "ttyS0", false, "", ""},      {"/dev/ttyUSB7", "", false, "", ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.path);
