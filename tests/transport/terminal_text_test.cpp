@@ -16,9 +16,9 @@ TEST(TerminalText, EachByteIsOneCharacterExceptThatEveryLineEndIsOne) {
     std::string shown;
   };
   const Row rows[] = {
-      {{std::string("A\0B", 3)}, "A\xFF\x42"}, {{"12.5\r\n13.0\r\n"}, "12.5\n13.0\n"},
-      {{"12.5\r", "\n13.0"}, "12.5\n13.0"},  // CR LF split between two reads
-      {{"a\r\rb\n\nc"}, "a\n\nb\n\nc"},        {{"\x01\x1b\xfe"}, "\x01\x1b\xfe"},
+      {{std::string("A\0\x01\xfe", 4)}, "A\xFF\x01\xfe"},  // NUL alone shows as another byte
+      {{"12.5\r", "\n13.0"}, "12.5\n13.0"},                // CR LF split between two reads
+      {{"a\r\rb\n\nc"}, "a\n\nb\n\nc"},
   };
   for (const Row& row : rows) {
     TerminalText text(1000);

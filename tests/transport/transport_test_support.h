@@ -11,7 +11,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
-#include <cerrno>
 #include <functional>
 #include <string>
 
@@ -81,7 +80,6 @@ class PtyPair {
     size_t done = 0;
     while (done < bytes.size()) {
       const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
-      if (n < 0 && errno == EAGAIN) return false;
       if (n < 0) return false;
       done += static_cast<size_t>(n);
     }
