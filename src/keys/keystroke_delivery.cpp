@@ -52,9 +52,8 @@ void KeystrokeDelivery::Restore() {
   // Window managers activate asynchronously: wait (with events running) until the window
   // is in front, so the next record saves the right foreground window and a program that
   // ends after its last record leaves the user where they were.
-  if (savedForeground_ != kNoWindow && windows_.ForegroundWindow() != savedForeground_ &&
-      windows_.RequestActivation(savedForeground_))
-    WaitForForeground(savedForeground_, kActivationTimeoutMs);
+  if (savedForeground_ != kNoWindow && windows_.ForegroundWindow() != savedForeground_)
+    BringToFront(savedForeground_);
   savedForeground_ = target_ = kNoWindow;
 }
 
@@ -75,10 +74,20 @@ WindowId KeystrokeDelivery::FindTargetWindow(std::string& title) {
 bool KeystrokeDelivery::ActivateWindow(WindowId window) {
   const bool minimized = windows_.IsMinimized(window);
   if (minimized) windows_.RestoreWindow(window);
-  if (windows_.RequestActivation(window) && WaitForForeground(window, kActivationTimeoutMs))
-    return minimized;
+  if (BringToFront(window)) return minimized;
   // Activation failed: leave the window as it was; the keys go to whatever has the focus.
   if (minimized) windows_.MinimizeWindow(window);
+  return false;
+}
+
+// A window manager may not act on a request to activate that reaches it while it is still
+// moving the focus elsewhere; the window then stays behind for good. One more request after
+// the wait settles that, so the keys and the focus given back reach the right window.
+bool KeystrokeDelivery::BringToFront(WindowId window) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (!windows_.RequestActivation(window)) return false;
+    if (WaitForForeground(window, kActivationTimeoutMs)) return true;
+  }
   return false;
 }
 

@@ -46,6 +46,7 @@ class KeystrokeDelivery : public KeystrokeTarget {
 
  private:
   bool ActivateWindow(WindowId window);
+  bool BringToFront(WindowId window);
   bool WaitForForeground(WindowId window, int64_t timeoutMs);
   bool StartTarget(Settings& settings);
   bool WaitForStartedProgram(const std::string& commandLine, WindowId before);

@@ -142,6 +142,7 @@ class FakeWindowSystem : public WindowSystem {
     log.push_back("activate " + std::to_string(id));
     Window* w = Find(id);
     if (!w || refusesActivation) return w != nullptr;
+    if (dropsActivations > 0) return --dropsActivations, true;
     w->minimized = false;
     foreground = id;
     std::stable_partition(windows.begin(), windows.end(),
@@ -187,6 +188,7 @@ class FakeWindowSystem : public WindowSystem {
   std::vector<Window> windows;
   WindowId foreground = kNoWindow;
   bool refusesActivation = false;
+  int dropsActivations = 0;  // requests a busy window manager takes and ignores
   int startError = 0;
   std::string startedTitle;  // empty: a started program never shows a window
   int startDelayEvents = 3;
