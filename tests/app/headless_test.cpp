@@ -18,8 +18,8 @@
 #include "support/child_process.h"
 #include "support/dbus_fake_portal.h"
 #include "support/dbus_session.h"
+#include "support/pty_pair.h"
 #include "support/recording_prompt.h"
-#include "transport/transport_test_support.h"
 
 namespace fenno {
 namespace {

@@ -15,10 +15,10 @@
 
 #include "base/qt_text.h"
 #include "support/fake_port.h"
+#include "support/pty_pair.h"
 #include "support/recording_prompt.h"
 #include "support/wait.h"
 #include "transport/qt_device_port.h"
-#include "transport/transport_test_support.h"
 #include "ui/raw_string_edit.h"
 
 namespace fenno {
